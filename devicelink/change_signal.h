@@ -1,0 +1,58 @@
+#pragma once
+
+#include "platform/subscription.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vontal {
+
+// A plain list of callbacks, told before a published property changes (and, where the manager
+// says so, by hand after a change). Observers may unsubscribe, or subscribe others, while the
+// signal fires; an observer removed during a fire is not called afterwards.
+class ChangeSignal {
+public:
+    ChangeSignal() : state_(std::make_shared<State>()) {}
+    ChangeSignal(const ChangeSignal&) = delete;
+    ChangeSignal& operator=(const ChangeSignal&) = delete;
+
+    [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
+        const std::uint64_t id = state_->nextId++;
+        state_->observers.push_back({id, std::make_shared<std::function<void()>>(std::move(observer))});
+        std::weak_ptr<State> weak = state_;
+        return Subscription([weak, id] {
+            if (auto state = weak.lock())
+                std::erase_if(state->observers, [id](const Entry& e) { return e.id == id; });
+        });
+    }
+
+    void fire() {
+        // Copy the list so observers may change it; skip the ones removed meanwhile.
+        const auto snapshot = state_->observers;
+        for (const Entry& entry : snapshot) {
+            const bool stillThere =
+                std::any_of(state_->observers.begin(), state_->observers.end(),
+                            [&](const Entry& e) { return e.id == entry.id; });
+            if (stillThere)
+                (*entry.callback)();
+        }
+    }
+
+    std::size_t observerCount() const { return state_->observers.size(); }
+
+private:
+    struct Entry {
+        std::uint64_t id;
+        std::shared_ptr<std::function<void()>> callback;
+    };
+    struct State {
+        std::vector<Entry> observers;
+        std::uint64_t nextId = 1;
+    };
+    std::shared_ptr<State> state_;
+};
+
+} // namespace vontal

@@ -1,0 +1,1 @@
+#include "peripheral_manager.h"

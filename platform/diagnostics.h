@@ -1,0 +1,20 @@
+#pragma once
+
+#include <string_view>
+
+namespace vontal {
+
+// Where diagnostic lines go: one line per event, written whole and flushed.
+class Diagnostics {
+public:
+    virtual ~Diagnostics() = default;
+    virtual void line(std::string_view text) = 0;
+};
+
+// Standard output, flushed after every line (the output is often a pipe or the journal).
+class StdoutDiagnostics final : public Diagnostics {
+public:
+    void line(std::string_view text) override;
+};
+
+} // namespace vontal
