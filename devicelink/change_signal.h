@@ -21,7 +21,8 @@ public:
 
     [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
         const std::uint64_t id = state_->nextId++;
-        state_->observers.push_back({id, std::make_shared<std::function<void()>>(std::move(observer))});
+        state_->observers.push_back(
+            {id, std::make_shared<std::function<void()>>(std::move(observer))});
         std::weak_ptr<State> weak = state_;
         return Subscription([weak, id] {
             if (auto state = weak.lock())
@@ -33,9 +34,8 @@ public:
         // Copy the list so observers may change it; skip the ones removed meanwhile.
         const auto snapshot = state_->observers;
         for (const Entry& entry : snapshot) {
-            const bool stillThere =
-                std::any_of(state_->observers.begin(), state_->observers.end(),
-                            [&](const Entry& e) { return e.id == entry.id; });
+            const bool stillThere = std::any_of(state_->observers.begin(), state_->observers.end(),
+                                                [&](const Entry& e) { return e.id == entry.id; });
             if (stillThere)
                 (*entry.callback)();
         }

@@ -1,1 +1,43 @@
 #include "peripheral_manager.h"
+
+namespace vontal {
+
+void PeripheralManager::loadDeviceNames() {
+    const auto stored = platform_.defaults.dictionaryForKey(deviceNamesDefaultsKey);
+    if (!stored)
+        return;
+    // Taken whole or not at all: one value that is not text leaves the names empty and the
+    // store untouched.
+    for (const auto& [key, value] : *stored) {
+        if (!std::holds_alternative<std::string>(value))
+            return;
+    }
+    std::map<BluetoothUuid, std::string> names;
+    for (const auto& [key, value] : *stored) {
+        if (const auto identifier = BluetoothUuid::parseFull(key))
+            names[*identifier] = std::get<std::string>(value);
+    }
+    // Saving right away rewrites the store in canonical form and drops unreadable keys.
+    setDeviceNames(std::move(names));
+}
+
+void PeripheralManager::saveDeviceNames() {
+    StringDictionary dictionary;
+    for (const auto& [identifier, name] : deviceNames_)
+        dictionary[identifier.toString()] = name;
+    platform_.defaults.setDictionary(dictionary, deviceNamesDefaultsKey);
+}
+
+void PeripheralManager::setDeviceNames(std::map<BluetoothUuid, std::string> names) {
+    objectWillChange_.fire();
+    deviceNames_ = std::move(names);
+    saveDeviceNames();
+}
+
+void PeripheralManager::setDeviceName(const BluetoothUuid& identifier, const std::string& name) {
+    objectWillChange_.fire();
+    deviceNames_[identifier] = name;
+    saveDeviceNames();
+}
+
+} // namespace vontal

@@ -1,1 +1,108 @@
 #include "peripheral_manager.h"
+
+#include <algorithm>
+
+namespace vontal {
+namespace {
+
+bool containsHandle(const std::vector<PeripheralRef>& list, const PeripheralRef& peripheral) {
+    return std::find(list.begin(), list.end(), peripheral) != list.end();
+}
+
+bool sameIdentifier(const PeripheralRef& a, const PeripheralRef& b) {
+    return a->identifier() == b->identifier();
+}
+
+} // namespace
+
+void PeripheralManager::didDiscoverPeripheral(Central& central, const PeripheralRef& peripheral,
+                                              const AdvertisementData& /*advertisementData*/,
+                                              int /*rssi*/) {
+    if (ignoreAutoReconnect_.contains(peripheral->identifier()))
+        return;
+    if (containsHandle(connectedPeripherals_, peripheral) ||
+        containsHandle(discoveredPeripherals_, peripheral))
+        return;
+
+    if (platform_.defaults.stringForKey(passwordKey(*peripheral))) {
+        // A known device: connect it without the user. It shows under "Connected" once its
+        // link is up.
+        pendingPeripherals_.push_back(peripheral);
+        peripheral->setDelegate(this);
+        central.connect(peripheral);
+        return;
+    }
+    objectWillChange_.fire();
+    discoveredPeripherals_.push_back(peripheral);
+}
+
+void PeripheralManager::didConnectPeripheral(Central& /*central*/,
+                                             const PeripheralRef& peripheral) {
+    const auto pending =
+        std::find_if(pendingPeripherals_.begin(), pendingPeripherals_.end(),
+                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
+    if (pending != pendingPeripherals_.end())
+        pendingPeripherals_.erase(pending);
+
+    const bool listed =
+        std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
+                    [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
+    if (!listed) {
+        objectWillChange_.fire();
+        connectedPeripherals_.push_back(peripheral);
+    }
+    peripheral->discoverServices({serviceUUID});
+    objectWillChange_.fire();
+}
+
+void PeripheralManager::didDisconnectPeripheral(Central& central, const PeripheralRef& peripheral,
+                                                const std::optional<Error>& /*error*/) {
+    // A lost link and a disconnection the user asked for are handled alike.
+    removeConnected(peripheral);
+    // If the device still advertises, the new scan reports it again and discovery decides
+    // where it goes.
+    central.scanForPeripherals({serviceUUID});
+    objectWillChange_.fire();
+}
+
+void PeripheralManager::connect(const PeripheralRef& peripheral) {
+    const auto entry =
+        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
+    if (entry != discoveredPeripherals_.end()) {
+        objectWillChange_.fire();
+        discoveredPeripherals_.erase(entry);
+    }
+    // No check for an entry already there: the button of a "Connected" row whose link is down
+    // adds a second one, and the next disconnection removes both.
+    objectWillChange_.fire();
+    connectedPeripherals_.push_back(peripheral);
+    peripheral->setDelegate(this);
+    central_->connect(peripheral);
+}
+
+void PeripheralManager::disconnect(const PeripheralRef& peripheral) {
+    removeConnected(peripheral);
+    central_->cancelConnection(peripheral);
+    // Forgetting the password ends automatic reconnection; the custom name stays.
+    platform_.defaults.removeObjectForKey(passwordKey(*peripheral));
+}
+
+void PeripheralManager::removeConnected(const PeripheralRef& peripheral) {
+    const auto matches = [&](const PeripheralRef& entry) {
+        return sameIdentifier(entry, peripheral);
+    };
+    if (std::none_of(connectedPeripherals_.begin(), connectedPeripherals_.end(), matches))
+        return;
+    objectWillChange_.fire();
+    std::erase_if(connectedPeripherals_, matches);
+}
+
+std::string PeripheralManager::displayName(const PeripheralRef& peripheral) const {
+    const auto custom = deviceNames_.find(peripheral->identifier());
+    if (custom != deviceNames_.end())
+        return custom->second;
+    const std::string key = passwordKey(*peripheral);
+    return peripheral->name().value_or("Unknown") + " \u00B7 " + key.substr(key.size() - 4);
+}
+
+} // namespace vontal

@@ -1,1 +1,138 @@
 #include "peripheral_manager.h"
+#include "utf8.h"
+
+namespace vontal {
+namespace {
+
+std::string formatBytes(const Bytes& bytes) {
+    std::string text = "[";
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        if (i > 0)
+            text += ", ";
+        text += std::to_string(bytes[i]);
+    }
+    return text + "]";
+}
+
+} // namespace
+
+void PeripheralManager::didDiscoverServices(const PeripheralRef& peripheral,
+                                            const std::optional<Error>& /*error*/) {
+    // Errors are not examined: whatever services the peripheral holds are used as they are.
+    const auto services = peripheral->services();
+    if (!services)
+        return;
+    for (const ServiceRef& service : *services) {
+        if (service->uuid() == serviceUUID) {
+            peripheral->discoverCharacteristics(
+                {passwordCharUUID, characteristicUUID, deviceNameUUID}, service);
+            return;
+        }
+    }
+}
+
+void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripheral,
+                                                   const ServiceRef& service,
+                                                   const std::optional<Error>& /*error*/) {
+    // A new discovery replaces what an earlier connection of this device left.
+    dataCharacteristicByPeripheral_.erase(peripheral->identifier());
+    const auto characteristics = service->characteristics();
+    if (!characteristics || characteristics->empty())
+        return;
+    for (const CharacteristicRef& characteristic : *characteristics) {
+        const BluetoothUuid uuid = characteristic->uuid();
+        if (uuid == passwordCharUUID) {
+            passwordCharacteristic_ = characteristic;
+            const std::string key = passwordKey(*peripheral);
+            if (const auto stored = platform_.defaults.stringForKey(key)) {
+                writePassword(peripheral, characteristic, *stored);
+            } else {
+                // Never from inside a Bluetooth callback: the alert runs a nested loop.
+                std::weak_ptr<PeripheralManager*> weak = alive_;
+                platform_.mainQueue.async([weak, peripheral, key, characteristic] {
+                    if (auto self = weak.lock())
+                        (*self)->showPasswordPrompt(peripheral, key, characteristic);
+                });
+            }
+        } else if (uuid == characteristicUUID) {
+            dataCharacteristic_ = characteristic;
+            dataCharacteristicByPeripheral_[peripheral->identifier()] = characteristic;
+        } else if (uuid == deviceNameUUID) {
+            peripheral->readValue(characteristic);
+            peripheral->setNotifyValue(true, characteristic);
+        }
+    }
+}
+
+void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
+                                      const CharacteristicRef& characteristic,
+                                      const std::optional<Error>& error) {
+    const BluetoothUuid uuid = characteristic->uuid();
+    if (uuid == passwordCharUUID) {
+        if (error) {
+            // Any error counts as a wrong password.
+            log("Password write failed: " + error->description);
+            std::weak_ptr<PeripheralManager*> weak = alive_;
+            platform_.mainQueue.async([weak, peripheral, characteristic] {
+                if (auto self = weak.lock())
+                    (*self)->showIncorrectPasswordPrompt(peripheral, characteristic);
+            });
+            return;
+        }
+        log("Password accepted \u2013 proceeding with data characteristic");
+        runPairingStep(peripheral);
+    } else if (uuid == characteristicUUID) {
+        if (error)
+            log("Error writing for pairing: " + error->description);
+        else
+            log("Write for pairing succeeded (pairing prompt should appear)");
+    }
+}
+
+void PeripheralManager::runPairingStep(const PeripheralRef& peripheral) {
+    // The shared dataCharacteristic slot holds whichever device was discovered last; with two
+    // handshakes interleaving that is another device's characteristic. Pair on this one's own.
+    const auto own = dataCharacteristicByPeripheral_.find(peripheral->identifier());
+    if (own == dataCharacteristicByPeripheral_.end())
+        return;
+    const CharacteristicRef characteristic = own->second;
+    peripheral->readValue(characteristic);
+    peripheral->writeValue(Bytes{0x00}, characteristic, WriteType::WithResponse);
+    peripheral->setNotifyValue(true, characteristic);
+}
+
+void PeripheralManager::didUpdateValue(const PeripheralRef& peripheral,
+                                       const CharacteristicRef& characteristic,
+                                       const std::optional<Error>& error) {
+    const BluetoothUuid uuid = characteristic->uuid();
+    if (uuid == deviceNameUUID) {
+        const auto value = characteristic->value();
+        const std::string text = value ? std::string(value->begin(), value->end()) : std::string();
+        if (value && isValidUtf8(text)) {
+            setDeviceName(peripheral->identifier(), text);
+            objectWillChange_.fire();
+            log("Custom device name from peripheral: " + text);
+        } else if (error) {
+            log("Error reading DeviceName: " + error->description);
+        }
+    } else if (uuid == characteristicUUID) {
+        if (const auto value = characteristic->value())
+            log("Bonding read response bytes: " + formatBytes(*value));
+        else if (error)
+            log("Error reading characteristic for pairing: " + error->description);
+    }
+}
+
+void PeripheralManager::didUpdateNotificationState(const PeripheralRef& /*peripheral*/,
+                                                   const CharacteristicRef& characteristic,
+                                                   const std::optional<Error>& error) {
+    if (characteristic->uuid() != characteristicUUID)
+        return;
+    if (error)
+        log("Error updating notification state: " + error->description);
+    else
+        log(std::string("Notification state updated; isNotifying: ") +
+            (characteristic->isNotifying() ? "true" : "false"));
+}
+
+} // namespace vontal

@@ -35,7 +35,8 @@ public:
         std::chrono::milliseconds keepAliveInterval = std::chrono::seconds(15);
     };
 
-    explicit PeripheralManager(const Platform& platform) : PeripheralManager(platform, Settings{}) {}
+    explicit PeripheralManager(const Platform& platform)
+        : PeripheralManager(platform, Settings{}) {}
     PeripheralManager(const Platform& platform, Settings settings);
     ~PeripheralManager();
     PeripheralManager(const PeripheralManager&) = delete;
@@ -121,6 +122,8 @@ private:
 
     void setConnectedPeripherals(std::vector<PeripheralRef> peripherals);
     void setDiscoveredPeripherals(std::vector<PeripheralRef> peripherals);
+    // Removes every entry with the peripheral's identifier, telling observers first.
+    void removeConnected(const PeripheralRef& peripheral);
 
     void writeToAllTargets(const Bytes& payload);
     void runPairingStep(const PeripheralRef& peripheral);

@@ -1,1 +1,31 @@
 #include "peripheral_manager.h"
+
+namespace vontal {
+
+void PeripheralManager::centralManagerDidUpdateState(Central& central) {
+    switch (central.state()) {
+    case CentralState::PoweredOn:
+        log("Bluetooth powered ON — restarting scan and reconnect");
+        central.stopScan();
+        central.scanForPeripherals({serviceUUID});
+        startKeepAlive();
+        // Copy: a backend may report back while we walk, and the list must stay as it is.
+        for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
+            if (peripheral->state() != PeripheralState::Connected)
+                central_->connect(peripheral);
+        }
+        break;
+    case CentralState::PoweredOff:
+        log("Bluetooth powered OFF — clearing state");
+        setConnectedPeripherals({});
+        setDiscoveredPeripherals({});
+        pendingPeripherals_.clear();
+        objectWillChange_.fire();
+        break;
+    default:
+        log("Central state: " + std::to_string(static_cast<int>(central.state())));
+        break;
+    }
+}
+
+} // namespace vontal

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/bluetooth.h"
 #include "alert_presenter.h"
+#include "devicelink/bluetooth.h"
 #include "diagnostics.h"
 #include "main_queue.h"
 #include "timers.h"

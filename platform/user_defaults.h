@@ -11,7 +11,8 @@ namespace vontal {
 
 // Values a per-user store can hold. Only text and text-to-text dictionaries are written by
 // vontal; the other kinds exist because a store may hold anything, and the loader must cope.
-using DefaultsScalar = std::variant<std::string, std::int64_t, double, bool, std::vector<std::uint8_t>>;
+using DefaultsScalar =
+    std::variant<std::string, std::int64_t, double, bool, std::vector<std::uint8_t>>;
 using DefaultsDictionary = std::map<std::string, DefaultsScalar>;
 using DefaultsValue = std::variant<std::string, std::int64_t, double, bool,
                                    std::vector<std::uint8_t>, DefaultsDictionary>;
