@@ -1,0 +1,42 @@
+#pragma once
+
+#include "platform/alert_presenter.h"
+
+#include <QDialog>
+
+class QLineEdit;
+
+namespace vontal {
+
+// The modal password alert: the message, one masked single-line field and the buttons in the
+// order given, the first one accepting. Closing it any other way counts as the last button.
+class AlertDialog final : public QDialog {
+public:
+    // Names by which tests and desktop automation find the alert and its parts.
+    static constexpr const char* kWindowTitle = "vontal password";
+    static constexpr const char* kObjectName = "vontalAlert";
+    static constexpr const char* kMessageObjectName = "alertMessage";
+    static constexpr const char* kFieldObjectName = "alertField";
+    // Buttons are named "alertButton0", "alertButton1", ... in the order given.
+    static constexpr const char* kButtonObjectNamePrefix = "alertButton";
+
+    explicit AlertDialog(const AlertRequest& request, QWidget* parent = nullptr);
+
+    // The button chosen: kAlertFirstButtonReturn + its index.
+    int responseCode() const { return response_; }
+    QString fieldText() const;
+
+    void reject() override;
+
+protected:
+    void showEvent(QShowEvent* event) override;
+
+private:
+    void choose(int index);
+
+    QLineEdit* field_ = nullptr;
+    int buttonCount_ = 0;
+    int response_ = kAlertFirstButtonReturn + 1;
+};
+
+} // namespace vontal
