@@ -1,0 +1,112 @@
+#include "content_view.h"
+
+#include "device_list_view.h"
+#include "labels.h"
+#include "launch_at_login_block.h"
+#include "login_item_control.h"
+#include "vontal_ids.h"
+
+#include <QLabel>
+#include <QVBoxLayout>
+
+namespace vontal {
+
+namespace {
+
+constexpr int kHeaderPadding = 6;
+constexpr int kConnectedHeaderHeight = 24;
+constexpr int kDiscoveredHeaderHeight = 20;
+
+QLabel* makeHeader(const char* key, int topPadding, int height, QWidget* parent) {
+    auto* header = new QLabel(labels::text(key), parent);
+    header->setTextFormat(Qt::PlainText);
+    QFont headline = header->font();
+    headline.setBold(true);
+    header->setFont(headline);
+    header->setContentsMargins(kHeaderPadding, topPadding, kHeaderPadding, 0);
+    header->setAlignment(Qt::AlignCenter);
+    header->setFixedHeight(height);
+    header->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+    return header;
+}
+
+} // namespace
+
+ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItems,
+                         Diagnostics& diagnostics, QWidget* parent)
+    : QWidget(parent), manager_(manager), loginItems_(loginItems), diagnostics_(diagnostics),
+      helperID_(kHelperIdentifier) {
+    setObjectName(QStringLiteral("contentView"));
+    setMinimumSize(kMinimumWidth, kMinimumHeight);
+
+    connectedHeader_ = makeHeader(labels::kConnected, kHeaderPadding, kConnectedHeaderHeight, this);
+    connectedHeader_->setObjectName(QStringLiteral("connectedHeader"));
+    connectedList_ = new DeviceListView(
+        DeviceRow::Kind::Connected, [this](const PeripheralRef& p) { tapConnected(p); }, this);
+    connectedList_->setObjectName(QStringLiteral("connectedList"));
+    discoveredHeader_ = makeHeader(labels::kDiscovered, 0, kDiscoveredHeaderHeight, this);
+    discoveredHeader_->setObjectName(QStringLiteral("discoveredHeader"));
+    discoveredList_ = new DeviceListView(
+        DeviceRow::Kind::Discovered, [this](const PeripheralRef& p) { tapDiscovered(p); }, this);
+    discoveredList_->setObjectName(QStringLiteral("discoveredList"));
+    launchAtLoginBlock_ = new LaunchAtLoginBlock([this] { launchAtLoginAppeared(); },
+                                                 [this](bool on) { setLaunchAtLogin(on); }, this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
+    layout->addWidget(connectedList_, 1);
+    layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
+    layout->addWidget(discoveredList_, 1);
+    layout->addWidget(launchAtLoginBlock_, 0, Qt::AlignLeft);
+
+    // The signal fires before the lists change: reading them here would show the old state.
+    changes_ = manager_.objectWillChange().subscribe([this] { scheduleRebuild(); });
+    rebuild();
+}
+
+ContentView::~ContentView() = default;
+
+void ContentView::setLaunchAtLogin(bool on) {
+    if (on == launchAtLogin_)
+        return;
+    launchAtLogin_ = on;
+    launchAtLoginBlock_->display(on);
+    updateLoginItem(launchAtLogin_, helperID_, loginItems_, diagnostics_);
+}
+
+void ContentView::launchAtLoginAppeared() {
+    setLaunchAtLogin(loginItemEnabled(helperID_, loginItems_));
+}
+
+void ContentView::scheduleRebuild() {
+    if (rebuildScheduled_)
+        return;
+    rebuildScheduled_ = true;
+    // Queued on this view, so a view closed meanwhile drops its rebuild.
+    QMetaObject::invokeMethod(this, &ContentView::rebuild, Qt::QueuedConnection);
+}
+
+void ContentView::rebuild() {
+    rebuildScheduled_ = false;
+    ++buildCount_;
+    const auto label = [this](const PeripheralRef& peripheral) {
+        return QString::fromStdString(manager_.displayName(peripheral));
+    };
+    connectedList_->present(manager_.connectedPeripherals(), label);
+    discoveredList_->present(manager_.discoveredPeripherals(), label);
+}
+
+void ContentView::tapConnected(const PeripheralRef& peripheral) {
+    // The state now decides, not the label drawn at the last rebuild.
+    if (peripheral->state() == PeripheralState::Connected)
+        manager_.disconnect(peripheral);
+    else
+        manager_.connect(peripheral);
+}
+
+void ContentView::tapDiscovered(const PeripheralRef& peripheral) {
+    manager_.connect(peripheral);
+}
+
+} // namespace vontal

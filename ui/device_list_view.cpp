@@ -1,0 +1,87 @@
+#include "device_list_view.h"
+
+#include <QEvent>
+#include <QScrollBar>
+#include <algorithm>
+#include <unordered_map>
+
+namespace vontal {
+
+DeviceListView::DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget* parent)
+    : QScrollArea(parent), kind_(kind), tap_(std::move(tap)) {
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    setWidgetResizable(false);
+    canvas_ = new QWidget;
+    canvas_->setObjectName(QStringLiteral("rows"));
+    setWidget(canvas_);
+}
+
+void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
+    std::vector<DeviceRow*> rows;
+    rows.reserve(peripherals.size());
+    std::map<Key, DeviceRow*> rowsByKey;
+    std::unordered_map<BluetoothUuid, int> occurrences;
+    int tallest = rowHeight_;
+
+    for (const PeripheralRef& peripheral : peripherals) {
+        const BluetoothUuid identifier = peripheral->identifier();
+        const Key key{identifier, occurrences[identifier]++};
+        DeviceRow* row = nullptr;
+        bool created = false;
+        if (auto kept = rowsByKey_.find(key); kept != rowsByKey_.end()) {
+            row = kept->second;
+            rowsByKey_.erase(kept);
+        } else {
+            row = new DeviceRow(kind_, tap_, canvas_);
+            created = true;
+        }
+        row->present(peripheral, label(peripheral));
+        if (created) {
+            tallest = std::max(tallest, row->sizeHint().height());
+            row->show();
+        }
+        rows.push_back(row);
+        rowsByKey.emplace(key, row);
+    }
+    // Taps never rebuild synchronously, so no row is being clicked while it is deleted.
+    for (auto& [key, row] : rowsByKey_)
+        delete row;
+
+    std::size_t unchanged = 0;
+    while (unchanged < rows.size() && unchanged < rows_.size() &&
+           rows[unchanged] == rows_[unchanged])
+        ++unchanged;
+    if (tallest != rowHeight_) {
+        rowHeight_ = tallest;
+        unchanged = 0;
+        verticalScrollBar()->setSingleStep(rowHeight_);
+    }
+    rows_ = std::move(rows);
+    rowsByKey_ = std::move(rowsByKey);
+    fitCanvas();
+    place(unchanged);
+}
+
+void DeviceListView::place(std::size_t from) {
+    const int width = canvas_->width();
+    for (std::size_t index = from; index < rows_.size(); ++index)
+        rows_[index]->setGeometry(0, static_cast<int>(index) * rowHeight_, width, rowHeight_);
+}
+
+void DeviceListView::fitCanvas() {
+    const QSize size(viewport()->width(), static_cast<int>(rows_.size()) * rowHeight_);
+    if (canvas_->size() == size)
+        return;
+    const bool widthChanged = canvas_->width() != size.width();
+    canvas_->resize(size);
+    if (widthChanged)
+        place(0);
+}
+
+bool DeviceListView::viewportEvent(QEvent* event) {
+    if (event->type() == QEvent::Resize)
+        fitCanvas();
+    return QScrollArea::viewportEvent(event);
+}
+
+} // namespace vontal

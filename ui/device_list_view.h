@@ -1,0 +1,49 @@
+#pragma once
+
+#include "device_row.h"
+
+#include <QScrollArea>
+#include <compare>
+#include <map>
+#include <vector>
+
+namespace vontal {
+
+// A plain scrolling list of device rows. Rows are keyed by the peripheral's identifier (and by
+// its occurrence, since the connected list may hold one peripheral twice), so a row keeps its
+// widget while its peripheral stays listed, wherever it moves. Rows have one height and are
+// placed by hand: appending a row to a list of thousands touches only that row.
+class DeviceListView final : public QScrollArea {
+public:
+    using Labeler = std::function<QString(const PeripheralRef&)>;
+
+    DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget* parent = nullptr);
+
+    // One row per entry, in list order; rows of peripherals no longer listed go away.
+    void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
+
+    int rowCount() const { return static_cast<int>(rows_.size()); }
+    DeviceRow* row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
+
+protected:
+    bool viewportEvent(QEvent* event) override;
+
+private:
+    struct Key {
+        BluetoothUuid identifier;
+        int occurrence = 0;
+        friend auto operator<=>(const Key&, const Key&) = default;
+    };
+
+    void place(std::size_t from);
+    void fitCanvas();
+
+    const DeviceRow::Kind kind_;
+    const DeviceRow::Tap tap_;
+    QWidget* canvas_ = nullptr;
+    std::vector<DeviceRow*> rows_;
+    std::map<Key, DeviceRow*> rowsByKey_;
+    int rowHeight_ = 0;
+};
+
+} // namespace vontal

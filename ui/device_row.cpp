@@ -1,0 +1,56 @@
+#include "device_row.h"
+
+#include "labels.h"
+
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+
+namespace vontal {
+
+DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
+    : QWidget(parent), kind_(kind), tap_(std::move(tap)) {
+    name_ = new QLabel(this);
+    name_->setObjectName(QStringLiteral("name"));
+    // Device names come from the radio: a name such as "<b>x</b>" must show those characters,
+    // and QLabel would otherwise guess rich text from them.
+    name_->setTextFormat(Qt::PlainText);
+    // A long name is cut rather than widening the window beyond what the user chose.
+    name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+
+    auto* layout = new QHBoxLayout(this);
+    layout->setContentsMargins(kHorizontalInset, kVerticalPadding, kHorizontalInset,
+                               kVerticalPadding);
+    layout->addWidget(name_, 1, Qt::AlignVCenter);
+
+    if (kind_ == Kind::Connected) {
+        status_ = new QLabel(this);
+        status_->setObjectName(QStringLiteral("status"));
+        status_->setTextFormat(Qt::PlainText);
+        layout->addWidget(status_, 0, Qt::AlignVCenter);
+    }
+
+    button_ = new QPushButton(this);
+    button_->setObjectName(QStringLiteral("action"));
+    button_->setAutoDefault(false);
+    if (kind_ == Kind::Discovered)
+        button_->setText(labels::text(labels::kConnect));
+    layout->addWidget(button_, 0, Qt::AlignVCenter);
+
+    connect(button_, &QPushButton::clicked, this, [this] {
+        if (peripheral_)
+            tap_(peripheral_);
+    });
+}
+
+void DeviceRow::present(const PeripheralRef& peripheral, const QString& label) {
+    peripheral_ = peripheral;
+    name_->setText(label);
+    if (kind_ == Kind::Connected) {
+        const bool linkUp = peripheral->state() == PeripheralState::Connected;
+        status_->setText(labels::text(linkUp ? labels::kLinkUp : labels::kLinkDown));
+        button_->setText(labels::text(linkUp ? labels::kDisconnect : labels::kConnect));
+    }
+}
+
+} // namespace vontal

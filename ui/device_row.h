@@ -1,0 +1,43 @@
+#pragma once
+
+#include "devicelink/bluetooth.h"
+
+#include <QWidget>
+#include <functional>
+
+class QLabel;
+class QPushButton;
+
+namespace vontal {
+
+// One row of a device list: the label, a flexible gap, the status dot (connected list only) and
+// a bordered button. The row keeps the handle it was last given so that a tap acts on it.
+class DeviceRow final : public QWidget {
+public:
+    enum class Kind { Connected, Discovered };
+    using Tap = std::function<void(const PeripheralRef&)>;
+
+    static constexpr int kVerticalPadding = 4;
+    static constexpr int kHorizontalInset = 8;
+
+    DeviceRow(Kind kind, Tap tap, QWidget* parent = nullptr);
+
+    // Shows the peripheral under this label. A connected row reads the link state now, so a
+    // state change shows only when the row is presented again.
+    void present(const PeripheralRef& peripheral, const QString& label);
+
+    const PeripheralRef& peripheral() const { return peripheral_; }
+    QLabel* nameLabel() const { return name_; }
+    QLabel* statusLabel() const { return status_; } // absent in the discovered list
+    QPushButton* button() const { return button_; }
+
+private:
+    const Kind kind_;
+    const Tap tap_;
+    PeripheralRef peripheral_;
+    QLabel* name_ = nullptr;
+    QLabel* status_ = nullptr;
+    QPushButton* button_ = nullptr;
+};
+
+} // namespace vontal

@@ -1,0 +1,47 @@
+#include "runtime.h"
+
+#include "memory_login_items.h"
+#include "platform/sim/demo_devices.h"
+#include "platform/sim/in_memory_user_defaults.h"
+#include "platform/sim/sim_bluetooth_stack.h"
+#include "workspace_factory.h"
+
+namespace vontal {
+
+namespace {
+
+std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& queue,
+                                              Timers& timers) {
+    auto stack = std::make_unique<SimBluetoothStack>(queue, timers);
+    if (mode == Runtime::Mode::Simulated)
+        addDemoDevices(*stack);
+    return stack;
+}
+
+std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode /*mode*/) {
+    return std::make_unique<InMemoryUserDefaults>();
+}
+
+} // namespace
+
+Runtime::Runtime(Mode mode, Diagnostics& diagnostics)
+    : bluetooth_(makeBluetooth(mode, mainQueue_, timers_)), defaults_(makeDefaults(mode)),
+      workspace_(makeWorkspace(diagnostics)),
+      platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
+                                                    *defaults_, alerts_, diagnostics})),
+      manager_(std::make_unique<PeripheralManager>(*platform_)) {}
+
+Runtime::~Runtime() = default;
+
+std::shared_ptr<PeripheralManager> Runtime::start(Mode mode, Diagnostics& diagnostics) {
+    auto runtime = std::make_shared<Runtime>(mode, diagnostics);
+    PeripheralManager* manager = runtime->manager_.get();
+    return std::shared_ptr<PeripheralManager>(std::move(runtime), manager);
+}
+
+std::unique_ptr<LoginItemService> makeLoginItemService(Runtime::Mode /*mode*/,
+                                                       Diagnostics& /*diagnostics*/) {
+    return std::make_unique<MemoryLoginItemService>();
+}
+
+} // namespace vontal

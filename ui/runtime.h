@@ -1,0 +1,48 @@
+#pragma once
+
+#include "devicelink/peripheral_manager.h"
+#include "platform/login_item.h"
+#include "platform/qt/services/qt_alert_presenter.h"
+#include "platform/qt/services/qt_main_queue.h"
+#include "platform/qt/services/qt_timers.h"
+
+#include <memory>
+
+namespace vontal {
+
+// What the manager runs on in this process, and the manager itself. Made when the first window's
+// content is built; nothing here touches Bluetooth before then.
+class Runtime final {
+public:
+    enum class Mode { System, Simulated };
+
+    Runtime(Mode mode, Diagnostics& diagnostics);
+    ~Runtime();
+    Runtime(const Runtime&) = delete;
+    Runtime& operator=(const Runtime&) = delete;
+
+    PeripheralManager& manager() { return *manager_; }
+
+    // The manager, sharing this runtime's lifetime.
+    static std::shared_ptr<PeripheralManager> start(Mode mode, Diagnostics& diagnostics);
+
+private:
+    QtMainQueue mainQueue_;
+    QtTimers timers_;
+    QtAlertPresenter alerts_;
+    std::unique_ptr<BluetoothStack> bluetooth_;
+    std::unique_ptr<UserDefaults> defaults_;
+    std::unique_ptr<Workspace> workspace_;
+    std::unique_ptr<Platform> platform_;
+    std::unique_ptr<PeripheralManager> manager_;
+};
+
+} // namespace vontal
+
+namespace vontal {
+
+// The login items the windows' toggles act on.
+std::unique_ptr<LoginItemService> makeLoginItemService(Runtime::Mode mode,
+                                                       Diagnostics& diagnostics);
+
+} // namespace vontal

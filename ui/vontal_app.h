@@ -1,0 +1,48 @@
+#pragma once
+
+#include "devicelink/peripheral_manager.h"
+#include "platform/diagnostics.h"
+#include "platform/login_item.h"
+
+#include <QPointer>
+#include <functional>
+#include <memory>
+#include <vector>
+
+namespace vontal {
+
+class MainWindow;
+
+// The application: the one manager of the process, shared by every window, and the windows.
+// Constructing it only records the manager's factory; the factory runs when the first window's
+// content is built, so no Bluetooth central exists before a window does.
+class vontalApp final {
+public:
+    // Makes the manager, together with whatever it runs on (it shares their lifetime).
+    using ManagerFactory = std::function<std::shared_ptr<PeripheralManager>()>;
+
+    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics);
+    ~vontalApp();
+    vontalApp(const vontalApp&) = delete;
+    vontalApp& operator=(const vontalApp&) = delete;
+
+    // The shared manager, made on first use.
+    PeripheralManager& manager();
+    bool hasManager() const { return manager_ != nullptr; }
+
+    // Builds a window (and, the first time, the manager) and shows it.
+    MainWindow* newWindow();
+    // The open windows, oldest first.
+    std::vector<MainWindow*> windows() const;
+    // Brings the most recently used window forward; opens one if none is left.
+    void bringForward();
+
+private:
+    ManagerFactory factory_;
+    LoginItemService& loginItems_;
+    Diagnostics& diagnostics_;
+    std::shared_ptr<PeripheralManager> manager_;
+    std::vector<QPointer<MainWindow>> windows_;
+};
+
+} // namespace vontal
