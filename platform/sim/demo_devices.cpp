@@ -1,0 +1,36 @@
+#include "demo_devices.h"
+
+#include "sim_bluetooth_stack.h"
+#include "vontal_device.h"
+
+#include <chrono>
+
+namespace vontal {
+
+void addDemoDevices(SimBluetoothStack& stack) {
+    using std::chrono::milliseconds;
+    const auto realistic = [](SimDeviceSpec spec) {
+        spec.answerDelay = milliseconds(120);
+        spec.connectDelay = milliseconds(400);
+        return spec;
+    };
+
+    stack.addDevice(
+        realistic(vontalDevice(identifierForAddress(0xC0FFEE000001), "Vontal Pad", "1234")));
+    stack.addDevice(realistic(
+        vontalDevice(identifierForAddress(0xC0FFEE000002), "VNT-DSP", "0000", "Desk Display")));
+
+    SimDeviceSpec keys = vontalDevice(identifierForAddress(0xC0FFEE000003), "Macro Keys", "4321");
+    keys.refuseFirstPasswordWrites = 1;
+    stack.addDevice(realistic(std::move(keys)));
+
+    SimDeviceSpec heartRate;
+    heartRate.identifier = identifierForAddress(0xC0FFEE000004);
+    heartRate.name = "Heart Rate";
+    heartRate.advertisedServices = {BluetoothUuid::fromString("180D")};
+    heartRate.services = {{BluetoothUuid::fromString("180D"),
+                           {{BluetoothUuid::fromString("2A37"), Bytes{0x00, 0x48}}}}};
+    stack.addDevice(realistic(std::move(heartRate)));
+}
+
+} // namespace vontal

@@ -1,0 +1,226 @@
+#include "sim_bluetooth_stack.h"
+
+#include "sim_core.h"
+
+#include <algorithm>
+
+namespace vontal {
+
+SimBluetoothStack::SimBluetoothStack(MainQueue& queue, Timers& timers)
+    : core_(std::make_shared<SimStackCore>(queue, timers)) {}
+
+SimBluetoothStack::~SimBluetoothStack() = default;
+
+std::unique_ptr<Central> SimBluetoothStack::makeCentral(CentralDelegate& delegate) {
+    return std::make_unique<SimCentral>(core_, delegate);
+}
+
+bool SimBluetoothStack::addDevice(SimDeviceSpec spec) {
+    if (core_->device(spec.identifier))
+        return false;
+    core_->devices.push_back(std::make_unique<SimDeviceState>(std::move(spec)));
+    core_->deviceMayBeReachable(*core_->devices.back());
+    return true;
+}
+
+bool SimBluetoothStack::hasDevice(const BluetoothUuid& device) const {
+    return core_->device(device) != nullptr;
+}
+
+std::optional<SimDeviceSpec> SimBluetoothStack::device(const BluetoothUuid& device) const {
+    if (const SimDeviceState* state = core_->device(device))
+        return state->spec;
+    return std::nullopt;
+}
+
+std::vector<BluetoothUuid> SimBluetoothStack::devices() const {
+    std::vector<BluetoothUuid> identifiers;
+    for (const auto& device : core_->devices)
+        identifiers.push_back(device->spec.identifier);
+    return identifiers;
+}
+
+void SimBluetoothStack::setRadioState(CentralState state) {
+    core_->radio = state;
+    const auto centrals = core_->liveCentrals();
+    if (state != CentralState::PoweredOn)
+        for (const auto& central : centrals)
+            central->dropEverything();
+    for (const auto& central : centrals)
+        central->reportState(state);
+}
+
+CentralState SimBluetoothStack::radioState() const {
+    return core_->radio;
+}
+
+void SimBluetoothStack::setAdvertising(const BluetoothUuid& device, bool advertising) {
+    SimDeviceState* state = core_->device(device);
+    if (!state)
+        return;
+    state->spec.advertising = advertising;
+    core_->deviceMayBeReachable(*state);
+}
+
+void SimBluetoothStack::setInRange(const BluetoothUuid& device, bool inRange) {
+    SimDeviceState* state = core_->device(device);
+    if (!state)
+        return;
+    state->spec.inRange = inRange;
+    if (!inRange)
+        loseLink(device, Error{"The connection has timed out unexpectedly."});
+    else
+        core_->deviceMayBeReachable(*state);
+}
+
+void SimBluetoothStack::loseLink(const BluetoothUuid& device, Error error) {
+    for (const auto& central : core_->liveCentrals()) {
+        const auto found = central->peripherals.find(device);
+        if (found != central->peripherals.end() &&
+            found->second->state() == PeripheralState::Connected)
+            found->second->drop(true, error);
+    }
+}
+
+void SimBluetoothStack::setName(const BluetoothUuid& device, std::optional<std::string> name) {
+    if (SimDeviceState* state = core_->device(device))
+        state->spec.name = std::move(name);
+}
+
+void SimBluetoothStack::setPassword(const BluetoothUuid& device,
+                                    std::optional<std::string> password) {
+    if (SimDeviceState* state = core_->device(device))
+        state->spec.password = std::move(password);
+}
+
+void SimBluetoothStack::refusePasswordWrites(const BluetoothUuid& device, int count) {
+    if (SimDeviceState* state = core_->device(device))
+        state->refusalsLeft = std::max(count, 0);
+}
+
+void SimBluetoothStack::setValue(const BluetoothUuid& device, const BluetoothUuid& characteristic,
+                                 Bytes value) {
+    SimDeviceState* state = core_->device(device);
+    if (!state)
+        return;
+    for (std::size_t s = 0; s < state->spec.services.size(); ++s)
+        for (std::size_t c = 0; c < state->spec.services[s].characteristics.size(); ++c)
+            if (state->spec.services[s].characteristics[c].uuid == characteristic)
+                state->values[s][c] = value;
+}
+
+void SimBluetoothStack::notify(const BluetoothUuid& device, const BluetoothUuid& characteristic,
+                               Bytes value, bool evenIfNotSubscribed) {
+    setValue(device, characteristic, value);
+    for (const auto& central : core_->liveCentrals()) {
+        const auto found = central->peripherals.find(device);
+        if (found != central->peripherals.end())
+            found->second->deviceNotified(characteristic, value, evenIfNotSubscribed);
+    }
+}
+
+void SimBluetoothStack::setAnswerDelay(const BluetoothUuid& device,
+                                       std::chrono::milliseconds delay) {
+    if (SimDeviceState* state = core_->device(device))
+        state->spec.answerDelay = delay;
+}
+
+void SimBluetoothStack::setConnectDelay(const BluetoothUuid& device,
+                                        std::chrono::milliseconds delay) {
+    if (SimDeviceState* state = core_->device(device))
+        state->spec.connectDelay = delay;
+}
+
+void SimBluetoothStack::failNext(const BluetoothUuid& device, SimOperation operation,
+                                 SimFault fault, std::optional<BluetoothUuid> target, int times) {
+    SimDeviceState* state = core_->device(device);
+    if (!state || times == 0)
+        return;
+    state->faults.push_back({operation, target, std::move(fault), times});
+}
+
+void SimBluetoothStack::clearFaults(const BluetoothUuid& device) {
+    if (SimDeviceState* state = core_->device(device))
+        state->faults.clear();
+}
+
+PeripheralRef SimBluetoothStack::retrievePeripheral(const Central& central,
+                                                    const BluetoothUuid& device) {
+    const auto* sim = dynamic_cast<const SimCentral*>(&central);
+    const SimDeviceState* state = core_->device(device);
+    if (!sim || !state || sim->core()->stack != core_)
+        return nullptr;
+    return sim->core()->peripheral(*state);
+}
+
+PeripheralState SimBluetoothStack::linkState(const BluetoothUuid& device) const {
+    PeripheralState most = PeripheralState::Disconnected;
+    for (const auto& central : core_->liveCentrals()) {
+        const auto found = central->peripherals.find(device);
+        if (found == central->peripherals.end())
+            continue;
+        const PeripheralState state = found->second->state();
+        if (state == PeripheralState::Connected ||
+            (state == PeripheralState::Connecting && most != PeripheralState::Connected))
+            most = state;
+    }
+    return most;
+}
+
+bool SimBluetoothStack::isUnlocked(const BluetoothUuid& device) const {
+    for (const auto& central : core_->liveCentrals()) {
+        const auto found = central->peripherals.find(device);
+        if (found != central->peripherals.end() && found->second->unlocked())
+            return true;
+    }
+    return false;
+}
+
+const std::vector<SimRequest>& SimBluetoothStack::requests() const {
+    return core_->requests;
+}
+
+std::vector<SimRequest> SimBluetoothStack::requestsFor(const BluetoothUuid& device) const {
+    std::vector<SimRequest> found;
+    for (const SimRequest& request : core_->requests)
+        if (request.device == device)
+            found.push_back(request);
+    return found;
+}
+
+std::vector<SimRequest> SimBluetoothStack::requestsOf(SimRequest::Kind kind) const {
+    std::vector<SimRequest> found;
+    for (const SimRequest& request : core_->requests)
+        if (request.kind == kind)
+            found.push_back(request);
+    return found;
+}
+
+std::vector<SimWrite> SimBluetoothStack::writes(const BluetoothUuid& device) const {
+    std::vector<SimWrite> found;
+    for (const SimRequest& request : core_->requests)
+        if (request.kind == SimRequest::Kind::WriteValue && request.device == device &&
+            request.delivered() && request.characteristic)
+            found.push_back({*request.characteristic, request.value, request.writeType});
+    return found;
+}
+
+std::vector<Bytes> SimBluetoothStack::writesTo(const BluetoothUuid& device,
+                                               const BluetoothUuid& characteristic,
+                                               WriteType type) const {
+    std::vector<Bytes> found;
+    for (const SimWrite& write : writes(device))
+        if (write.characteristic == characteristic && write.type == type)
+            found.push_back(write.value);
+    return found;
+}
+
+void SimBluetoothStack::clearRecord() {
+    core_->requests.clear();
+}
+
+void SimBluetoothStack::setRecording(bool recording) {
+    core_->recording = recording;
+}
+
+} // namespace vontal

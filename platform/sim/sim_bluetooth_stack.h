@@ -1,0 +1,116 @@
+#pragma once
+
+#include "devicelink/bluetooth.h"
+#include "platform/main_queue.h"
+#include "platform/timers.h"
+#include "sim_device.h"
+#include "sim_record.h"
+
+#include <chrono>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vontal {
+
+class SimStackCore;
+
+// A Bluetooth stack with scripted devices. It delivers every callback later through the main
+// queue or a timer, never inside the call that caused it, and never after the central that would
+// report it is destroyed. It records everything the centrals ask for, so tests can assert on
+// what each device received.
+//
+// What it models:
+// - The radio: any state but powered on ends every link and scan without a disconnection
+//   callback (only the state report says so), and scans and connections are not started while
+//   it is not on. Every central gets a state report on creation and on every change.
+// - Scans: one report per device per scan; a new scan (or stopScan) replaces the old one. A
+//   device is reported while it advertises a listed service (any service for an empty list), is
+//   in range and, unless it says otherwise, has no link up.
+// - Connections: pending until the device is in range and advertising; never time out. Links
+//   end by cancelConnection, link loss or going out of range, each with a disconnection callback.
+//   Services and characteristics are new objects on each link and absent until discovered;
+//   answers meant for a link that has ended never arrive.
+// - Writes with response get exactly one answer; writes without response none. Writes do not
+//   change what a later read gives.
+// - Handles from another peripheral, another link, or not yet discovered are recorded as such and
+//   otherwise ignored.
+class SimBluetoothStack final : public BluetoothStack {
+public:
+    SimBluetoothStack(MainQueue& queue, Timers& timers);
+    ~SimBluetoothStack() override;
+    SimBluetoothStack(const SimBluetoothStack&) = delete;
+    SimBluetoothStack& operator=(const SimBluetoothStack&) = delete;
+
+    std::unique_ptr<Central> makeCentral(CentralDelegate& delegate) override;
+
+    // --- Scripting. Calls naming an unknown device do nothing.
+
+    // A device with an identifier already present is not added again; returns whether added.
+    bool addDevice(SimDeviceSpec spec);
+    bool hasDevice(const BluetoothUuid& device) const;
+    // The spec as it stands now, if the device exists.
+    std::optional<SimDeviceSpec> device(const BluetoothUuid& device) const;
+    std::vector<BluetoothUuid> devices() const;
+
+    // Powered on when the stack is made. Every central is told, on the main queue, on every
+    // call (the same state twice gives two reports, as a radio that went away and came back).
+    void setRadioState(CentralState state);
+    CentralState radioState() const;
+
+    void setAdvertising(const BluetoothUuid& device, bool advertising);
+    // Going out of range ends the device's links with a timeout error.
+    void setInRange(const BluetoothUuid& device, bool inRange);
+    // The device drops its links.
+    void loseLink(const BluetoothUuid& device,
+                  Error error = {"The connection has timed out unexpectedly."});
+
+    void setName(const BluetoothUuid& device, std::optional<std::string> name);
+    void setPassword(const BluetoothUuid& device, std::optional<std::string> password);
+    // The next `count` password writes are refused, whatever they hold.
+    void refusePasswordWrites(const BluetoothUuid& device, int count);
+    // What later reads of every characteristic with this UUID give.
+    void setValue(const BluetoothUuid& device, const BluetoothUuid& characteristic, Bytes value);
+    // Sets the value and notifies every central that switched notifications on for it (or every
+    // one that discovered it, with `evenIfNotSubscribed`).
+    void notify(const BluetoothUuid& device, const BluetoothUuid& characteristic, Bytes value,
+                bool evenIfNotSubscribed = false);
+    void setAnswerDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
+    void setConnectDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
+
+    // The next `times` answers to `operation` (kSimFaultForever: all of them) carry the fault.
+    // `target` narrows it to one characteristic UUID (read, write, notify) or service UUID
+    // (characteristic discovery).
+    void failNext(const BluetoothUuid& device, SimOperation operation, SimFault fault,
+                  std::optional<BluetoothUuid> target = std::nullopt, int times = 1);
+    void clearFaults(const BluetoothUuid& device);
+
+    // --- Looking in.
+
+    // The handle `central` uses for the device (made now if the central has not seen it yet),
+    // or null when the central or the device is not the simulator's.
+    PeripheralRef retrievePeripheral(const Central& central, const BluetoothUuid& device);
+    // The most advanced state of the device's links over all live centrals.
+    PeripheralState linkState(const BluetoothUuid& device) const;
+    // Whether a link to the device is up and the device accepted a password on it.
+    bool isUnlocked(const BluetoothUuid& device) const;
+
+    // Everything every central asked for, in order.
+    const std::vector<SimRequest>& requests() const;
+    std::vector<SimRequest> requestsFor(const BluetoothUuid& device) const;
+    std::vector<SimRequest> requestsOf(SimRequest::Kind kind) const;
+    // Writes that reached the device, in order.
+    std::vector<SimWrite> writes(const BluetoothUuid& device) const;
+    // Just the bytes of the writes that reached one characteristic with one write type.
+    std::vector<Bytes> writesTo(const BluetoothUuid& device, const BluetoothUuid& characteristic,
+                                WriteType type) const;
+    void clearRecord();
+    // Benchmarks switch recording off; nothing is kept while it is.
+    void setRecording(bool recording);
+
+private:
+    std::shared_ptr<SimStackCore> core_;
+};
+
+} // namespace vontal

@@ -1,0 +1,152 @@
+#include "sim_core.h"
+
+#include <algorithm>
+
+namespace vontal {
+
+SimDeviceState::SimDeviceState(SimDeviceSpec s)
+    : spec(std::move(s)), refusalsLeft(spec.refuseFirstPasswordWrites) {
+    for (const SimServiceSpec& service : spec.services) {
+        std::vector<Bytes>& serviceValues = values.emplace_back();
+        for (const SimCharacteristicSpec& characteristic : service.characteristics)
+            serviceValues.push_back(characteristic.value);
+    }
+}
+
+std::optional<SimFault> SimDeviceState::takeFault(SimOperation operation,
+                                                  const std::optional<BluetoothUuid>& target) {
+    for (auto it = faults.begin(); it != faults.end(); ++it) {
+        if (it->operation != operation || (it->target && it->target != target))
+            continue;
+        SimFault fault = it->fault;
+        if (it->remaining != kSimFaultForever && --it->remaining <= 0)
+            faults.erase(it);
+        return fault;
+    }
+    return std::nullopt;
+}
+
+bool SimDeviceState::advertisingNow() const {
+    return spec.advertising && (links == 0 || spec.advertisesWhileConnected);
+}
+
+SimDeviceState* SimStackCore::device(const BluetoothUuid& identifier) {
+    for (const auto& device : devices)
+        if (device->spec.identifier == identifier)
+            return device.get();
+    return nullptr;
+}
+
+void SimStackCore::record(SimRequest request) {
+    if (recording)
+        requests.push_back(std::move(request));
+}
+
+void SimStackCore::deliver(std::chrono::milliseconds delay, std::function<void()> task) {
+    if (delay <= std::chrono::milliseconds(0)) {
+        queue.async(std::move(task));
+        return;
+    }
+    const std::uint64_t id = nextDelayed_++;
+    std::weak_ptr<SimStackCore> weak = weak_from_this();
+    delayed_.emplace(id, timers.singleShot(delay, [weak, id, task = std::move(task)] {
+        task();
+        // Not from inside the timer's own callback: the subscription is
+        // dropped on the next turn.
+        if (auto self = weak.lock())
+            self->queue.async([weak, id] {
+                if (auto core = weak.lock())
+                    core->delayed_.erase(id);
+            });
+    }));
+}
+
+std::vector<std::shared_ptr<SimCentralCore>> SimStackCore::liveCentrals() {
+    std::vector<std::shared_ptr<SimCentralCore>> live;
+    std::erase_if(centrals, [&](const std::weak_ptr<SimCentralCore>& weak) {
+        auto central = weak.lock();
+        if (!central || !central->alive)
+            return true;
+        live.push_back(std::move(central));
+        return false;
+    });
+    return live;
+}
+
+void SimStackCore::deviceMayBeReachable(SimDeviceState& device) {
+    for (const auto& central : liveCentrals()) {
+        const auto found = central->peripherals.find(device.spec.identifier);
+        if (found != central->peripherals.end())
+            found->second->tryToComplete();
+        central->offer(device);
+    }
+}
+
+std::shared_ptr<SimPeripheral> SimCentralCore::peripheral(const SimDeviceState& device) {
+    auto& slot = peripherals[device.spec.identifier];
+    if (!slot)
+        slot = std::make_shared<SimPeripheral>(weak_from_this(), device.spec.identifier,
+                                               device.spec.name);
+    return slot;
+}
+
+void SimCentralCore::reportState(CentralState state) {
+    std::weak_ptr<SimCentralCore> weak = weak_from_this();
+    stack->deliver(std::chrono::milliseconds(0), [weak, state] {
+        auto self = weak.lock();
+        if (!self || !self->alive)
+            return;
+        self->reported = state;
+        self->delegate.centralManagerDidUpdateState(self->owner);
+    });
+}
+
+bool SimCentralCore::wouldReport(const SimDeviceState& device) const {
+    if (stack->radio != CentralState::PoweredOn || !scanning || !device.spec.inRange ||
+        !device.advertisingNow())
+        return false;
+    const auto reported = reportedInScan.find(device.spec.identifier);
+    if (reported != reportedInScan.end() && reported->second == scanGeneration)
+        return false;
+    if (scanFilter.empty())
+        return true;
+    return std::any_of(device.spec.advertisedServices.begin(), device.spec.advertisedServices.end(),
+                       [&](const BluetoothUuid& uuid) {
+                           return std::find(scanFilter.begin(), scanFilter.end(), uuid) !=
+                                  scanFilter.end();
+                       });
+}
+
+void SimCentralCore::offer(const SimDeviceState& device) {
+    if (!wouldReport(device))
+        return;
+    std::weak_ptr<SimCentralCore> weak = weak_from_this();
+    const BluetoothUuid identifier = device.spec.identifier;
+    const std::uint64_t generation = scanGeneration;
+    stack->deliver(device.spec.answerDelay, [weak, identifier, generation] {
+        auto self = weak.lock();
+        if (!self || !self->alive || self->scanGeneration != generation)
+            return;
+        SimDeviceState* device = self->stack->device(identifier);
+        // Still advertising, still in range, and not yet reported by this scan.
+        if (!device || !self->wouldReport(*device))
+            return;
+        self->reportedInScan[identifier] = generation;
+        const AdvertisementData advertisement{device->spec.name, device->spec.advertisedServices};
+        self->delegate.didDiscoverPeripheral(self->owner, self->peripheral(*device), advertisement,
+                                             device->spec.rssi);
+    });
+}
+
+void SimCentralCore::stopScanning() {
+    scanning = false;
+    ++scanGeneration;
+}
+
+void SimCentralCore::dropEverything() {
+    stopScanning();
+    for (auto& [identifier, peripheral] : peripherals)
+        peripheral->drop(false, std::nullopt);
+}
+
+} // namespace vontal
