@@ -1,0 +1,112 @@
+// The password alert as the user sees and answers it.
+
+#include "platform/qt/services/alert_dialog.h"
+#include "platform/qt/services/qt_alert_presenter.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <QTimer>
+#include <functional>
+#include <gtest/gtest.h>
+
+namespace vontal {
+namespace {
+
+// Runs the alert through the presenter and lets `act` answer it from inside its modal loop.
+AlertResponse runAnswering(const AlertRequest& request, std::function<void(QDialog&)> act) {
+    bool acted = false;
+    QTimer::singleShot(0, [&] {
+        auto* dialog = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+        if (!dialog)
+            return;
+        acted = true;
+        act(*dialog);
+    });
+    QtAlertPresenter presenter;
+    const AlertResponse response = presenter.runModal(request);
+    EXPECT_TRUE(acted) << "the alert did not run modally";
+    return response;
+}
+
+QLineEdit* field(QDialog& dialog) {
+    return dialog.findChild<QLineEdit*>(AlertDialog::kFieldObjectName);
+}
+QPushButton* button(QDialog& dialog, int index) {
+    return dialog.findChild<QPushButton*>(AlertDialog::kButtonObjectNamePrefix +
+                                          QString::number(index));
+}
+
+const AlertRequest kRetry{"Incorrect password for <b>Pad</b>", {"Retry", "Cancel"}, 200, 24};
+
+TEST(AlertDialog, ShowsTheMessageOneMaskedFieldAndTheButtonsInOrder) {
+    runAnswering(kRetry, [](QDialog& dialog) {
+        EXPECT_EQ(dialog.windowTitle(), AlertDialog::kWindowTitle);
+        EXPECT_EQ(dialog.objectName(), AlertDialog::kObjectName);
+        EXPECT_TRUE(dialog.isModal());
+
+        const auto* message = dialog.findChild<QLabel*>(AlertDialog::kMessageObjectName);
+        ASSERT_NE(message, nullptr);
+        EXPECT_EQ(message->text(), "Incorrect password for <b>Pad</b>");
+        EXPECT_EQ(message->textFormat(), Qt::PlainText);
+
+        ASSERT_EQ(dialog.findChildren<QLineEdit*>().size(), 1);
+        EXPECT_EQ(field(dialog)->echoMode(), QLineEdit::Password);
+        EXPECT_EQ(field(dialog)->size(), QSize(200, 24));
+        EXPECT_TRUE(field(dialog)->text().isEmpty());
+        EXPECT_TRUE(field(dialog)->placeholderText().isEmpty());
+
+        const auto buttons = dialog.findChildren<QPushButton*>();
+        ASSERT_EQ(buttons.size(), 2);
+        EXPECT_EQ(button(dialog, 0)->text(), "Retry");
+        EXPECT_EQ(button(dialog, 1)->text(), "Cancel");
+        EXPECT_LT(button(dialog, 0)->x(), button(dialog, 1)->x());
+        EXPECT_TRUE(button(dialog, 0)->isDefault());
+        dialog.reject();
+    });
+}
+
+TEST(AlertDialog, FirstButtonReturnsTheFirstResponseAndTheTypedText) {
+    const AlertResponse response = runAnswering(kRetry, [](QDialog& dialog) {
+        QTest::keyClicks(field(dialog), " pass word ");
+        QTest::mouseClick(button(dialog, 0), Qt::LeftButton);
+    });
+    EXPECT_EQ(response.button, kAlertFirstButtonReturn);
+    EXPECT_EQ(response.text, " pass word ");
+}
+
+TEST(AlertDialog, ReturnKeyAcceptsEvenWithAnEmptyField) {
+    const AlertResponse response = runAnswering(
+        kRetry, [](QDialog& dialog) { QTest::keyClick(field(dialog), Qt::Key_Return); });
+    EXPECT_EQ(response.button, kAlertFirstButtonReturn);
+    EXPECT_EQ(response.text, "");
+}
+
+TEST(AlertDialog, SecondButtonEscapeAndTheCloseBoxNeverAccept) {
+    const AlertResponse second = runAnswering(kRetry, [](QDialog& dialog) {
+        QTest::keyClicks(field(dialog), "typed");
+        QTest::mouseClick(button(dialog, 1), Qt::LeftButton);
+    });
+    EXPECT_EQ(second.button, kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(second.text, "typed");
+
+    const AlertResponse escape = runAnswering(
+        kRetry, [](QDialog& dialog) { QTest::keyClick(field(dialog), Qt::Key_Escape); });
+    EXPECT_EQ(escape.button, kAlertFirstButtonReturn + 1);
+
+    const AlertResponse closed = runAnswering(kRetry, [](QDialog& dialog) { dialog.close(); });
+    EXPECT_EQ(closed.button, kAlertFirstButtonReturn + 1);
+}
+
+TEST(AlertDialog, UnicodeTextComesBackAsUtf8) {
+    const AlertResponse response = runAnswering(kRetry, [](QDialog& dialog) {
+        field(dialog)->insert(QString::fromUtf8("pässwörd \u00B7 \U0001F511"));
+        QTest::mouseClick(button(dialog, 0), Qt::LeftButton);
+    });
+    EXPECT_EQ(response.text, "pässwörd \u00B7 \U0001F511");
+}
+
+} // namespace
+} // namespace vontal

@@ -1,0 +1,269 @@
+// The device lists: what each row shows, what its button calls, and when the view rebuilds.
+
+#include "ui/content_view.h"
+#include "ui/device_list_view.h"
+#include "ui_fixture.h"
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QPushButton>
+#include <QTranslator>
+
+namespace vontal {
+namespace {
+
+using Kind = SimRequest::Kind;
+
+const QString kLinkUp = QString::fromUtf8("\U0001F7E2");
+const QString kLinkDown = QString::fromUtf8("\u26AA\uFE0F");
+
+class ContentViewTest : public UiFixture {
+protected:
+    ContentViewTest() : view(*manager, loginItems, uiDiagnostics) {
+        view.show();
+        settle();
+    }
+
+    const DeviceListView& connected() const { return *view.connectedList(); }
+    const DeviceListView& discovered() const { return *view.discoveredList(); }
+
+    // A discovered device the user connected; its link is not up yet.
+    BluetoothUuid connecting(std::uint64_t address, const std::string& name) {
+        const BluetoothUuid id = addDevice(address, name);
+        settle();
+        clickRowButton(discovered(), discovered().rowCount() - 1);
+        turnQtLoop();
+        return id;
+    }
+
+    ContentView view;
+};
+
+TEST_F(ContentViewTest, EmptyListsKeepTheirHeadersAndShowNoPlaceholder) {
+    EXPECT_EQ(connected().rowCount(), 0);
+    EXPECT_EQ(discovered().rowCount(), 0);
+    EXPECT_TRUE(view.connectedHeader()->isVisible());
+    EXPECT_TRUE(view.discoveredHeader()->isVisible());
+    EXPECT_EQ(view.connectedHeader()->text(), "Connected");
+    EXPECT_EQ(view.discoveredHeader()->text(), "Discovered");
+    // Nothing but the five items: no label saying the list is empty.
+    for (const QLabel* label : view.findChildren<QLabel*>())
+        EXPECT_TRUE(label == view.connectedHeader() || label == view.discoveredHeader())
+            << label->text().toStdString();
+}
+
+TEST_F(ContentViewTest, HeadersUseTheHeadlineFontAndTheirFixedHeights) {
+    EXPECT_TRUE(view.connectedHeader()->font().bold());
+    EXPECT_TRUE(view.discoveredHeader()->font().bold());
+    EXPECT_EQ(view.connectedHeader()->height(), 24);
+    EXPECT_EQ(view.discoveredHeader()->height(), 20);
+    EXPECT_EQ(view.connectedHeader()->contentsMargins(), QMargins(6, 6, 6, 0));
+    EXPECT_EQ(view.discoveredHeader()->contentsMargins(), QMargins(6, 0, 6, 0));
+    // Leading-aligned, as wide as their text.
+    EXPECT_EQ(view.connectedHeader()->x(), 0);
+    EXPECT_LT(view.connectedHeader()->width(), view.width() / 2);
+}
+
+TEST_F(ContentViewTest, DiscoveredRowConnectsAndMovesToConnectedOnTheNextAnnouncedChange) {
+    const BluetoothUuid id = addDevice(0xA1, "Desk");
+    settle();
+    ASSERT_EQ(discovered().rowCount(), 1);
+    EXPECT_EQ(rowName(discovered(), 0), QString::fromUtf8("Desk \u00B7 00A1"));
+    EXPECT_EQ(rowButton(discovered(), 0), "Connect");
+    EXPECT_EQ(discovered().row(0)->statusLabel(), nullptr);
+
+    clickRowButton(discovered(), 0);
+    EXPECT_EQ(requestsOf(Kind::Connect, id).size(), 1u);
+    // The change was announced, but the view rebuilds only when the loop turns.
+    EXPECT_EQ(discovered().rowCount(), 1);
+    EXPECT_EQ(connected().rowCount(), 0);
+
+    turnQtLoop();
+    EXPECT_EQ(discovered().rowCount(), 0);
+    ASSERT_EQ(connected().rowCount(), 1);
+    EXPECT_EQ(rowName(connected(), 0), QString::fromUtf8("Desk \u00B7 00A1"));
+}
+
+TEST_F(ContentViewTest, ConnectedRowWhoseLinkIsNotUpShowsTheWhiteDotAndConnectsAgain) {
+    const BluetoothUuid id = connecting(0xB2, "Keys");
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_EQ(manager->connectedPeripherals().front()->state(), PeripheralState::Connecting);
+    EXPECT_EQ(rowStatus(connected(), 0), kLinkDown);
+    EXPECT_EQ(rowButton(connected(), 0), "Connect");
+
+    clickRowButton(connected(), 0);
+    EXPECT_EQ(requestsOf(Kind::Connect, id).size(), 2u);
+    EXPECT_TRUE(requestsOf(Kind::CancelConnection, id).empty());
+
+    // The manager lists the peripheral twice now; so does the view.
+    turnQtLoop();
+    ASSERT_EQ(connected().rowCount(), 2);
+    EXPECT_EQ(rowName(connected(), 1), rowName(connected(), 0));
+    EXPECT_NE(connected().row(0), connected().row(1));
+}
+
+TEST_F(ContentViewTest, ConnectedRowWithItsLinkUpShowsTheGreenDotAndDisconnects) {
+    sim.alerts.accept("secret");
+    const BluetoothUuid id = connecting(0xC3, "Pad");
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_EQ(sim.bluetooth.linkState(id), PeripheralState::Connected);
+    EXPECT_EQ(rowStatus(connected(), 0), kLinkUp);
+    EXPECT_EQ(rowButton(connected(), 0), "Disconnect");
+
+    clickRowButton(connected(), 0);
+    EXPECT_EQ(requestsOf(Kind::CancelConnection, id).size(), 1u);
+    EXPECT_EQ(requestsOf(Kind::Connect, id).size(), 1u);
+    settle();
+    EXPECT_EQ(connected().rowCount(), 0);
+}
+
+TEST_F(ContentViewTest, TheStateAtTapTimeDecidesNotTheLabel) {
+    sim.alerts.accept("secret");
+    const BluetoothUuid up = connecting(0xD4, "Up");
+    // The link comes up, but the Qt loop has not turned: the row still says "Connect".
+    sim.clock.runUntilIdle();
+    ASSERT_EQ(connected().row(0)->peripheral()->state(), PeripheralState::Connected);
+    ASSERT_EQ(rowButton(connected(), 0), "Connect");
+    clickRowButton(connected(), 0);
+    EXPECT_EQ(requestsOf(Kind::CancelConnection, up).size(), 1u);
+    EXPECT_EQ(requestsOf(Kind::Connect, up).size(), 1u);
+    settle();
+
+    sim.alerts.accept("secret");
+    const BluetoothUuid gone = connecting(0xE5, "Gone");
+    settle();
+    ASSERT_EQ(rowButton(connected(), 0), "Disconnect");
+    // The device leaves range and the link drops; the row stays as it was drawn.
+    sim.bluetooth.setInRange(gone, false);
+    sim.clock.runUntilIdle();
+    ASSERT_EQ(rowButton(connected(), 0), "Disconnect");
+    ASSERT_NE(connected().row(0)->peripheral()->state(), PeripheralState::Connected);
+    clickRowButton(connected(), 0);
+    EXPECT_EQ(requestsOf(Kind::Connect, gone).size(), 2u);
+    EXPECT_TRUE(requestsOf(Kind::CancelConnection, gone).empty());
+}
+
+TEST_F(ContentViewTest, DiscoveredConnectCallsConnectWhateverThePeripheralState) {
+    const BluetoothUuid id = addDevice(0xF6, "Twice");
+    settle();
+    // Connect the very handle shown in the discovered list behind the view's back: the row
+    // keeps showing until the next rebuild, and its button still calls connect.
+    const PeripheralRef shown = discovered().row(0)->peripheral();
+    sim.alerts.accept("secret");
+    manager->central()->connect(shown);
+    sim.clock.runUntilIdle();
+    ASSERT_EQ(shown->state(), PeripheralState::Connected);
+    clickRowButton(discovered(), 0);
+    EXPECT_EQ(requestsOf(Kind::Connect, id).size(), 2u);
+    EXPECT_TRUE(requestsOf(Kind::CancelConnection, id).empty());
+}
+
+TEST_F(ContentViewTest, RowsFollowTheManagersOrderAndKeepTheirWidgets) {
+    addDevice(0x01, "One");
+    addDevice(0x02, "Two");
+    addDevice(0x03, "Three");
+    settle();
+    ASSERT_EQ(discovered().rowCount(), 3);
+    DeviceRow* three = discovered().row(2);
+    const QRect before = three->geometry();
+
+    clickRowButton(discovered(), 1);
+    turnQtLoop();
+    ASSERT_EQ(discovered().rowCount(), 2);
+    EXPECT_EQ(rowName(discovered(), 0), QString::fromUtf8("One \u00B7 0001"));
+    EXPECT_EQ(rowName(discovered(), 1), QString::fromUtf8("Three \u00B7 0003"));
+    // The same widget, moved up into the freed place.
+    EXPECT_EQ(discovered().row(1), three);
+    EXPECT_EQ(three->geometry().top(), discovered().row(0)->geometry().bottom() + 1);
+    EXPECT_LT(three->geometry().top(), before.top());
+    ASSERT_EQ(connected().rowCount(), 1);
+    EXPECT_EQ(rowName(connected(), 0), QString::fromUtf8("Two \u00B7 0002"));
+}
+
+TEST_F(ContentViewTest, DeviceNamesAreShownVerbatimNeverAsMarkupOrFormat) {
+    const std::vector<std::string> names{"<b>x</b>", "<img src=\"/nonexistent.png\">",
+                                         "%1 &amp; %n", "Connect"};
+    std::uint64_t address = 0x10;
+    for (const std::string& name : names)
+        addDevice(address++, name);
+    settle();
+    ASSERT_EQ(discovered().rowCount(), 4);
+    for (int index = 0; index < 4; ++index) {
+        const QLabel* label = discovered().row(index)->nameLabel();
+        const QString expected = QString::fromStdString(names[static_cast<std::size_t>(index)]) +
+                                 QString::fromUtf8(" \u00B7 00") +
+                                 QString::number(0x10 + index, 16).toUpper();
+        EXPECT_EQ(label->text(), expected);
+        EXPECT_EQ(label->textFormat(), Qt::PlainText);
+        // Laid out as the characters themselves: rich text would take the tags away.
+        EXPECT_GE(label->sizeHint().width(), label->fontMetrics().horizontalAdvance(expected));
+    }
+}
+
+// Marks every text it translates, so the test sees which texts were looked up.
+class MarkingTranslator final : public QTranslator {
+public:
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (QByteArray(context) != "ContentView")
+            return {};
+        return QStringLiteral("[") + QString::fromUtf8(source) + QStringLiteral("]");
+    }
+    bool isEmpty() const override { return false; }
+};
+
+TEST_F(ContentViewTest, LabelsAreLookedUpInTheTranslationButDeviceNamesAreNot) {
+    MarkingTranslator translator;
+    QCoreApplication::installTranslator(&translator);
+    addDevice(0x21, "Connected");
+    sim.alerts.accept("secret");
+    connecting(0x22, "Discovered");
+    settle();
+    ContentView translated(*manager, loginItems, uiDiagnostics);
+    QCoreApplication::removeTranslator(&translator);
+
+    EXPECT_EQ(translated.connectedHeader()->text(), "[Connected]");
+    EXPECT_EQ(translated.discoveredHeader()->text(), "[Discovered]");
+    ASSERT_EQ(translated.discoveredList()->rowCount(), 1);
+    EXPECT_EQ(rowName(*translated.discoveredList(), 0), QString::fromUtf8("Connected \u00B7 0021"));
+    EXPECT_EQ(rowButton(*translated.discoveredList(), 0), "[Connect]");
+    ASSERT_EQ(translated.connectedList()->rowCount(), 1);
+    // Its device-name characteristic holds its name, which is now its whole label.
+    EXPECT_EQ(rowName(*translated.connectedList(), 0), "Discovered");
+    EXPECT_EQ(rowStatus(*translated.connectedList(), 0), "[" + kLinkUp + "]");
+    EXPECT_EQ(rowButton(*translated.connectedList(), 0), "[Disconnect]");
+}
+
+TEST_F(ContentViewTest, ManyAnnouncementsInOneTurnGiveOneRebuild) {
+    const int before = view.buildCount();
+    for (int i = 0; i < 50; ++i)
+        manager->objectWillChange().fire();
+    EXPECT_EQ(view.buildCount(), before);
+    turnQtLoop();
+    EXPECT_EQ(view.buildCount(), before + 1);
+    turnQtLoop();
+    EXPECT_EQ(view.buildCount(), before + 1);
+
+    // Announcements that come with real changes, all in one turn of the device link.
+    for (std::uint64_t address = 0x30; address < 0x40; ++address)
+        addDevice(address, "Batch");
+    sim.clock.runUntilIdle();
+    turnQtLoop();
+    EXPECT_EQ(view.buildCount(), before + 2);
+    EXPECT_EQ(discovered().rowCount(), 16);
+}
+
+TEST_F(ContentViewTest, ACustomNameReplacesTheLabelOnTheNextRebuild) {
+    const BluetoothUuid id = identifierForAddress(0x44);
+    sim.bluetooth.addDevice(vontalDevice(id, "VNT-1", std::nullopt, "Kitchen"));
+    settle();
+    clickRowButton(discovered(), 0);
+    sim.alerts.accept("pw");
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    EXPECT_EQ(rowName(connected(), 0), "Kitchen");
+    EXPECT_EQ(rowStatus(connected(), 0), kLinkUp);
+}
+
+} // namespace
+} // namespace vontal
