@@ -1,0 +1,92 @@
+#!/usr/bin/env bash
+# Builds the Debian package from a configured build tree, installs it with dpkg, checks what it
+# installed and that the installed vontal runs, then removes it and checks that it is gone.
+#   scripts/package-test.sh build/default
+# The package is removed again however the run ends, so the script can be run any number of times.
+set -euo pipefail
+
+build_arg=${1:?usage: scripts/package-test.sh BUILD_DIR}
+build=$(realpath "$build_arg")
+if [ ! -f "$build/CPackConfig.cmake" ]; then
+  echo "package-test: $build has no CPackConfig.cmake; configure it first" >&2
+  exit 1
+fi
+
+sudo=""
+[ "$(id -u)" -eq 0 ] || sudo="sudo"
+package=vontal
+
+cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
+prefix=$(cache_value VONTAL_ID_PREFIX)
+version=$(cache_value CMAKE_PROJECT_VERSION)
+main_id="${prefix}vontal"
+helper_id="${prefix}vontalhelper"
+
+installed() { dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'ok installed'; }
+remove_package() {
+  if installed; then
+    $sudo dpkg -r "$package" >/dev/null
+  fi
+}
+fail() {
+  echo "package-test: FAILED: $*" >&2
+  exit 1
+}
+
+out=$(mktemp -d)
+trap 'remove_package; rm -rf "$out"' EXIT
+
+# A package left over by an interrupted run would hide what this one installs.
+remove_package
+
+cmake --build "$build" --target vontal vontalloginhelper
+(cd "$build" && cpack --config CPackConfig.cmake -G DEB -B "$out" >"$out/cpack.log") ||
+  { cat "$out/cpack.log" >&2; fail "cpack"; }
+debs=("$out"/*.deb)
+[ ${#debs[@]} -eq 1 ] && [ -f "${debs[0]}" ] || fail "expected one .deb in $out"
+deb=${debs[0]}
+echo "package-test: built $(basename "$deb")"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+echo "package-test: Depends: $depends"
+for lib in libc6 libglib2.0-0 libqt6widgets6; do
+  grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
+done
+
+$sudo dpkg -i "$deb"
+installed || fail "dpkg does not list $package as installed"
+
+files=(
+  /usr/bin/vontal
+  /usr/bin/vontalloginhelper
+  "/usr/share/applications/$main_id.desktop"
+  "/usr/share/applications/$helper_id.desktop"
+  "/usr/share/icons/hicolor/scalable/apps/$main_id.svg"
+  "/usr/share/metainfo/$main_id.metainfo.xml"
+)
+for f in "${files[@]}"; do
+  [ -f "$f" ] || fail "$f is not installed"
+done
+for f in /usr/bin/vontal /usr/bin/vontalloginhelper; do
+  [ -x "$f" ] || fail "$f is not executable"
+done
+grep -qx "Exec=/usr/bin/vontal" "/usr/share/applications/$main_id.desktop" ||
+  fail "the main entry does not start /usr/bin/vontal"
+grep -qx "Exec=/usr/bin/vontalloginhelper" "/usr/share/applications/$helper_id.desktop" ||
+  fail "the helper's entry does not start /usr/bin/vontalloginhelper"
+grep -qx "NoDisplay=true" "/usr/share/applications/$helper_id.desktop" ||
+  fail "the helper's entry would show in menus"
+
+# --version needs no display, no session bus and no Bluetooth.
+reported=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen /usr/bin/vontal --version) ||
+  fail "/usr/bin/vontal --version exited with an error"
+echo "package-test: /usr/bin/vontal --version: $reported"
+[ "$reported" = "vontal $version" ] || fail "expected 'vontal $version'"
+
+$sudo dpkg -r "$package"
+! installed || fail "dpkg still lists $package after removal"
+for f in "${files[@]}"; do
+  [ ! -e "$f" ] || fail "$f is still there after removal"
+done
+
+echo "package-test: the package builds, installs, runs and removes cleanly"
