@@ -1,0 +1,39 @@
+#!/usr/bin/env bash
+# What a desktop session finds in an installed tree: both programs, the two desktop entries with
+# absolute program paths into that tree (the helper's hidden from menus), the icon the entries
+# name, and AppStream metainfo that launches the main entry. Entries and metainfo must pass the
+# freedesktop validators.
+set -uo pipefail
+prefix=${1:?prefix} main_id=${2:?main id} helper_id=${3:?helper id}
+failures=0
+check() {
+  local what=$1; shift
+  if "$@"; then echo "ok: $what"; else echo "FAILED: $what"; failures=$((failures + 1)); fi
+}
+key() { sed -n "s/^$2=//p" "$1"; }
+
+apps=$prefix/share/applications
+main_entry=$apps/$main_id.desktop
+helper_entry=$apps/$helper_id.desktop
+icon=$prefix/share/icons/hicolor/scalable/apps/$main_id.svg
+metainfo=$prefix/share/metainfo/$main_id.metainfo.xml
+
+check "vontal is installed and executable" test -x "$prefix/bin/vontal"
+check "vontalloginhelper is installed and executable" test -x "$prefix/bin/vontalloginhelper"
+check "the main entry starts the installed vontal" \
+  test "$(key "$main_entry" Exec)" = "$prefix/bin/vontal"
+check "the helper's entry starts the installed helper" \
+  test "$(key "$helper_entry" Exec)" = "$prefix/bin/vontalloginhelper"
+check "the helper's entry is hidden from menus" test "$(key "$helper_entry" NoDisplay)" = true
+check "the main entry shows in menus" test -z "$(key "$main_entry" NoDisplay)"
+check "both entries name the installed icon" \
+  test "$(key "$main_entry" Icon)" = "$main_id" -a "$(key "$helper_entry" Icon)" = "$main_id" -a -s "$icon"
+check "the icon is well-formed SVG" \
+  python3 -c 'import sys, xml.etree.ElementTree as t; sys.exit(t.parse(sys.argv[1]).getroot().tag != "{http://www.w3.org/2000/svg}svg")' "$icon"
+check "the desktop entries are valid" desktop-file-validate "$main_entry" "$helper_entry"
+check "the metainfo is valid" appstreamcli validate --no-net --explain "$metainfo"
+check "the metainfo launches the main entry" \
+  grep -q "<launchable type=\"desktop-id\">$main_id.desktop</launchable>" "$metainfo"
+check "the metainfo carries the main identifier" grep -q "<id>$main_id</id>" "$metainfo"
+
+[ "$failures" -eq 0 ]
