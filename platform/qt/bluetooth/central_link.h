@@ -1,0 +1,25 @@
+#pragma once
+
+// What a peripheral shares with the central that reported it: where its reports go and which
+// adapter it connects through. The central owns it; a peripheral that outlives the central finds
+// it gone and reports nothing.
+
+#include "callback_queue.h"
+#include "devicelink/bluetooth.h"
+
+#include <QBluetoothAddress>
+
+namespace vontal {
+
+struct CentralLink {
+    CentralLink(Central& central, CentralDelegate& delegate)
+        : central(central), delegate(delegate) {}
+
+    Central& central;
+    CentralDelegate& delegate;
+    CallbackQueue queue;
+    QBluetoothAddress adapter;
+    bool poweredOn = false;
+};
+
+} // namespace vontal

@@ -1,0 +1,74 @@
+#include "le_scanner.h"
+
+#include "identifiers.h"
+
+#include <algorithm>
+
+namespace vontal {
+
+LeScanner::LeScanner(std::function<void(const QBluetoothDeviceInfo&)> found)
+    : found_(std::move(found)) {}
+
+LeScanner::~LeScanner() {
+    reset();
+}
+
+void LeScanner::start(const QBluetoothAddress& adapter, std::vector<BluetoothUuid> services) {
+    if (agent_ && agentAdapter_ != adapter)
+        reset();
+    if (!agent_) {
+        agent_ = std::make_unique<QBluetoothDeviceDiscoveryAgent>(adapter);
+        agentAdapter_ = adapter;
+        agent_->setLowEnergyDiscoveryTimeout(0);
+        QObject::connect(agent_.get(), &QBluetoothDeviceDiscoveryAgent::deviceDiscovered,
+                         [this](const QBluetoothDeviceInfo& info) { consider(info); });
+        QObject::connect(agent_.get(), &QBluetoothDeviceDiscoveryAgent::deviceUpdated,
+                         [this](const QBluetoothDeviceInfo& info, QBluetoothDeviceInfo::Fields) {
+                             consider(info);
+                         });
+    }
+    services_ = std::move(services);
+    reported_.clear();
+    scanning_ = true;
+    if (agent_->isActive())
+        agent_->stop();
+    // Started again after a stop, Qt waits for the stop to finish before it starts.
+    agent_->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
+}
+
+void LeScanner::stop() {
+    scanning_ = false;
+    if (agent_ && agent_->isActive())
+        agent_->stop();
+}
+
+void LeScanner::reset() {
+    scanning_ = false;
+    if (!agent_)
+        return;
+    QObject::disconnect(agent_.get(), nullptr, nullptr, nullptr);
+    if (agent_->isActive())
+        agent_->stop();
+    agent_.release()->deleteLater();
+}
+
+void LeScanner::consider(const QBluetoothDeviceInfo& info) {
+    if (!scanning_ ||
+        !(info.coreConfigurations() & QBluetoothDeviceInfo::LowEnergyCoreConfiguration))
+        return;
+    if (!services_.empty()) {
+        const QList<QBluetoothUuid> advertised = info.serviceUuids();
+        const bool matches =
+            std::any_of(advertised.begin(), advertised.end(), [&](const auto& uuid) {
+                return std::find(services_.begin(), services_.end(), fromQtUuid(uuid)) !=
+                       services_.end();
+            });
+        if (!matches)
+            return;
+    }
+    if (!reported_.insert(peripheralIdentifier(info)).second)
+        return;
+    found_(info);
+}
+
+} // namespace vontal

@@ -1,0 +1,126 @@
+#include "qt_central.h"
+
+#include "bluez_daemon.h"
+#include "identifiers.h"
+#include "qt_peripheral.h"
+
+namespace vontal {
+
+QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics)
+    : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate)),
+      scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }) {
+    if (auto problem = bluezProblem())
+        diagnostics_.line(*problem);
+    adapter_ = std::make_unique<AdapterMonitor>([this] { adapterChanged(); },
+                                                [this] {
+                                                    if (auto problem = bluezProblem())
+                                                        diagnostics_.line(*problem);
+                                                });
+    // The first report always comes, even when it only confirms what was there.
+    observed_ = observedState();
+    link_->poweredOn = observed_ == CentralState::PoweredOn;
+    link_->adapter = adapter_->adapter().value_or(QBluetoothAddress());
+    const CentralState first = observed_;
+    link_->queue.post([this, first] {
+        reported_ = first;
+        link_->delegate.centralManagerDidUpdateState(*this);
+    });
+}
+
+QtCentral::~QtCentral() {
+    link_->queue.close();
+    adapter_.reset();
+    scanner_.reset();
+    forEachLivePeripheral([](QtPeripheral& peripheral) { peripheral.dropLink(); });
+}
+
+CentralState QtCentral::observedState() const {
+    if (!adapter_ || !adapter_->adapter())
+        return CentralState::Unsupported;
+    return adapter_->powered() ? CentralState::PoweredOn : CentralState::PoweredOff;
+}
+
+void QtCentral::adapterChanged() {
+    const CentralState now = observedState();
+    const QBluetoothAddress adapter = adapter_->adapter().value_or(QBluetoothAddress());
+    if (now == observed_ && adapter == link_->adapter)
+        return;
+    const bool wasOn = observed_ == CentralState::PoweredOn;
+    observed_ = now;
+    if (wasOn) {
+        // Whatever ended the radio ended its links and scans too.
+        scanner_.reset();
+        forEachLivePeripheral([](QtPeripheral& peripheral) { peripheral.dropLink(); });
+    }
+    link_->adapter = adapter;
+    link_->poweredOn = now == CentralState::PoweredOn;
+    link_->queue.post([this, now] {
+        reported_ = now;
+        link_->delegate.centralManagerDidUpdateState(*this);
+    });
+}
+
+void QtCentral::scanForPeripherals(const std::vector<BluetoothUuid>& serviceUuids) {
+    // Like CoreBluetooth, scanning is only possible while the radio is on; the device link
+    // scans again when it hears that it is.
+    if (!link_->poweredOn)
+        return;
+    scanner_.start(link_->adapter, serviceUuids);
+}
+
+void QtCentral::stopScan() {
+    scanner_.stop();
+}
+
+void QtCentral::connect(const PeripheralRef& peripheral) {
+    if (auto qtPeripheral = ours(peripheral))
+        qtPeripheral->requestConnection();
+}
+
+void QtCentral::cancelConnection(const PeripheralRef& peripheral) {
+    if (auto qtPeripheral = ours(peripheral))
+        qtPeripheral->cancelConnection();
+}
+
+void QtCentral::found(const QBluetoothDeviceInfo& info) {
+    const BluetoothUuid identifier = peripheralIdentifier(info);
+    std::shared_ptr<QtPeripheral> peripheral = peripherals_[identifier].lock();
+    if (peripheral) {
+        peripheral->updateInfo(info);
+    } else {
+        peripheral = std::make_shared<QtPeripheral>(info, link_);
+        peripherals_[identifier] = peripheral;
+    }
+    AdvertisementData advertisement;
+    if (!info.name().isEmpty())
+        advertisement.localName = info.name().toStdString();
+    for (const QBluetoothUuid& uuid : info.serviceUuids())
+        advertisement.serviceUuids.push_back(fromQtUuid(uuid));
+    const int rssi = info.rssi();
+    link_->queue.post([this, peripheral, advertisement, rssi] {
+        link_->delegate.didDiscoverPeripheral(*this, peripheral, advertisement, rssi);
+    });
+}
+
+std::shared_ptr<QtPeripheral> QtCentral::ours(const PeripheralRef& peripheral) const {
+    auto qtPeripheral = std::dynamic_pointer_cast<QtPeripheral>(peripheral);
+    if (!qtPeripheral)
+        return nullptr;
+    auto it = peripherals_.find(qtPeripheral->identifier());
+    if (it == peripherals_.end() || it->second.lock() != qtPeripheral)
+        return nullptr;
+    return qtPeripheral;
+}
+
+template <typename Action> void QtCentral::forEachLivePeripheral(Action action) {
+    for (auto it = peripherals_.begin(); it != peripherals_.end();) {
+        if (auto peripheral = it->second.lock()) {
+            action(*peripheral);
+            ++it;
+        } else {
+            it = peripherals_.erase(it);
+        }
+    }
+}
+
+} // namespace vontal

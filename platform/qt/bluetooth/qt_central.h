@@ -1,0 +1,53 @@
+#pragma once
+
+// The Bluetooth LE central on Qt Bluetooth. Its state follows the adapter: no bluetoothd or no
+// adapter is Unsupported, an adapter switched off is PoweredOff. Leaving PoweredOn ends every link
+// and connection request at once, as the radio does; the device link hears the new state.
+
+#include "adapter_monitor.h"
+#include "central_link.h"
+#include "devicelink/bluetooth.h"
+#include "le_scanner.h"
+#include "platform/diagnostics.h"
+
+#include <map>
+#include <memory>
+
+namespace vontal {
+
+class QtPeripheral;
+
+class QtCentral final : public Central {
+public:
+    QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics);
+    ~QtCentral() override;
+    QtCentral(const QtCentral&) = delete;
+    QtCentral& operator=(const QtCentral&) = delete;
+
+    // The state the last delivered report announced.
+    CentralState state() const override { return reported_; }
+    void scanForPeripherals(const std::vector<BluetoothUuid>& serviceUuids) override;
+    void stopScan() override;
+    void connect(const PeripheralRef& peripheral) override;
+    void cancelConnection(const PeripheralRef& peripheral) override;
+
+private:
+    CentralState observedState() const;
+    void adapterChanged();
+    void found(const QBluetoothDeviceInfo& info);
+    std::shared_ptr<QtPeripheral> ours(const PeripheralRef& peripheral) const;
+    template <typename Action> void forEachLivePeripheral(Action action);
+
+    Diagnostics& diagnostics_;
+    std::shared_ptr<CentralLink> link_;
+    CentralState observed_ = CentralState::Unknown;
+    CentralState reported_ = CentralState::Unknown;
+    // Weak: a device lives as long as the device link holds it, and is the same object for as
+    // long as it lives.
+    std::map<BluetoothUuid, std::weak_ptr<QtPeripheral>> peripherals_;
+    LeScanner scanner_;
+    // Last: its callbacks use everything above.
+    std::unique_ptr<AdapterMonitor> adapter_;
+};
+
+} // namespace vontal

@@ -1,0 +1,73 @@
+#pragma once
+
+// The service and characteristic handles the device link holds. They belong to one connection
+// of one peripheral; once that link is gone they stay readable but lead nowhere.
+
+#include "devicelink/bluetooth.h"
+#include "gatt_requests.h"
+
+#include <QLowEnergyCharacteristic>
+#include <QLowEnergyService>
+#include <QPointer>
+#include <optional>
+#include <set>
+#include <vector>
+
+namespace vontal {
+
+class QtCharacteristic final : public Characteristic {
+public:
+    explicit QtCharacteristic(const QLowEnergyCharacteristic& characteristic);
+
+    BluetoothUuid uuid() const override { return uuid_; }
+    std::optional<Bytes> value() const override { return value_; }
+    bool isNotifying() const override { return notifying_; }
+
+    const QLowEnergyCharacteristic& qt() const { return characteristic_; }
+    void setQt(const QLowEnergyCharacteristic& characteristic) { characteristic_ = characteristic; }
+    void setValue(Bytes value) { value_ = std::move(value); }
+    void setNotifying(bool notifying) { notifying_ = notifying; }
+
+private:
+    QLowEnergyCharacteristic characteristic_;
+    BluetoothUuid uuid_;
+    std::optional<Bytes> value_;
+    bool notifying_ = false;
+};
+
+class QtService final : public Service {
+public:
+    QtService(const QBluetoothUuid& uuid, unsigned connection);
+
+    BluetoothUuid uuid() const override { return uuid_; }
+    std::optional<std::vector<CharacteristicRef>> characteristics() const override {
+        return characteristics_;
+    }
+
+    const QBluetoothUuid& qtUuid() const { return qtUuid_; }
+    // The connection this handle was made for; requests on an older one are dropped.
+    unsigned connection() const { return connection_; }
+
+    QPointer<QLowEnergyService> qt;
+    GattRequests requests;
+    // Characteristic filters asked for while Qt was still discovering the service's details.
+    std::vector<std::vector<BluetoothUuid>> waitingFilters;
+    // What the device link has asked for so far; empty with wantsAll means everything.
+    std::set<BluetoothUuid> wanted;
+    bool wantsAll = false;
+    // Every characteristic Qt knows in this service, in the device's order.
+    std::vector<std::shared_ptr<QtCharacteristic>> known;
+
+    void setCharacteristics(std::vector<CharacteristicRef> characteristics) {
+        characteristics_ = std::move(characteristics);
+    }
+    std::shared_ptr<QtCharacteristic> find(const QLowEnergyCharacteristic& characteristic) const;
+
+private:
+    QBluetoothUuid qtUuid_;
+    BluetoothUuid uuid_;
+    unsigned connection_;
+    std::optional<std::vector<CharacteristicRef>> characteristics_;
+};
+
+} // namespace vontal

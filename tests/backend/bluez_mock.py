@@ -1,0 +1,460 @@
+'''A scriptable stand-in for bluetoothd (BlueZ 5) for vontal's backend tests.
+
+It serves org.bluez with what Qt Bluetooth uses for Bluetooth LE: the object manager, one adapter
+(Adapter1), devices (Device1) and their GATT tables (GattService1, GattCharacteristic1,
+GattDescriptor1). Tests script it through the org.vontal.BluezMock interface on "/" and read back
+every operation a device received.
+
+Template parameters (JSON): {"adapter": false} starts without an adapter.
+
+Behaviour that matters to the client, copied from bluetoothd:
+- Device1.Connect sets Connected, then ServicesResolved in a later signal; Disconnect clears both.
+- ReadValue answers with the value, and afterwards announces that value as a change of the Value
+  property, as bluetoothd does after every read.
+- WriteValue takes options["type"]: "request" is answered (and refused with org.bluez.Error.Failed
+  when a password is set on the characteristic and the bytes differ), "command" never fails.
+- A characteristic that can notify carries a client characteristic configuration descriptor.
+- Powering the adapter off drops every link and stops discovery.
+'''
+
+import dbus
+from gi.repository import GLib
+
+from dbusmock import OBJECT_MANAGER_IFACE, mockobject
+
+BUS_NAME = 'org.bluez'
+MAIN_OBJ = '/'
+SYSTEM_BUS = True
+IS_OBJECT_MANAGER = True
+
+CONTROL_IFACE = 'org.vontal.BluezMock'
+AGENT_MANAGER_IFACE = 'org.bluez.AgentManager1'
+PROFILE_MANAGER_IFACE = 'org.bluez.ProfileManager1'
+ADAPTER_IFACE = 'org.bluez.Adapter1'
+DEVICE_IFACE = 'org.bluez.Device1'
+SERVICE_IFACE = 'org.bluez.GattService1'
+CHAR_IFACE = 'org.bluez.GattCharacteristic1'
+DESC_IFACE = 'org.bluez.GattDescriptor1'
+CCCD_UUID = '00002902-0000-1000-8000-00805f9b34fb'
+
+ADAPTER_PATH = '/org/bluez/hci0'
+
+# What devices received, in order: (operation, device address, UUID, bytes, write type).
+operations = []
+# Characteristic path -> password bytes; a write request of anything else is refused.
+passwords = {}
+# Characteristic path -> error name for every write request (scripted failures).
+write_errors = {}
+# Device address -> whether Connect succeeds.
+reachable = {}
+# Object path -> next GATT handle, per device.
+next_handle = {}
+
+
+# The object on "/", which the object-manager signals come from.
+main_object = None
+
+
+def _objects():
+    return mockobject.objects
+
+
+def _record(operation, address, uuid='', value=b'', write_type=''):
+    operations.append((operation, address, uuid, bytes(value), write_type))
+
+
+def _device_path(address):
+    return ADAPTER_PATH + '/dev_' + address.upper().replace(':', '_')
+
+
+def _device_of(path):
+    '''The Device1 object that a GATT object path belongs to.'''
+    parts = path.split('/')
+    return _objects()['/'.join(parts[:5])]
+
+
+def _address_of(path):
+    return str(_device_of(path).props[DEVICE_IFACE]['Address'])
+
+
+def _byte_array(value):
+    return dbus.Array([dbus.Byte(b) for b in bytes(value)], signature='y')
+
+
+def _emit_added(path):
+    main_object.EmitSignal(OBJECT_MANAGER_IFACE, 'InterfacesAdded', 'oa{sa{sv}}',
+                    [dbus.ObjectPath(path), _objects()[path].props])
+
+
+def _emit_removed(path):
+    main_object.EmitSignal(OBJECT_MANAGER_IFACE, 'InterfacesRemoved', 'oas',
+                    [dbus.ObjectPath(path), dbus.Array(list(_objects()[path].props.keys()),
+                                                       signature='s')])
+
+
+def _fail(name, message):
+    return dbus.exceptions.DBusException(message, name='org.bluez.Error.' + name)
+
+
+def _adapter():
+    return _objects().get(ADAPTER_PATH)
+
+
+def _powered():
+    adapter = _adapter()
+    return adapter is not None and bool(adapter.props[ADAPTER_IFACE]['Powered'])
+
+
+def _set_link(device, up):
+    props = device.props[DEVICE_IFACE]
+    if bool(props['Connected']) == up:
+        return
+    if up:
+        device.UpdateProperties(DEVICE_IFACE, {'Connected': dbus.Boolean(True)})
+        # bluetoothd resolves services after the link is up and says so separately.
+        GLib.idle_add(_resolve_services, device)
+    else:
+        for path, obj in list(_objects().items()):
+            if path.startswith(device.path + '/') and CHAR_IFACE in obj.props:
+                if obj.props[CHAR_IFACE]['Notifying']:
+                    obj.UpdateProperties(CHAR_IFACE, {'Notifying': dbus.Boolean(False)})
+        device.UpdateProperties(DEVICE_IFACE, {'ServicesResolved': dbus.Boolean(False),
+                                               'Connected': dbus.Boolean(False)})
+
+
+def _resolve_services(device):
+    if device.path in _objects() and device.props[DEVICE_IFACE]['Connected']:
+        device.UpdateProperties(DEVICE_IFACE, {'ServicesResolved': dbus.Boolean(True)})
+    return False
+
+
+# Adapter1 ---------------------------------------------------------------------------------------
+
+def adapter_start_discovery(adapter):
+    _record('StartDiscovery', '')
+    if not adapter.props[ADAPTER_IFACE]['Powered']:
+        raise _fail('NotReady', 'Resource Not Ready')
+    adapter.UpdateProperties(ADAPTER_IFACE, {'Discovering': dbus.Boolean(True)})
+
+
+def adapter_stop_discovery(adapter):
+    _record('StopDiscovery', '')
+    if not adapter.props[ADAPTER_IFACE]['Discovering']:
+        raise _fail('Failed', 'No discovery started')
+    adapter.UpdateProperties(ADAPTER_IFACE, {'Discovering': dbus.Boolean(False)})
+
+
+def adapter_set_discovery_filter(_adapter_obj, _filter):
+    _record('SetDiscoveryFilter', '')
+
+
+def adapter_get_discovery_filters(_adapter_obj):
+    return dbus.Array(['UUIDs', 'RSSI', 'Pathloss', 'Transport', 'DuplicateData'], signature='s')
+
+
+def adapter_remove_device(_adapter_obj, path):
+    if path not in _objects():
+        raise _fail('DoesNotExist', 'Does Not Exist')
+    _remove_tree(str(path))
+
+
+def _remove_tree(root):
+    for path in sorted((p for p in _objects() if p == root or p.startswith(root + '/')),
+                       key=len, reverse=True):
+        _emit_removed(path)
+        _objects()[path].remove_from_connection()
+        del _objects()[path]
+
+
+# Device1 ----------------------------------------------------------------------------------------
+
+def device_connect(device):
+    address = str(device.props[DEVICE_IFACE]['Address'])
+    _record('Connect', address)
+    if not _powered():
+        raise _fail('NotReady', 'Resource Not Ready')
+    if not reachable.get(address, True):
+        raise _fail('Failed', 'le-connection-abort-by-local')
+    _set_link(device, True)
+
+
+def device_disconnect(device):
+    address = str(device.props[DEVICE_IFACE]['Address'])
+    _record('Disconnect', address)
+    _set_link(device, False)
+
+
+# GattCharacteristic1 ----------------------------------------------------------------------------
+
+def _require_link(obj):
+    if not _device_of(obj.path).props[DEVICE_IFACE]['Connected']:
+        raise _fail('NotConnected', 'Not Connected')
+
+
+def char_read_value(char, _options):
+    props = char.props[CHAR_IFACE]
+    _record('ReadValue', _address_of(char.path), str(props['UUID']))
+    _require_link(char)
+    value = bytes(props['Value'])
+
+    def announce():
+        if char.path in _objects():
+            char.UpdateProperties(CHAR_IFACE, {'Value': _byte_array(value)})
+        return False
+
+    # bluetoothd answers first and announces the new Value property from its idle loop.
+    GLib.idle_add(announce)
+    return _byte_array(value)
+
+
+def char_write_value(char, value, options):
+    props = char.props[CHAR_IFACE]
+    write_type = str(options.get('type', ''))
+    _record('WriteValue', _address_of(char.path), str(props['UUID']), bytes(value), write_type)
+    _require_link(char)
+    if write_type == 'command':
+        return
+    if char.path in write_errors:
+        raise dbus.exceptions.DBusException('Operation failed with ATT error: 0x0e',
+                                            name=write_errors[char.path])
+    if char.path in passwords and bytes(value) != passwords[char.path]:
+        raise _fail('Failed', 'Operation failed with ATT error: 0x80')
+
+
+def char_start_notify(char):
+    props = char.props[CHAR_IFACE]
+    _record('StartNotify', _address_of(char.path), str(props['UUID']))
+    _require_link(char)
+    if not props['Notifying']:
+        char.UpdateProperties(CHAR_IFACE, {'Notifying': dbus.Boolean(True)})
+
+
+def char_stop_notify(char):
+    props = char.props[CHAR_IFACE]
+    _record('StopNotify', _address_of(char.path), str(props['UUID']))
+    if props['Notifying']:
+        char.UpdateProperties(CHAR_IFACE, {'Notifying': dbus.Boolean(False)})
+
+
+def desc_read_value(desc, _options):
+    props = desc.props[DESC_IFACE]
+    _record('ReadDescriptor', _address_of(desc.path), str(props['UUID']))
+    return _byte_array(bytes(props['Value']))
+
+
+def desc_write_value(desc, value, _options):
+    props = desc.props[DESC_IFACE]
+    _record('WriteDescriptor', _address_of(desc.path), str(props['UUID']), bytes(value))
+
+
+# Scripting interface ----------------------------------------------------------------------------
+
+@dbus.service.method(CONTROL_IFACE, in_signature='s', out_signature='s')
+def AddAdapter(main, address):
+    '''Adds hci0 with the given address, powered on.'''
+    if ADAPTER_PATH in _objects():
+        raise _fail('AlreadyExists', 'Already Exists')
+    main.AddObject(ADAPTER_PATH, ADAPTER_IFACE, {
+        'Address': dbus.String(address.upper()),
+        'AddressType': dbus.String('public'),
+        'Name': dbus.String('vontal-mock'),
+        'Alias': dbus.String('vontal-mock'),
+        'Class': dbus.UInt32(0),
+        'Powered': dbus.Boolean(True),
+        'Discoverable': dbus.Boolean(False),
+        'DiscoverableTimeout': dbus.UInt32(180),
+        'Pairable': dbus.Boolean(True),
+        'PairableTimeout': dbus.UInt32(0),
+        'Discovering': dbus.Boolean(False),
+        'UUIDs': dbus.Array([], signature='s'),
+        'Modalias': dbus.String('usb:v1D6Bp0246d0541'),
+    }, [
+        ('StartDiscovery', '', '', adapter_start_discovery),
+        ('StopDiscovery', '', '', adapter_stop_discovery),
+        ('SetDiscoveryFilter', 'a{sv}', '', adapter_set_discovery_filter),
+        ('GetDiscoveryFilters', '', 'as', adapter_get_discovery_filters),
+        ('RemoveDevice', 'o', '', adapter_remove_device),
+    ])
+    _emit_added(ADAPTER_PATH)
+    return ADAPTER_PATH
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='', out_signature='')
+def RemoveAdapter(_main):
+    '''Unplugs hci0 with everything below it.'''
+    if ADAPTER_PATH in _objects():
+        _remove_tree(ADAPTER_PATH)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='b', out_signature='')
+def SetPowered(_main, powered):
+    '''Switches the radio; switching it off drops every link and stops discovery.'''
+    adapter = _adapter()
+    if adapter is None:
+        raise _fail('DoesNotExist', 'No adapter')
+    if not powered:
+        for path, obj in list(_objects().items()):
+            if DEVICE_IFACE in obj.props:
+                _set_link(obj, False)
+        if adapter.props[ADAPTER_IFACE]['Discovering']:
+            adapter.UpdateProperties(ADAPTER_IFACE, {'Discovering': dbus.Boolean(False)})
+    adapter.UpdateProperties(ADAPTER_IFACE, {'Powered': dbus.Boolean(powered)})
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='ssas', out_signature='s')
+def AddDevice(main, address, name, service_uuids):
+    '''Adds an LE device that advertises the given services and is in range.'''
+    path = _device_path(address)
+    main.AddObject(path, DEVICE_IFACE, {
+        'Address': dbus.String(address.upper()),
+        'AddressType': dbus.String('random'),
+        'Name': dbus.String(name),
+        'Alias': dbus.String(name),
+        'Adapter': dbus.ObjectPath(ADAPTER_PATH),
+        'Paired': dbus.Boolean(False),
+        'Bonded': dbus.Boolean(False),
+        'Trusted': dbus.Boolean(False),
+        'Blocked': dbus.Boolean(False),
+        'LegacyPairing': dbus.Boolean(False),
+        'Connected': dbus.Boolean(False),
+        'ServicesResolved': dbus.Boolean(False),
+        'UUIDs': dbus.Array([str(u).lower() for u in service_uuids], signature='s'),
+        'RSSI': dbus.Int16(-52),
+        'TxPower': dbus.Int16(4),
+    }, [
+        ('Connect', '', '', device_connect),
+        ('Disconnect', '', '', device_disconnect),
+    ])
+    reachable[address.upper()] = True
+    next_handle[path] = 1
+    _emit_added(path)
+    return path
+
+
+def _take_handle(device_path, count=1):
+    handle = next_handle[device_path]
+    next_handle[device_path] = handle + count
+    return handle
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='ss', out_signature='s')
+def AddGattService(main, address, uuid):
+    '''Adds a primary service to a device.'''
+    device_path = _device_path(address)
+    handle = _take_handle(device_path)
+    path = f'{device_path}/service{handle:04x}'
+    main.AddObject(path, SERVICE_IFACE, {
+        'UUID': dbus.String(uuid.lower()),
+        'Device': dbus.ObjectPath(device_path),
+        'Primary': dbus.Boolean(True),
+        'Includes': dbus.Array([], signature='o'),
+        'Handle': dbus.UInt16(handle),
+    }, [])
+    _emit_added(path)
+    return path
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='ssasay', out_signature='s')
+def AddGattCharacteristic(main, service_path, uuid, flags, value):
+    '''Adds a characteristic; one that can notify or indicate also gets its CCC descriptor.'''
+    device_path = '/'.join(service_path.split('/')[:5])
+    handle = _take_handle(device_path, 2)
+    path = f'{service_path}/char{handle:04x}'
+    main.AddObject(path, CHAR_IFACE, {
+        'UUID': dbus.String(uuid.lower()),
+        'Service': dbus.ObjectPath(service_path),
+        'Value': _byte_array(value),
+        'Notifying': dbus.Boolean(False),
+        'Flags': dbus.Array([str(f) for f in flags], signature='s'),
+        'Handle': dbus.UInt16(handle + 1),
+        'MTU': dbus.UInt16(247),
+    }, [
+        ('ReadValue', 'a{sv}', 'ay', char_read_value),
+        ('WriteValue', 'aya{sv}', '', char_write_value),
+        ('StartNotify', '', '', char_start_notify),
+        ('StopNotify', '', '', char_stop_notify),
+    ])
+    _emit_added(path)
+    if 'notify' in flags or 'indicate' in flags:
+        desc_handle = _take_handle(device_path)
+        desc_path = f'{path}/desc{desc_handle:04x}'
+        main.AddObject(desc_path, DESC_IFACE, {
+            'UUID': dbus.String(CCCD_UUID),
+            'Characteristic': dbus.ObjectPath(path),
+            'Value': _byte_array(b'\x00\x00'),
+            'Flags': dbus.Array(['read', 'write'], signature='s'),
+            'Handle': dbus.UInt16(desc_handle),
+        }, [
+            ('ReadValue', 'a{sv}', 'ay', desc_read_value),
+            ('WriteValue', 'aya{sv}', '', desc_write_value),
+        ])
+        _emit_added(desc_path)
+    return path
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='say', out_signature='')
+def SetPassword(_main, char_path, password):
+    '''Write requests of anything but these bytes to the characteristic are refused.'''
+    passwords[str(char_path)] = bytes(password)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='ss', out_signature='')
+def RefuseWrites(_main, char_path, error_name):
+    '''Every write request to the characteristic fails with the given D-Bus error name.'''
+    write_errors[str(char_path)] = str(error_name)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='say', out_signature='')
+def SetValue(_main, char_path, value):
+    '''Changes what the next read answers, without notifying.'''
+    _objects()[char_path].props[CHAR_IFACE]['Value'] = _byte_array(value)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='say', out_signature='')
+def Notify(_main, char_path, value):
+    '''The device sends a notification (only heard while notifications are on).'''
+    char = _objects()[char_path]
+    char.props[CHAR_IFACE]['Value'] = _byte_array(value)
+    if char.props[CHAR_IFACE]['Notifying']:
+        char.UpdateProperties(CHAR_IFACE, {'Value': _byte_array(value)})
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='s', out_signature='')
+def DropLink(_main, address):
+    '''The device goes away: the link is lost from the device's side.'''
+    _set_link(_objects()[_device_path(address)], False)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='sb', out_signature='')
+def SetReachable(_main, address, is_reachable):
+    '''Whether Connect to the device succeeds.'''
+    reachable[address.upper()] = bool(is_reachable)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='', out_signature='a(sssays)')
+def Operations(_main):
+    '''Everything the devices and the adapter received, in order.'''
+    return dbus.Array([(op, address, uuid, _byte_array(value), write_type)
+                       for op, address, uuid, value, write_type in operations],
+                      signature='(sssays)')
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='', out_signature='')
+def ClearOperations(_main):
+    del operations[:]
+
+
+def load(mock, parameters):
+    global main_object  # pylint: disable=global-statement
+    main_object = mock
+    mock.AddObject('/org/bluez', AGENT_MANAGER_IFACE, {}, [
+        ('RegisterAgent', 'os', '', ''),
+        ('RequestDefaultAgent', 'o', '', ''),
+        ('UnregisterAgent', 'o', '', ''),
+    ])
+    _objects()['/org/bluez'].AddMethods(PROFILE_MANAGER_IFACE, [
+        ('RegisterProfile', 'osa{sv}', '', ''),
+        ('UnregisterProfile', 'o', '', ''),
+    ])
+    if parameters.get('adapter', True):
+        AddAdapter(mock, parameters.get('adapter_address', '00:1A:7D:DA:71:13'))

@@ -1,0 +1,97 @@
+#pragma once
+
+// Starts the BlueZ stand-in (bluez_mock.py under python-dbusmock) on the private system bus of
+// the test, scripts it and reads back what the devices received. The process is stopped by its
+// id when the object goes, whatever the test's outcome.
+
+#include <QDBusInterface>
+#include <QProcess>
+#include <QString>
+#include <QStringList>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vontal::test {
+
+// One operation a device (or the adapter) received.
+struct MockOperation {
+    std::string operation; // ReadValue, WriteValue, StartNotify, Connect, StartDiscovery, ...
+    std::string address;   // of the device; empty for the adapter
+    std::string uuid;      // of the characteristic, lower case; empty for device operations
+    std::vector<std::uint8_t> value;
+    std::string type; // the WriteValue "type" option as sent
+};
+
+// The paths of a device with vontal's GATT layout.
+struct MockVontalDevice {
+    std::string address;
+    QString path;
+    QString service;
+    QString password;
+    QString data;
+    QString deviceName;
+};
+
+class BluezMock {
+public:
+    struct Options {
+        bool adapter = true;
+        // Run as a program called bluetoothd that answers --version with this (empty: run the
+        // mock directly, so nothing can tell its version).
+        QString fakeBluetoothdVersion;
+    };
+
+    BluezMock() : BluezMock(Options{}) {}
+    explicit BluezMock(Options options);
+    ~BluezMock();
+    BluezMock(const BluezMock&) = delete;
+    BluezMock& operator=(const BluezMock&) = delete;
+
+    // bluetoothd goes away (its process ends) and, with restart, comes back empty.
+    void stop();
+    void restart();
+    qint64 pid() const;
+
+    // Scripting; each call fails the test if the mock refuses it.
+    void addAdapter(const QString& address = QStringLiteral("00:1A:7D:DA:71:13"));
+    void removeAdapter();
+    QString addDevice(const std::string& address, const QString& name,
+                      const QStringList& serviceUuids);
+    QString addService(const std::string& address, const QString& uuid);
+    QString addCharacteristic(const QString& service, const QString& uuid, const QStringList& flags,
+                              const QByteArray& value = {});
+    // A device that advertises vontal's service and carries its three characteristics.
+    MockVontalDevice addVontalDevice(const std::string& address, const QString& name,
+                                     const QByteArray& password, const QByteArray& customName,
+                                     const QByteArray& dataValue = QByteArray("\x00\x7f", 2));
+    void setPassword(const QString& characteristic, const QByteArray& password);
+    void refuseWrites(const QString& characteristic, const QString& errorName);
+    void notify(const QString& characteristic, const QByteArray& value);
+    void setPowered(bool powered);
+    void dropLink(const std::string& address);
+    void setReachable(const std::string& address, bool reachable);
+
+    std::vector<MockOperation> operations() const;
+    void clearOperations();
+
+private:
+    void start();
+    QVariantList call(const QString& method, const QVariantList& arguments) const;
+
+    Options options_;
+    std::unique_ptr<QProcess> process_;
+    QString logPath_;
+    int generation_ = 0;
+};
+
+// Operations filtered by kind and device; uuid filters too when not empty.
+std::vector<MockOperation> only(const std::vector<MockOperation>& operations,
+                                const std::string& operation, const std::string& address = {},
+                                const std::string& uuid = {});
+
+// Bytes of a text, for comparing with recorded values.
+std::vector<std::uint8_t> bytesOf(const std::string& text);
+
+} // namespace vontal::test
