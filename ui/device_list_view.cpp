@@ -17,6 +17,42 @@ DeviceListView::DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget
 }
 
 void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
+    // The usual change keeps every shown row where it is and adds rows at the end (a discovery,
+    // a connection); it needs no reordering and touches only the new rows' geometry.
+    std::size_t kept = 0;
+    while (kept < rows_.size() && kept < peripherals.size() &&
+           rows_[kept]->peripheral() == peripherals[kept])
+        ++kept;
+    if (kept == rows_.size())
+        append(peripherals, label);
+    else
+        rearrange(peripherals, label);
+}
+
+void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
+    const std::size_t shown = rows_.size();
+    for (std::size_t index = 0; index < shown; ++index)
+        rows_[index]->present(peripherals[index], label(peripherals[index]));
+
+    int tallest = rowHeight_;
+    for (std::size_t index = shown; index < peripherals.size(); ++index) {
+        const PeripheralRef& peripheral = peripherals[index];
+        const BluetoothUuid identifier = peripheral->identifier();
+        const auto earlier = std::count_if(
+            peripherals.begin(), peripherals.begin() + static_cast<std::ptrdiff_t>(index),
+            [&](const PeripheralRef& other) { return other->identifier() == identifier; });
+        auto* row = new DeviceRow(kind_, tap_, canvas_);
+        row->present(peripheral, label(peripheral));
+        tallest = std::max(tallest, row->sizeHint().height());
+        row->show();
+        rows_.push_back(row);
+        rowsByKey_.emplace(Key{identifier, static_cast<int>(earlier)}, row);
+    }
+    settle(shown, tallest);
+}
+
+void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
+                               const Labeler& label) {
     std::vector<DeviceRow*> rows;
     rows.reserve(peripherals.size());
     std::map<Key, DeviceRow*> rowsByKey;
@@ -51,13 +87,17 @@ void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, cons
     while (unchanged < rows.size() && unchanged < rows_.size() &&
            rows[unchanged] == rows_[unchanged])
         ++unchanged;
+    rows_ = std::move(rows);
+    rowsByKey_ = std::move(rowsByKey);
+    settle(unchanged, tallest);
+}
+
+void DeviceListView::settle(std::size_t unchanged, int tallest) {
     if (tallest != rowHeight_) {
         rowHeight_ = tallest;
         unchanged = 0;
         verticalScrollBar()->setSingleStep(rowHeight_);
     }
-    rows_ = std::move(rows);
-    rowsByKey_ = std::move(rowsByKey);
     fitCanvas();
     place(unchanged);
 }

@@ -35,6 +35,10 @@ private:
         friend auto operator<=>(const Key&, const Key&) = default;
     };
 
+    void append(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
+    void rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
+    // Rows before `unchanged` are where they were; a taller new row moves them all.
+    void settle(std::size_t unchanged, int tallest);
     void place(std::size_t from);
     void fitCanvas();
 
