@@ -1,0 +1,49 @@
+#pragma once
+
+#include "platform/x11/application_catalog.h"
+#include "platform/x11/window_facts.h"
+
+#include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+
+namespace vontal {
+
+// The application behind a window: who it is (to tell one application from another) and what the
+// user calls it.
+struct ResolvedApplication {
+    std::string identity;
+    std::optional<std::string> localizedName;
+
+    bool operator==(const ResolvedApplication&) const = default;
+};
+
+// Finds the application a window belongs to. Dialogs count as their parent's; then the desktop
+// entry is looked for by WM_CLASS against StartupWMClass, by the class as a desktop id, by the GTK
+// application id, by the KDE desktop file, by the process's executable, and through the client
+// leader window. A window no entry claims is named after its WM_CLASS class.
+class ApplicationResolver {
+public:
+    // Where a local process's executable lives (normally /proc/PID/exe); nullopt if unknown.
+    using ExecutableOfPid = std::function<std::optional<std::string>(std::uint32_t pid)>;
+
+    ApplicationResolver(ApplicationCatalog& catalog, ExecutableOfPid executableOfPid,
+                        std::string localHostName, WindowId rootWindow);
+
+    // nullopt when the window is already gone.
+    std::optional<ResolvedApplication> resolve(WindowInspector& inspector, WindowId window);
+
+    static std::optional<std::string> executableFromProc(std::uint32_t pid);
+
+private:
+    std::optional<CatalogEntry> entryFor(const WindowFacts& facts);
+    std::optional<CatalogEntry> entryForProcess(const WindowFacts& facts);
+
+    ApplicationCatalog& catalog_;
+    ExecutableOfPid executableOfPid_;
+    std::string localHostName_;
+    WindowId rootWindow_;
+};
+
+} // namespace vontal

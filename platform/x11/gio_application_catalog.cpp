@@ -1,0 +1,136 @@
+#include "platform/x11/gio_application_catalog.h"
+
+#include <algorithm>
+#include <filesystem>
+#include <gio/gdesktopappinfo.h>
+#include <gio/gio.h>
+#include <map>
+#include <string>
+#include <vector>
+
+namespace vontal {
+
+namespace {
+
+struct Indexes {
+    std::map<std::string, CatalogEntry, std::less<>> byStartupWmClass;
+    std::map<std::string, CatalogEntry, std::less<>> byDesktopId;
+    std::map<std::string, CatalogEntry, std::less<>> byExecutable;
+};
+
+struct IndexedApp {
+    CatalogEntry entry;
+    std::string startupWmClass;
+    std::string program;
+};
+
+std::vector<IndexedApp> installedApps() {
+    std::vector<IndexedApp> apps;
+    GList* all = g_app_info_get_all();
+    for (GList* item = all; item != nullptr; item = item->next) {
+        auto* info = static_cast<GAppInfo*>(item->data);
+        const char* id = g_app_info_get_id(info);
+        const char* name = g_app_info_get_name(info);
+        if (id == nullptr || name == nullptr)
+            continue;
+        IndexedApp app{CatalogEntry{id, name}, {}, {}};
+        if (G_IS_DESKTOP_APP_INFO(info)) {
+            if (const char* wmClass =
+                    g_desktop_app_info_get_startup_wm_class(G_DESKTOP_APP_INFO(info)))
+                app.startupWmClass = wmClass;
+        }
+        if (const char* executable = g_app_info_get_executable(info))
+            app.program = std::filesystem::path(executable).filename().string();
+        apps.push_back(std::move(app));
+    }
+    g_list_free_full(all, g_object_unref);
+    // GIO hands the entries out in hash order; sorting makes every tie go the same way.
+    std::sort(apps.begin(), apps.end(), [](const IndexedApp& a, const IndexedApp& b) {
+        return a.entry.desktopId < b.entry.desktopId;
+    });
+    return apps;
+}
+
+Indexes buildIndexes() {
+    Indexes indexes;
+    const auto apps = installedApps();
+    for (const auto& app : apps) {
+        indexes.byDesktopId.emplace(app.entry.desktopId, app.entry);
+        if (!app.startupWmClass.empty())
+            indexes.byStartupWmClass.emplace(app.startupWmClass, app.entry);
+    }
+    // An entry that names its windows' class has already had its chance to claim a window by that
+    // class, so for a program run by several entries the one without StartupWMClass comes first.
+    for (const bool withWmClass : {false, true}) {
+        for (const auto& app : apps) {
+            if (app.startupWmClass.empty() == withWmClass || app.program.empty() ||
+                isInterpreter(app.program))
+                continue;
+            indexes.byExecutable.emplace(app.program, app.entry);
+        }
+    }
+    return indexes;
+}
+
+std::optional<CatalogEntry> find(const std::map<std::string, CatalogEntry, std::less<>>& index,
+                                 std::string_view key) {
+    const auto it = index.find(key);
+    if (it == index.end())
+        return std::nullopt;
+    return it->second;
+}
+
+} // namespace
+
+struct GioApplicationCatalog::Impl {
+    GAppInfoMonitor* monitor = nullptr;
+    gulong changedHandler = 0;
+    bool stale = true;
+    std::uint64_t builds = 0;
+    Indexes indexes;
+
+    static void onChanged(GAppInfoMonitor*, gpointer self) {
+        static_cast<Impl*>(self)->stale = true;
+    }
+
+    // GIO reports a change once and then waits for us to read the entries again, and package
+    // installs change many files at once: the indexes are rebuilt when next needed, not here.
+    const Indexes& current() {
+        if (stale) {
+            stale = false;
+            indexes = buildIndexes();
+            ++builds;
+        }
+        return indexes;
+    }
+};
+
+GioApplicationCatalog::GioApplicationCatalog() : impl_(std::make_unique<Impl>()) {
+    impl_->monitor = g_app_info_monitor_get();
+    impl_->changedHandler =
+        g_signal_connect(impl_->monitor, "changed", G_CALLBACK(&Impl::onChanged), impl_.get());
+    impl_->current();
+}
+
+GioApplicationCatalog::~GioApplicationCatalog() {
+    g_signal_handler_disconnect(impl_->monitor, impl_->changedHandler);
+    g_object_unref(impl_->monitor);
+}
+
+std::optional<CatalogEntry> GioApplicationCatalog::byStartupWmClass(std::string_view wmClass) {
+    return find(impl_->current().byStartupWmClass, wmClass);
+}
+
+std::optional<CatalogEntry> GioApplicationCatalog::byDesktopId(std::string_view desktopId) {
+    return find(impl_->current().byDesktopId, desktopId);
+}
+
+std::optional<CatalogEntry> GioApplicationCatalog::byExecutable(std::string_view programName) {
+    return find(impl_->current().byExecutable, programName);
+}
+
+std::uint64_t GioApplicationCatalog::builds() const {
+    return impl_->builds;
+}
+
+} // namespace vontal

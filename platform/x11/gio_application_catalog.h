@@ -1,0 +1,34 @@
+#pragma once
+
+#include "platform/x11/application_catalog.h"
+
+#include <cstdint>
+#include <memory>
+
+namespace vontal {
+
+// The installed desktop entries as GIO sees them: XDG_DATA_HOME and XDG_DATA_DIRS in priority
+// order, hidden entries and entries whose program is missing left out, names in the language of
+// LANGUAGE/LC_ALL/LC_MESSAGES/LANG. The indexes are built once and again after GIO reports a change
+// to the installed entries; that report arrives through the GLib main context of the thread that
+// created the catalog, which must be running (Qt's event loop runs it on Linux).
+class GioApplicationCatalog final : public ApplicationCatalog {
+public:
+    GioApplicationCatalog();
+    ~GioApplicationCatalog() override;
+    GioApplicationCatalog(const GioApplicationCatalog&) = delete;
+    GioApplicationCatalog& operator=(const GioApplicationCatalog&) = delete;
+
+    std::optional<CatalogEntry> byStartupWmClass(std::string_view wmClass) override;
+    std::optional<CatalogEntry> byDesktopId(std::string_view desktopId) override;
+    std::optional<CatalogEntry> byExecutable(std::string_view programName) override;
+
+    // How many times the indexes have been built.
+    std::uint64_t builds() const;
+
+private:
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vontal

@@ -1,0 +1,107 @@
+#include "platform/x11/application_catalog.h"
+#include "platform/x11/desktop_workspace.h"
+#include "platform/x11/latin1.h"
+#include "platform/x11/silent_workspace.h"
+
+#include <cstdlib>
+#include <gtest/gtest.h>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vontal {
+namespace {
+
+TEST(Latin1ToUtf8, HighBytesBecomeTwoByteSequences) {
+    EXPECT_EQ(latin1ToUtf8("XTerm"), "XTerm");
+    EXPECT_EQ(latin1ToUtf8("Caf\xe9"), "Caf\xc3\xa9");
+    EXPECT_EQ(latin1ToUtf8("\xa0\xff"), "\xc2\xa0\xc3\xbf");
+    EXPECT_EQ(latin1ToUtf8(""), "");
+}
+
+TEST(Interpreters, VersionedInterpretersAreRecognisedAndApplicationsAreNot) {
+    for (const char* name : {"sh", "bash", "python3", "python3.11", "java", "electron25", "lua5.4"})
+        EXPECT_TRUE(isInterpreter(name)) << name;
+    for (const char* name : {"xterm", "gucharmap", "pythonista", "shotwell", "x11"})
+        EXPECT_FALSE(isInterpreter(name)) << name;
+}
+
+TEST(WaylandSession, SessionTypeDecidesAndWaylandDisplayOnlyWhenTypeIsUnknown) {
+    EXPECT_TRUE(isWaylandSession("wayland", nullptr));
+    EXPECT_TRUE(isWaylandSession("wayland", ""));
+    EXPECT_FALSE(isWaylandSession("x11", "wayland-0"));
+    EXPECT_TRUE(isWaylandSession(nullptr, "wayland-0"));
+    EXPECT_TRUE(isWaylandSession("tty", "wayland-0"));
+    EXPECT_FALSE(isWaylandSession(nullptr, ""));
+    EXPECT_FALSE(isWaylandSession(nullptr, nullptr));
+}
+
+class RecordingDiagnostics final : public Diagnostics {
+public:
+    std::vector<std::string> lines;
+    void line(std::string_view text) override { lines.emplace_back(text); }
+};
+
+// Sets environment variables for one test and puts the old values back.
+class ScopedEnvironment {
+public:
+    void set(const char* name, const char* value) {
+        const char* old = std::getenv(name);
+        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        if (value)
+            setenv(name, value, 1);
+        else
+            unsetenv(name);
+    }
+    ~ScopedEnvironment() {
+        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
+            if (it->second)
+                setenv(it->first.c_str(), it->second->c_str(), 1);
+            else
+                unsetenv(it->first.c_str());
+        }
+    }
+
+private:
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
+};
+
+bool isSilent(const Workspace& workspace) {
+    return dynamic_cast<const SilentWorkspace*>(&workspace) != nullptr;
+}
+
+TEST(DesktopWorkspace, WaylandSessionSaysSoOnceAndObservesNothing) {
+    ScopedEnvironment environment;
+    environment.set("XDG_SESSION_TYPE", "wayland");
+    environment.set("WAYLAND_DISPLAY", "wayland-0");
+    RecordingDiagnostics diagnostics;
+
+    const auto workspace = makeDesktopWorkspace(diagnostics);
+
+    ASSERT_TRUE(workspace);
+    EXPECT_TRUE(isSilent(*workspace));
+    ASSERT_EQ(diagnostics.lines.size(), 1u);
+    EXPECT_NE(diagnostics.lines[0].find("not observed on this desktop yet"), std::string::npos);
+    int calls = 0;
+    auto subscription = workspace->observeActivations([&](const Notification&) { ++calls; });
+    EXPECT_TRUE(subscription.active());
+    EXPECT_EQ(calls, 0);
+}
+
+TEST(DesktopWorkspace, UnreachableXDisplaySaysSoOnceAndObservesNothing) {
+    ScopedEnvironment environment;
+    environment.set("XDG_SESSION_TYPE", "x11");
+    environment.set("WAYLAND_DISPLAY", nullptr);
+    environment.set("DISPLAY", nullptr);
+    RecordingDiagnostics diagnostics;
+
+    const auto workspace = makeDesktopWorkspace(diagnostics);
+
+    ASSERT_TRUE(workspace);
+    EXPECT_TRUE(isSilent(*workspace));
+    ASSERT_EQ(diagnostics.lines.size(), 1u);
+    EXPECT_NE(diagnostics.lines[0].find("cannot connect to the X display"), std::string::npos);
+}
+
+} // namespace
+} // namespace vontal
