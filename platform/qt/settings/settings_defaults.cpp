@@ -1,0 +1,91 @@
+#include "settings_defaults.h"
+
+#include "defaults_variant.h"
+#include "private_files.h"
+#include "settings_json.h"
+#include "settings_keys.h"
+
+#include <QFileInfo>
+#include <QLockFile>
+#include <QSettings>
+#include <QtDebug>
+#include <chrono>
+
+namespace vontal {
+
+namespace {
+
+std::unique_ptr<QSettings> openSettings(const QString& path) {
+    auto settings = std::make_unique<QSettings>(path, jsonSettingsFormat());
+    // Never fall back to rewriting the file in place: a crash then could leave half a file.
+    settings->setAtomicSyncRequired(true);
+    return settings;
+}
+
+// QSettings serialises writers with a QLockFile named "<file>.lock". A writer killed between
+// creating that file and writing its process id into it leaves a lock whose owner cannot be told;
+// QSettings would then wait 30 seconds for it to age. A lock that nobody holds (QLockFile checks
+// with flock, so a live writer is never disturbed) is cleared here instead.
+void clearAbandonedLock(const QString& path) {
+    const QString lockPath = path + QStringLiteral(".lock");
+    if (!QFileInfo::exists(lockPath))
+        return;
+    QLockFile lock(lockPath);
+    lock.setStaleLockTime(std::chrono::milliseconds(1));
+    if (lock.tryLock(0))
+        lock.unlock();
+}
+
+} // namespace
+
+SettingsDefaults::SettingsDefaults(const std::string& path)
+    : path_(QFileInfo(QString::fromStdString(path)).absoluteFilePath()) {
+    makePrivateDirectory(QFileInfo(path_).path());
+    // A file left readable by others (copied in, or written by an older version) is narrowed
+    // before it is read; from then on every write keeps it at 0600.
+    restrictToOwner(path_);
+    clearAbandonedLock(path_);
+    settings_ = openSettings(path_);
+    if (settings_->status() == QSettings::FormatError) {
+        // The unreadable file has been moved aside while being read; start over on an empty
+        // store so that the error does not stick to this instance.
+        settings_ = openSettings(path_);
+    }
+}
+
+SettingsDefaults::~SettingsDefaults() = default;
+
+std::string SettingsDefaults::defaultPath() {
+    return (userConfigDirectory() + QStringLiteral("/vontal/vontal.json")).toStdString();
+}
+
+std::optional<DefaultsValue> SettingsDefaults::valueForKey(const std::string& key) const {
+    const QVariant value = settings_->value(escapeSettingsKey(QString::fromStdString(key)));
+    if (!value.isValid())
+        return std::nullopt;
+    return fromVariant(value);
+}
+
+void SettingsDefaults::setValue(const std::string& key, const DefaultsValue& value) {
+    settings_->setValue(escapeSettingsKey(QString::fromStdString(key)), toVariant(value));
+    writeThrough();
+}
+
+void SettingsDefaults::removeObjectForKey(const std::string& key) {
+    settings_->remove(escapeSettingsKey(QString::fromStdString(key)));
+    writeThrough();
+}
+
+void SettingsDefaults::writeThrough() {
+    // The directory may have been removed since start-up; QSettings would recreate it with the
+    // default mode.
+    makePrivateDirectory(QFileInfo(path_).path());
+    clearAbandonedLock(path_);
+    settings_->sync();
+    if (settings_->status() == QSettings::AccessError && !reportedWriteFailure_) {
+        reportedWriteFailure_ = true;
+        qWarning("vontal: could not write settings file %s", qUtf8Printable(path_));
+    }
+}
+
+} // namespace vontal

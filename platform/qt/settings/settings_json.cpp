@@ -1,0 +1,180 @@
+#include "settings_json.h"
+
+#include "settings_keys.h"
+
+#include <QDateTime>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QtDebug>
+#include <charconv>
+#include <iterator>
+
+namespace vontal {
+
+namespace {
+
+const QString kDoubleTag = QStringLiteral("double");
+const QString kBytesTag = QStringLiteral("bytes");
+
+std::optional<QVariant> scalarFromJson(const QJsonValue& json) {
+    switch (json.type()) {
+    case QJsonValue::String:
+        return QVariant(json.toString());
+    case QJsonValue::Bool:
+        return QVariant(json.toBool());
+    case QJsonValue::Double: {
+        // Whole numbers that fit come back as qlonglong; a hand-written 2.5 reads as a real.
+        const QVariant number = json.toVariant();
+        if (number.typeId() == QMetaType::LongLong || number.typeId() == QMetaType::Double)
+            return number;
+        return std::nullopt;
+    }
+    case QJsonValue::Array: {
+        const QJsonArray tagged = json.toArray();
+        if (tagged.size() != 2 || !tagged[1].isString())
+            return std::nullopt;
+        const QString tag = tagged[0].toString();
+        const QString text = tagged[1].toString();
+        if (tag == kDoubleTag) {
+            const QByteArray digits = text.toLatin1();
+            double value = 0;
+            const auto [end, error] =
+                std::from_chars(digits.constBegin(), digits.constEnd(), value);
+            if (error != std::errc() || end != digits.constEnd())
+                return std::nullopt;
+            return QVariant(value);
+        }
+        if (tag == kBytesTag) {
+            const auto decoded = QByteArray::fromBase64Encoding(
+                text.toLatin1(), QByteArray::AbortOnBase64DecodingErrors);
+            return decoded ? std::optional<QVariant>(*decoded) : std::nullopt;
+        }
+        return std::nullopt;
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+std::optional<QVariant> valueFromJson(const QJsonValue& json) {
+    if (!json.isObject())
+        return scalarFromJson(json);
+    const QJsonObject object = json.toObject();
+    QVariantMap dictionary;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        auto scalar = scalarFromJson(it.value());
+        if (!scalar)
+            return std::nullopt;
+        dictionary.insert(it.key(), *scalar);
+    }
+    return QVariant(dictionary);
+}
+
+QJsonValue scalarToJson(const QVariant& value) {
+    switch (value.typeId()) {
+    case QMetaType::QString:
+        return value.toString();
+    case QMetaType::Bool:
+        return value.toBool();
+    case QMetaType::Int:
+    case QMetaType::LongLong:
+        return value.toLongLong();
+    case QMetaType::Double: {
+        // Shortest text that reads back to the same bits, "-0", "inf" and "nan" included.
+        char digits[32];
+        const auto end = std::to_chars(std::begin(digits), std::end(digits), value.toDouble()).ptr;
+        return QJsonArray{kDoubleTag, QString::fromLatin1(digits, end - digits)};
+    }
+    case QMetaType::QByteArray:
+        return QJsonArray{kBytesTag, QString::fromLatin1(value.toByteArray().toBase64())};
+    default:
+        // The store only ever hands over the kinds above.
+        return QJsonValue::Null;
+    }
+}
+
+QJsonValue valueToJson(const QVariant& value) {
+    if (value.typeId() != QMetaType::QVariantMap)
+        return scalarToJson(value);
+    const QVariantMap dictionary = value.toMap();
+    QJsonObject object;
+    for (auto it = dictionary.begin(); it != dictionary.end(); ++it)
+        object.insert(it.key(), scalarToJson(it.value()));
+    return object;
+}
+
+void keepAside(QIODevice& device) {
+    auto* file = qobject_cast<QFile*>(&device);
+    if (!file)
+        return;
+    const QString name = file->fileName();
+    const QString stem = name + QStringLiteral(".corrupt-") +
+                         QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss.zzz'Z'");
+    QString backup = stem;
+    for (int n = 1; QFile::exists(backup); ++n)
+        backup = stem + u'-' + QString::number(n);
+    if (!QFile::rename(name, backup)) {
+        qWarning("vontal: settings file %s cannot be read and could not be moved aside",
+                 qUtf8Printable(name));
+        return;
+    }
+    QFile::setPermissions(backup, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
+    qWarning("vontal: settings file %s cannot be read; kept it as %s and started empty",
+             qUtf8Printable(name), qUtf8Printable(backup));
+}
+
+bool readJsonSettings(QIODevice& device, QSettings::SettingsMap& map) {
+    auto parsed = parseSettingsJson(device.readAll());
+    if (!parsed) {
+        keepAside(device);
+        return false;
+    }
+    map = std::move(*parsed);
+    return true;
+}
+
+bool writeJsonSettings(QIODevice& device, const QSettings::SettingsMap& map) {
+    // QSettings hands over a QSaveFile: the mode set here is the one the file has when it
+    // replaces the old one, so there is no moment at which it is readable by others.
+    if (auto* file = qobject_cast<QFileDevice*>(&device)) {
+        if (!file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
+            return false;
+    }
+    const QByteArray bytes = serializeSettingsJson(map);
+    return device.write(bytes) == bytes.size();
+}
+
+} // namespace
+
+std::optional<QSettings::SettingsMap> parseSettingsJson(const QByteArray& bytes) {
+    QJsonParseError error{};
+    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
+    if (error.error != QJsonParseError::NoError || !document.isObject())
+        return std::nullopt;
+    const QJsonObject object = document.object();
+    QSettings::SettingsMap map;
+    for (auto it = object.begin(); it != object.end(); ++it) {
+        auto value = valueFromJson(it.value());
+        if (!value)
+            return std::nullopt;
+        map.insert(escapeSettingsKey(it.key()), *value);
+    }
+    return map;
+}
+
+QByteArray serializeSettingsJson(const QSettings::SettingsMap& map) {
+    QJsonObject object;
+    for (auto it = map.begin(); it != map.end(); ++it)
+        object.insert(unescapeSettingsKey(it.key()), valueToJson(it.value()));
+    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+}
+
+QSettings::Format jsonSettingsFormat() {
+    static const QSettings::Format format =
+        QSettings::registerFormat(QStringLiteral("json"), readJsonSettings, writeJsonSettings);
+    return format;
+}
+
+} // namespace vontal

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QByteArray>
+#include <QSettings>
+#include <optional>
+
+namespace vontal {
+
+// The settings file is one JSON object, key → value, readable by a person:
+//   text        "Kitchen"
+//   integer     42
+//   truth value true
+//   dictionary  {"A1B2C3D4-0000-4000-8000-00000000ABCD": "Kitchen"}  (values: any kind but a
+//               dictionary)
+//   real number ["double", "0.1"]   (JSON cannot tell 5.0 from 5, nor write inf, nan or -0)
+//   bytes       ["bytes", "AAEC"]   (base64)
+// Map keys are the QSettings (escaped) keys; the file holds them unescaped. Anything else in the
+// file (null, other arrays, a dictionary inside a dictionary, malformed JSON) makes the whole file
+// unreadable rather than silently dropping part of it.
+std::optional<QSettings::SettingsMap> parseSettingsJson(const QByteArray& bytes);
+QByteArray serializeSettingsJson(const QSettings::SettingsMap& map);
+
+// A QSettings format over that file. The file is private: every write leaves it readable by its
+// owner only. A file that cannot be parsed is moved aside to "<name>.corrupt-<UTC time>" as soon as
+// it is read, because QSettings would otherwise overwrite it at its next write.
+QSettings::Format jsonSettingsFormat();
+
+} // namespace vontal

@@ -1,0 +1,213 @@
+#include "child_process.h"
+#include "platform/qt/settings/settings_defaults.h"
+#include "sample_entries.h"
+
+#include <QDir>
+#include <QFile>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+namespace vontal {
+namespace {
+
+using namespace std::string_literals;
+using testing::runProgram;
+using testing::sameValue;
+using testing::sampleEntries;
+
+unsigned modeOf(const QString& path) {
+    struct stat st {};
+    if (stat(QFile::encodeName(path).constData(), &st) != 0)
+        return 0;
+    return st.st_mode & 07777;
+}
+
+QByteArray contentsOf(const QString& path) {
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString& path, const QByteArray& bytes, unsigned mode) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(bytes);
+    file.close();
+    ASSERT_EQ(chmod(QFile::encodeName(path).constData(), mode), 0);
+}
+
+class SettingsDefaultsTest : public ::testing::Test {
+protected:
+    QString corruptCopies() const {
+        return QDir(dir.path()).entryList({"settings.json.corrupt-*"}, QDir::Files).join(' ');
+    }
+    int child(const std::string& mode) {
+        return runProgram({SETTINGS_CHILD, mode, path.toStdString()});
+    }
+
+    QTemporaryDir dir;
+    QString path = dir.filePath("settings.json");
+};
+
+TEST_F(SettingsDefaultsTest, EveryKindAndKeySurvivesARestart) {
+    {
+        SettingsDefaults store(path.toStdString());
+        for (const auto& [key, value] : sampleEntries())
+            store.setValue(key, value);
+    }
+    // Another process sees it all, so it is on disk and not only in QSettings' cache.
+    EXPECT_EQ(child("check-samples"), 0);
+}
+
+TEST_F(SettingsDefaultsTest, ReadsWhatAnotherProcessWrote) {
+    ASSERT_EQ(child("write-samples"), 0);
+    SettingsDefaults store(path.toStdString());
+    for (const auto& [key, value] : sampleEntries()) {
+        const auto stored = store.valueForKey(key);
+        ASSERT_TRUE(stored) << key;
+        EXPECT_TRUE(sameValue(*stored, value)) << key;
+    }
+    // The dictionary accessors see through to the kinds inside: a number stays a number.
+    const auto mixed = store.dictionaryForKey("mixed dictionary");
+    ASSERT_TRUE(mixed);
+    EXPECT_EQ(mixed->at("number"), DefaultsScalar(std::int64_t{7}));
+    EXPECT_FALSE(store.stringForKey("int max"));
+    EXPECT_FALSE(store.dictionaryForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));
+    EXPECT_FALSE(store.valueForKey("never written"));
+}
+
+TEST_F(SettingsDefaultsTest, EachChangeIsOnDiskWhenTheCallReturns) {
+    SettingsDefaults store(path.toStdString());
+    store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    store.setDictionary({{"A1B2C3D4-0000-4000-8000-00000000ABCD", "Kitchen"}},
+                        "vontal.deviceNames");
+    const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(path)).object();
+    EXPECT_EQ(onDisk["A1B2C3D4-0000-4000-8000-00000000ABCD"], "secret");
+    EXPECT_EQ(onDisk["vontal.deviceNames"].toObject()["A1B2C3D4-0000-4000-8000-00000000ABCD"],
+              "Kitchen");
+
+    store.removeObjectForKey("A1B2C3D4-0000-4000-8000-00000000ABCD");
+    const QJsonObject afterRemoval = QJsonDocument::fromJson(contentsOf(path)).object();
+    EXPECT_FALSE(afterRemoval.contains("A1B2C3D4-0000-4000-8000-00000000ABCD"));
+    EXPECT_TRUE(afterRemoval.contains("vontal.deviceNames"));
+}
+
+TEST_F(SettingsDefaultsTest, RemovingOneKeyLeavesTheOthers) {
+    SettingsDefaults store(path.toStdString());
+    store.setObject("a", "a");
+    store.setObject("a/b", "a/b");
+    store.setObject("", "empty");
+    store.removeObjectForKey("");  // the empty key is a key like any other, not "everything"
+    store.removeObjectForKey("a"); // not a group: "a/b" stays
+    store.removeObjectForKey("absent");
+    EXPECT_FALSE(store.valueForKey("a"));
+    EXPECT_EQ(store.stringForKey("a/b"), "a/b");
+    EXPECT_EQ(store.stringForKey("empty"), "");
+    EXPECT_FALSE(store.valueForKey(""));
+}
+
+TEST_F(SettingsDefaultsTest, ReplacingAValueReplacesItsKind) {
+    SettingsDefaults store(path.toStdString());
+    store.setValue("vontal.deviceNames", std::int64_t{3});
+    store.setDictionary({{"K", "v"}}, "vontal.deviceNames");
+    EXPECT_FALSE(store.stringForKey("vontal.deviceNames"));
+    EXPECT_EQ(store.dictionaryForKey("vontal.deviceNames"),
+              (DefaultsDictionary{{"K", DefaultsScalar("v"s)}}));
+}
+
+TEST_F(SettingsDefaultsTest, FileAndNewDirectoriesArePrivate) {
+    const QString nested = dir.filePath("config/vontal/settings.json");
+    {
+        SettingsDefaults store(nested.toStdString());
+        store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    }
+    EXPECT_EQ(modeOf(nested), 0600u);
+    EXPECT_EQ(modeOf(dir.filePath("config/vontal")), 0700u);
+    EXPECT_EQ(modeOf(dir.filePath("config")), 0700u);
+}
+
+TEST_F(SettingsDefaultsTest, AWiderFileIsNarrowedAndStaysNarrow) {
+    writeFile(path, R"({"kept": "yes"})", 0644);
+    SettingsDefaults store(path.toStdString());
+    // Narrowed on opening, before anything is written...
+    EXPECT_EQ(modeOf(path), 0600u);
+    EXPECT_EQ(store.stringForKey("kept"), "yes");
+
+    // ...and a replacement written by someone else with a wider mode is narrowed by our next
+    // write, which replaces the file.
+    writeFile(path, R"({"kept": "yes", "other": "process"})", 0664);
+    store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    EXPECT_EQ(modeOf(path), 0600u);
+    const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(path)).object();
+    EXPECT_EQ(onDisk["other"], "process");
+    EXPECT_EQ(onDisk["A1B2C3D4-0000-4000-8000-00000000ABCD"], "secret");
+}
+
+TEST_F(SettingsDefaultsTest, AnUnreadableFileIsKeptAsideAndTheStoreStartsEmpty) {
+    const QByteArray garbage = "{\"A1B2C3D4-0000-4000-8000-00000000ABCD\": \"secret\", \"cut";
+    writeFile(path, garbage, 0644);
+    {
+        SettingsDefaults store(path.toStdString());
+        EXPECT_FALSE(store.valueForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));
+        const QStringList copies = corruptCopies().split(' ', Qt::SkipEmptyParts);
+        ASSERT_EQ(copies.size(), 1);
+        const QString copy = dir.filePath(copies.front());
+        EXPECT_EQ(contentsOf(copy), garbage);
+        EXPECT_EQ(modeOf(copy), 0600u);
+
+        store.setObject("fresh", "fresh");
+        EXPECT_EQ(contentsOf(copy), garbage);
+    }
+    // The fresh file reads cleanly: no second copy, the new entry is there.
+    SettingsDefaults again(path.toStdString());
+    EXPECT_EQ(again.stringForKey("fresh"), "fresh");
+    EXPECT_EQ(corruptCopies().split(' ', Qt::SkipEmptyParts).size(), 1);
+}
+
+TEST_F(SettingsDefaultsTest, AFileOfAnotherShapeIsKeptAsideToo) {
+    writeFile(path, R"({"vontal.deviceNames": {"K": null}})", 0600);
+    SettingsDefaults store(path.toStdString());
+    EXPECT_FALSE(store.valueForKey("vontal.deviceNames"));
+    EXPECT_FALSE(corruptCopies().isEmpty());
+}
+
+TEST_F(SettingsDefaultsTest, AFileSpoiledWhileRunningIsKeptAsideBeforeTheNextWrite) {
+    SettingsDefaults store(path.toStdString());
+    store.setObject("before", "before");
+    writeFile(path, "not json at all, and longer than the file it replaced", 0600);
+    store.setObject("after", "after");
+
+    const QStringList copies = corruptCopies().split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(contentsOf(dir.filePath(copies.front())),
+              "not json at all, and longer than the file it replaced");
+    const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(path)).object();
+    EXPECT_EQ(onDisk["after"], "after");
+}
+
+TEST_F(SettingsDefaultsTest, AnEmptyFileIsAnEmptyStore) {
+    writeFile(path, "", 0600);
+    SettingsDefaults store(path.toStdString());
+    EXPECT_FALSE(store.valueForKey("anything"));
+    EXPECT_TRUE(corruptCopies().isEmpty());
+}
+
+TEST(SettingsDefaultsPath, LivesInTheUsersConfigDirectory) {
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", "/somewhere/config");
+    EXPECT_EQ(SettingsDefaults::defaultPath(), "/somewhere/config/vontal/vontal.json");
+    // Relative values are not honoured.
+    qputenv("XDG_CONFIG_HOME", "relative/config");
+    EXPECT_EQ(SettingsDefaults::defaultPath(),
+              (QDir::homePath() + "/.config/vontal/vontal.json").toStdString());
+    qunsetenv("XDG_CONFIG_HOME");
+    EXPECT_EQ(SettingsDefaults::defaultPath(),
+              (QDir::homePath() + "/.config/vontal/vontal.json").toStdString());
+    if (!saved.isNull())
+        qputenv("XDG_CONFIG_HOME", saved);
+}
+
+} // namespace
+} // namespace vontal
