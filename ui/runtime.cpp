@@ -1,6 +1,7 @@
 #include "runtime.h"
 
 #include "memory_login_items.h"
+#include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/sim/demo_devices.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
@@ -10,11 +11,12 @@ namespace vontal {
 
 namespace {
 
-std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& queue,
-                                              Timers& timers) {
+std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& queue, Timers& timers,
+                                              Diagnostics& diagnostics) {
+    if (mode == Runtime::Mode::System)
+        return std::make_unique<QtBluetoothStack>(diagnostics);
     auto stack = std::make_unique<SimBluetoothStack>(queue, timers);
-    if (mode == Runtime::Mode::Simulated)
-        addDemoDevices(*stack);
+    addDemoDevices(*stack);
     return stack;
 }
 
@@ -25,8 +27,8 @@ std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode /*mode*/) {
 } // namespace
 
 Runtime::Runtime(Mode mode, Diagnostics& diagnostics)
-    : bluetooth_(makeBluetooth(mode, mainQueue_, timers_)), defaults_(makeDefaults(mode)),
-      workspace_(makeWorkspace(diagnostics)),
+    : bluetooth_(makeBluetooth(mode, mainQueue_, timers_, diagnostics)),
+      defaults_(makeDefaults(mode)), workspace_(makeWorkspace(diagnostics)),
       platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
                                                     *defaults_, alerts_, diagnostics})),
       manager_(std::make_unique<PeripheralManager>(*platform_)) {}
