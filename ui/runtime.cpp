@@ -2,6 +2,7 @@
 
 #include "memory_login_items.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
+#include "platform/qt/settings/settings_defaults.h"
 #include "platform/sim/demo_devices.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
@@ -20,7 +21,10 @@ std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& que
     return stack;
 }
 
-std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode /*mode*/) {
+// A simulation keeps its settings in memory: demo passwords never reach the user's file.
+std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode) {
+    if (mode == Runtime::Mode::System)
+        return std::make_unique<SettingsDefaults>(SettingsDefaults::defaultPath());
     return std::make_unique<InMemoryUserDefaults>();
 }
 
