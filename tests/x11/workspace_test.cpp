@@ -193,9 +193,9 @@ TEST_F(WorkspaceTest, EntryInstalledWhileRunningNamesItsWindows) {
     activate(*window, 1);
     EXPECT_EQ(recorder.names.back(), "Konsole");
 
-    writeEntry(desktop.root / "data-home" / "applications" / "neuzugang.desktop",
-               "Name=Newcomer\nName[de]=Neuzugang-App\nExec=xterm -class Neuzugang\n"
-               "StartupWMClass=Neuzugang\n");
+    const fs::path entry = desktop.root / "data-home" / "applications" / "neuzugang.desktop";
+    writeEntry(entry, "Name=Newcomer\nName[de]=Neuzugang-App\nExec=xterm -class Neuzugang\n"
+                      "StartupWMClass=Neuzugang\n");
     // GIO notices the new entry on its own time; switch back and forth until it has.
     EXPECT_TRUE(processEventsUntil(
         [&] {
@@ -204,6 +204,7 @@ TEST_F(WorkspaceTest, EntryInstalledWhileRunningNamesItsWindows) {
             return recorder.names.back() == "Neuzugang-App";
         },
         15s));
+    fs::remove(entry);
 }
 
 TEST_F(WorkspaceTest, CancelledObserverIsNotCalledAndSubscriptionMayOutliveWorkspace) {
