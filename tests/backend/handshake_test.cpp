@@ -73,3 +73,87 @@ TEST_F(BackendScenario, StoredPasswordUnlocksTheDeviceAndPairsItsDataCharacteris
 
 } // namespace
 } // namespace vontal::test
+
+namespace vontal::test {
+namespace {
+
+TEST_F(BackendScenario, RefusedPasswordLeadsToTheIncorrectPasswordPromptAndRetryUnlocks) {
+    mock = std::make_unique<BluezMock>();
+    mock->addVontalDevice(kDeskAddress, "Desk", "right", "Kitchen");
+    storePassword(kDeskIdentifier, "wrong");
+    alerts.answer(0, "right"); // Retry
+    startManager();
+
+    ASSERT_TRUE(waitForLine("Password accepted – proceeding with data characteristic"));
+    ASSERT_TRUE(waitForLine("Write for pairing succeeded (pairing prompt should appear)"));
+
+    const auto writes = only(mock->operations(), "WriteValue", kDeskAddress, kPasswordUuid);
+    ASSERT_EQ(writes.size(), 2u);
+    EXPECT_EQ(writes[0].value, bytesOf("wrong"));
+    EXPECT_EQ(writes[1].value, bytesOf("right"));
+    EXPECT_EQ(writes[1].type, "request");
+
+    // The refusal reached the manager as an error on the password characteristic, with words.
+    ASSERT_EQ(countLines("Password write failed: The device refused the write."), 1u);
+    const auto& lines = diagnostics.lines();
+    EXPECT_LT(std::find(lines.begin(), lines.end(),
+                        "Password write failed: The device refused the write."),
+              std::find(lines.begin(), lines.end(),
+                        "Password accepted – proceeding with data characteristic"));
+    ASSERT_EQ(alerts.requests().size(), 1u);
+    EXPECT_EQ(alerts.requests()[0].messageText, "Incorrect password for Desk");
+    EXPECT_EQ(alerts.requests()[0].buttons, (std::vector<std::string>{"Retry", "Cancel"}));
+    EXPECT_EQ(defaults.stringForKey(kDeskIdentifier), std::optional<std::string>("right"));
+    EXPECT_TRUE(alerts.unexpected().empty());
+}
+
+TEST_F(BackendScenario, UserConnectAsksForThePasswordAndCancelDropsTheLink) {
+    mock = std::make_unique<BluezMock>();
+    mock->addVontalDevice(kDeskAddress, "Desk", "right", "Kitchen");
+    alerts.cancel();
+    startManager();
+
+    ASSERT_TRUE(waitUntil([&] { return manager->discoveredPeripherals().size() == 1; }));
+    auto desk = manager->discoveredPeripherals().front();
+    EXPECT_EQ(manager->displayName(desk), "Desk · 0001");
+    manager->connect(desk);
+
+    // Cancel in the password prompt cancels the connection: the device sees the link go, and
+    // the restarted scan lists it under Discovered again, the same object as before.
+    ASSERT_TRUE(waitForOperations("Disconnect", kDeskAddress, "", 1));
+    ASSERT_TRUE(waitUntil([&] {
+        return manager->connectedPeripherals().empty() &&
+               manager->discoveredPeripherals().size() == 1;
+    }));
+    EXPECT_EQ(manager->discoveredPeripherals().front(), desk);
+    EXPECT_EQ(desk->state(), PeripheralState::Disconnected);
+    ASSERT_EQ(alerts.requests().size(), 1u);
+    EXPECT_EQ(alerts.requests()[0].messageText, "Enter password for Desk");
+    EXPECT_TRUE(only(mock->operations(), "WriteValue", kDeskAddress, kPasswordUuid).empty());
+    EXPECT_FALSE(defaults.stringForKey(kDeskIdentifier));
+
+    // Connecting again with the right password unlocks it.
+    alerts.accept("right");
+    manager->connect(desk);
+    ASSERT_TRUE(waitForLine("Password accepted – proceeding with data characteristic"));
+    EXPECT_EQ(alerts.requests().size(), 2u);
+    EXPECT_EQ(defaults.stringForKey(kDeskIdentifier), std::optional<std::string>("right"));
+}
+
+TEST_F(BackendScenario, ARefusedPairingWriteIsReportedOnTheDataCharacteristic) {
+    mock = std::make_unique<BluezMock>();
+    auto desk = mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
+    mock->refuseWrites(desk.data, "org.bluez.Error.NotPermitted");
+    storePassword(kDeskIdentifier, "hunter2");
+    startManager();
+
+    ASSERT_TRUE(waitForLine("Error writing for pairing: The device refused the write."));
+    // The password write before it was accepted: its answer was not mistaken for this one.
+    EXPECT_EQ(countLines("Password accepted – proceeding with data characteristic"), 1u);
+    EXPECT_EQ(countLines("Write for pairing succeeded (pairing prompt should appear)"), 0u);
+    EXPECT_TRUE(alerts.requests().empty());
+    ASSERT_TRUE(waitForLine("Notification state updated; isNotifying: true"));
+}
+
+} // namespace
+} // namespace vontal::test

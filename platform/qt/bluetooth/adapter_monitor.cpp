@@ -3,7 +3,6 @@
 #include "bluez_daemon.h"
 
 #include <QDBusConnection>
-#include <algorithm>
 
 namespace vontal {
 
@@ -56,21 +55,14 @@ bool AdapterMonitor::refresh() {
         unbind();
         return hadOne;
     }
-    const QList<QBluetoothHostInfo> adapters = QBluetoothLocalDevice::allDevices();
-    if (local_) {
-        const QBluetoothAddress bound = local_->address();
-        const bool stillThere =
-            std::any_of(adapters.begin(), adapters.end(),
-                        [&](const auto& host) { return host.address() == bound; });
-        if (stillThere)
-            return false;
-        unbind();
-        if (!adapters.isEmpty())
-            bind(adapters.first().address());
-        return true;
-    }
-    if (adapters.isEmpty())
+    // Qt marks the device invalid once bluetoothd removed its adapter, but says nothing.
+    if (local_ && local_->isValid())
         return false;
+    const bool hadOne = local_ != nullptr;
+    unbind();
+    const QList<QBluetoothHostInfo> adapters = QBluetoothLocalDevice::allDevices();
+    if (adapters.isEmpty())
+        return hadOne;
     bind(adapters.first().address());
     return true;
 }

@@ -29,7 +29,7 @@ namespace vontal {
 class QtPeripheral final : public Peripheral, public std::enable_shared_from_this<QtPeripheral> {
 public:
     // Pause between two attempts to reach a device that did not answer.
-    static constexpr std::chrono::milliseconds kRetryDelay{2000};
+    static constexpr std::chrono::milliseconds kRetryDelay{1000};
 
     QtPeripheral(const QBluetoothDeviceInfo& info, std::weak_ptr<CentralLink> link);
     ~QtPeripheral() override;

@@ -1,0 +1,98 @@
+// Machines where Bluetooth LE cannot work as things stand say so once, and pick Bluetooth up as
+// soon as it can work.
+
+#include "platform/qt/bluetooth/bluez_daemon.h"
+#include "scenario.h"
+
+namespace vontal::test {
+namespace {
+
+bool startsWith(const std::string& text, const std::string& prefix) {
+    return text.rfind(prefix, 0) == 0;
+}
+
+TEST_F(BackendScenario, WithoutBluetoothdItSaysSoOnceAndStartsWhenBluetoothdDoes) {
+    storePassword(kDeskIdentifier, "hunter2");
+    startManager();
+    ASSERT_TRUE(waitForLine("Central state: 2"));
+    ASSERT_EQ(diagnostics.lines().size(), 2u);
+    EXPECT_EQ(diagnostics.lines()[0],
+              "Bluetooth is unavailable: bluetoothd (BlueZ) is not running; vontal will use it as "
+              "soon as it starts");
+    EXPECT_EQ(manager->central()->state(), CentralState::Unsupported);
+
+    mock = std::make_unique<BluezMock>();
+    mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    ASSERT_TRUE(waitForConnected(kDeskIdentifier));
+    ASSERT_TRUE(waitForLine("Password accepted – proceeding with data characteristic"));
+    // The version was fine, so nothing more was said about bluetoothd.
+    for (const auto& line : diagnostics.lines())
+        EXPECT_FALSE(startsWith(line, "Bluetooth is unavailable") &&
+                     line != diagnostics.lines()[0]);
+}
+
+TEST_F(BackendScenario, AnAdapterThatComesAndGoesIsNoticed) {
+    BluezMock::Options options;
+    options.adapter = false;
+    mock = std::make_unique<BluezMock>(options);
+    mock->addAdapter();
+    // Removed again before the manager exists: it starts with bluetoothd but no adapter.
+    mock->removeAdapter();
+    startManager();
+    ASSERT_TRUE(waitForLine("Central state: 2"));
+
+    mock->addAdapter();
+    mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
+    storePassword(kDeskIdentifier, "hunter2");
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    ASSERT_TRUE(waitForConnected(kDeskIdentifier));
+
+    mock->removeAdapter();
+    ASSERT_TRUE(waitUntil([&] { return countLines("Central state: 2") == 2; }));
+    EXPECT_EQ(manager->central()->state(), CentralState::Unsupported);
+    // Nothing about bluetoothd itself: it was there all along.
+    for (const auto& line : diagnostics.lines())
+        EXPECT_FALSE(startsWith(line, "Bluetooth is unavailable")) << line;
+}
+
+TEST_F(BackendScenario, ABluetoothdTooOldForQtIsReportedInOneLine) {
+    qunsetenv("BLUETOOTH_FORCE_DBUS_LE_VERSION");
+    BluezMock::Options options;
+    options.fakeBluetoothdVersion = "5.40";
+    mock = std::make_unique<BluezMock>(options);
+    EXPECT_EQ(bluezVersion(), std::optional<QVersionNumber>(QVersionNumber(5, 40)));
+    startManager();
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    EXPECT_EQ(diagnostics.lines().front(),
+              "Bluetooth LE is unavailable: bluetoothd 5.40 is older than 5.42, the oldest BlueZ "
+              "that Qt Bluetooth can use for Bluetooth LE");
+    EXPECT_EQ(diagnostics.lines().size(), 2u);
+}
+
+TEST_F(BackendScenario, ACurrentBluetoothdWorksWithoutForcingQtsChoice) {
+    // What a real machine has: Qt asks bluetoothd for its version, and BlueZ over D-Bus is used.
+    qunsetenv("BLUETOOTH_FORCE_DBUS_LE_VERSION");
+    BluezMock::Options options;
+    options.fakeBluetoothdVersion = "5.66";
+    mock = std::make_unique<BluezMock>(options);
+    mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
+    storePassword(kDeskIdentifier, "hunter2");
+    startManager();
+    ASSERT_TRUE(waitForLine("Write for pairing succeeded (pairing prompt should appear)"));
+    EXPECT_EQ(diagnostics.lines().front(), "Bluetooth powered ON — restarting scan and reconnect");
+}
+
+TEST_F(BackendScenario, ABluetoothdWhoseVersionCannotBeToldIsReported) {
+    qunsetenv("BLUETOOTH_FORCE_DBUS_LE_VERSION");
+    mock = std::make_unique<BluezMock>(); // a Python program: "Python 3..." is no BlueZ version
+    EXPECT_FALSE(bluezVersion());
+    startManager();
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    EXPECT_EQ(diagnostics.lines().front(),
+              "Bluetooth LE may not work: the version of bluetoothd cannot be told, and Qt "
+              "Bluetooth needs BlueZ 5.42 or newer");
+}
+
+} // namespace
+} // namespace vontal::test
