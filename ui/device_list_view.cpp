@@ -10,6 +10,9 @@ namespace vontal {
 DeviceListView::DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget* parent)
     : QScrollArea(parent), kind_(kind), tap_(std::move(tap)) {
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Tab goes from row button to row button (the list scrolls to the focused one); the list
+    // itself holds nothing to act on.
+    setFocusPolicy(Qt::NoFocus);
     setWidgetResizable(false);
     canvas_ = new QWidget;
     canvas_->setObjectName(QStringLiteral("rows"));

@@ -1,22 +1,14 @@
 #include "workspace_factory.h"
 
+#include "platform/x11/desktop_workspace.h"
+
 namespace vontal {
 
-namespace {
-
-// Until a desktop watcher is wired in, no activation is ever reported: a made-up one would send
-// a wrong name to every connected device.
-class SilentWorkspace final : public Workspace {
-public:
-    Subscription observeActivations(std::function<void(const Notification&)>) override {
-        return Subscription();
-    }
-};
-
-} // namespace
-
-std::unique_ptr<Workspace> makeWorkspace(Diagnostics& /*diagnostics*/) {
-    return std::make_unique<SilentWorkspace>();
+std::unique_ptr<Workspace> makeWorkspace(Diagnostics& diagnostics) {
+    // Where activations cannot be observed (no X display, a Wayland session) this says so in one
+    // line and gives a workspace that never posts: a made-up activation would send a wrong name
+    // to every connected device.
+    return makeDesktopWorkspace(diagnostics);
 }
 
 } // namespace vontal
