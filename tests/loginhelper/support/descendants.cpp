@@ -150,6 +150,21 @@ bool Descendants::waitForAll(std::chrono::milliseconds timeout) {
     return waitUntil([&] { return noChildren_; }, timeout);
 }
 
+bool Descendants::waitForAllBut(pid_t survivor, std::chrono::milliseconds timeout) {
+    // Re-parenting is not an event, so the list of children is read afresh on every wake-up.
+    const auto deadline = std::chrono::steady_clock::now() + timeout;
+    for (;;) {
+        const auto left = children();
+        if (left.size() == 1 && left.front() == survivor) {
+            return true;
+        }
+        if (std::chrono::steady_clock::now() >= deadline) {
+            return false;
+        }
+        waitUntil([] { return false; }, std::chrono::milliseconds(20));
+    }
+}
+
 std::optional<pid_t> Descendants::waitForProgram(const std::filesystem::path& executable,
                                                  std::chrono::milliseconds timeout) {
     // A program started by a descendant is not ours until that descendant ends, so this only

@@ -43,6 +43,8 @@ public:
     std::optional<int> waitForExit(pid_t pid, std::chrono::milliseconds timeout);
     // True once no descendant is left; false if one still runs at the deadline.
     bool waitForAll(std::chrono::milliseconds timeout);
+    // True once every descendant but the survivor has ended.
+    bool waitForAllBut(pid_t survivor, std::chrono::milliseconds timeout);
     // Waits until a running descendant's executable is the given file; its id, or nothing.
     std::optional<pid_t> waitForProgram(const std::filesystem::path& executable,
                                         std::chrono::milliseconds timeout);
