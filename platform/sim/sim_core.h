@@ -139,8 +139,10 @@ private:
     SimRequest request(SimRequest::Kind kind) const;
     std::shared_ptr<SimCharacteristic> ownCharacteristic(const CharacteristicRef& handle) const;
     std::shared_ptr<SimService> ownService(const ServiceRef& handle) const;
-    // Runs `answer` after the device's answer delay if this link is still up by then.
-    void answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer);
+    // Runs `answer` after the device's answer delay (or the characteristic's own) if this link
+    // is still up by then.
+    void answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,
+                const SimCharacteristic* about = nullptr);
 
     std::weak_ptr<SimCentralCore> central_;
     BluetoothUuid identifier_;

@@ -13,6 +13,8 @@ struct SimCharacteristicSpec {
     BluetoothUuid uuid;
     // What a read gives (and the starting point of notifications).
     Bytes value;
+    // Overrides the device's answer delay for requests on this characteristic.
+    std::optional<std::chrono::milliseconds> answerDelay = std::nullopt;
 };
 
 struct SimServiceSpec {

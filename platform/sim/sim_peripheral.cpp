@@ -53,25 +53,31 @@ SimPeripheral::ownCharacteristic(const CharacteristicRef& handle) const {
     return characteristic;
 }
 
-void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer) {
+void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,
+                           const SimCharacteristic* about) {
     const auto central = central_.lock();
     if (!central)
         return;
     const SimDeviceState* device = central->stack->device(identifier_);
+    auto delay = device ? device->spec.answerDelay : std::chrono::milliseconds(0);
+    if (device && about) {
+        const SimCharacteristicSpec& spec =
+            device->spec.services[static_cast<std::size_t>(about->serviceIndex())]
+                .characteristics[static_cast<std::size_t>(about->index())];
+        delay = spec.answerDelay.value_or(delay);
+    }
     std::weak_ptr<SimPeripheral> weakSelf = weak_from_this();
     std::weak_ptr<SimCentralCore> weakCentral = central_;
     const std::uint64_t link = link_;
-    central->stack->deliver(device ? device->spec.answerDelay : std::chrono::milliseconds(0),
-                            [weakSelf, weakCentral, link, answer = std::move(answer)] {
-                                const auto self = weakSelf.lock();
-                                const auto central = weakCentral.lock();
-                                // An answer on a link that has gone (or was replaced by a newer
-                                // one) never arrives.
-                                if (!self || !central || !central->alive || self->link_ != link ||
-                                    self->state_ != PeripheralState::Connected || !self->delegate_)
-                                    return;
-                                answer(*self, *self->delegate_);
-                            });
+    central->stack->deliver(delay, [weakSelf, weakCentral, link, answer = std::move(answer)] {
+        const auto self = weakSelf.lock();
+        const auto central = weakCentral.lock();
+        // An answer on a link that has gone (or was replaced by a newer one) never arrives.
+        if (!self || !central || !central->alive || self->link_ != link ||
+            self->state_ != PeripheralState::Connected || !self->delegate_)
+            return;
+        answer(*self, *self->delegate_);
+    });
 }
 
 void SimPeripheral::discoverServices(const std::vector<BluetoothUuid>& serviceUuids) {
@@ -160,13 +166,15 @@ void SimPeripheral::readValue(const CharacteristicRef& characteristic) {
     if (!own || !device)
         return;
     const auto fault = device->takeFault(SimOperation::ReadValue, own->uuid());
-    answer([own, fault](SimPeripheral& self, PeripheralDelegate& delegate) {
-        if (takesEffect(fault)) {
-            if (SimDeviceState* device = self.central_.lock()->stack->device(self.identifier_))
-                own->value_ = device->values[own->serviceIndex()][own->index()];
-        }
-        delegate.didUpdateValue(self.shared_from_this(), own, errorOf(fault));
-    });
+    answer(
+        [own, fault](SimPeripheral& self, PeripheralDelegate& delegate) {
+            if (takesEffect(fault)) {
+                if (SimDeviceState* device = self.central_.lock()->stack->device(self.identifier_))
+                    own->value_ = device->values[own->serviceIndex()][own->index()];
+            }
+            delegate.didUpdateValue(self.shared_from_this(), own, errorOf(fault));
+        },
+        own.get());
 }
 
 void SimPeripheral::setNotifyValue(bool enabled, const CharacteristicRef& characteristic) {
@@ -183,11 +191,13 @@ void SimPeripheral::setNotifyValue(bool enabled, const CharacteristicRef& charac
     if (!own || !device)
         return;
     const auto fault = device->takeFault(SimOperation::SetNotifyValue, own->uuid());
-    answer([own, enabled, fault](SimPeripheral& self, PeripheralDelegate& delegate) {
-        if (takesEffect(fault))
-            own->notifying_ = enabled;
-        delegate.didUpdateNotificationState(self.shared_from_this(), own, errorOf(fault));
-    });
+    answer(
+        [own, enabled, fault](SimPeripheral& self, PeripheralDelegate& delegate) {
+            if (takesEffect(fault))
+                own->notifying_ = enabled;
+            delegate.didUpdateNotificationState(self.shared_from_this(), own, errorOf(fault));
+        },
+        own.get());
 }
 
 void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& characteristic,
@@ -220,11 +230,13 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
             unlocks = true;
         }
     }
-    answer([own, error, unlocks](SimPeripheral& self, PeripheralDelegate& delegate) {
-        if (unlocks)
-            self.unlocked_ = true;
-        delegate.didWriteValue(self.shared_from_this(), own, error);
-    });
+    answer(
+        [own, error, unlocks](SimPeripheral& self, PeripheralDelegate& delegate) {
+            if (unlocks)
+                self.unlocked_ = true;
+            delegate.didWriteValue(self.shared_from_this(), own, error);
+        },
+        own.get());
 }
 
 void SimPeripheral::beginConnecting() {
@@ -312,10 +324,12 @@ void SimPeripheral::deviceNotified(const BluetoothUuid& uuid, const Bytes& value
             if (!characteristic->discovered || characteristic->uuid() != uuid ||
                 !(characteristic->notifying_ || evenIfNotSubscribed))
                 continue;
-            answer([characteristic, value](SimPeripheral& self, PeripheralDelegate& delegate) {
-                characteristic->value_ = value;
-                delegate.didUpdateValue(self.shared_from_this(), characteristic, std::nullopt);
-            });
+            answer(
+                [characteristic, value](SimPeripheral& self, PeripheralDelegate& delegate) {
+                    characteristic->value_ = value;
+                    delegate.didUpdateValue(self.shared_from_this(), characteristic, std::nullopt);
+                },
+                characteristic.get());
         }
     }
 }

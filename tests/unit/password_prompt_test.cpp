@@ -1,0 +1,193 @@
+#include "manager_fixture.h"
+
+#include <gmock/gmock.h>
+
+namespace vontal {
+namespace {
+
+using std::chrono::milliseconds;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using Kind = SimRequest::Kind;
+
+const char* const kAccepted = "Password accepted \u2013 proceeding with data characteristic";
+
+class PasswordPrompt : public ManagerTest {
+protected:
+    std::vector<std::string> messages() const {
+        std::vector<std::string> texts;
+        for (const AlertRequest& alert : sim.alerts.requests())
+            texts.push_back(alert.messageText);
+        return texts;
+    }
+    std::vector<Bytes> passwordWrites(const BluetoothUuid& id) const {
+        return sim.bluetooth.writesTo(id, PeripheralManager::passwordCharUUID,
+                                      WriteType::WithResponse);
+    }
+    // Starts the manager and connects the device from its "Discovered" row.
+    void connectFromList(const BluetoothUuid& id) {
+        if (!manager)
+            start();
+        manager->connect(discovered(id));
+        run();
+    }
+};
+
+TEST_F(PasswordPrompt, AlertsNameThePlatformsNameAndHaveTheirButtonsAndField) {
+    const BluetoothUuid pad = addDevice(vontalDevice(deviceId(1), "Vontal Pad", "1234", "Desk"));
+    sim.alerts.accept("wrong");
+    sim.alerts.accept("1234");
+    connectFromList(pad);
+    ASSERT_EQ(sim.alerts.requests().size(), 2u);
+    const AlertRequest& first = sim.alerts.requests()[0];
+    EXPECT_EQ(first.messageText, "Enter password for Vontal Pad");
+    EXPECT_THAT(first.buttons, ElementsAre("OK", "Cancel"));
+    EXPECT_EQ(first.fieldWidth, 200);
+    EXPECT_EQ(first.fieldHeight, 24);
+    const AlertRequest& second = sim.alerts.requests()[1];
+    // The custom name is known by now; the alert still uses the platform's name.
+    ASSERT_EQ(manager->deviceNames().at(pad), "Desk");
+    EXPECT_EQ(second.messageText, "Incorrect password for Vontal Pad");
+    EXPECT_THAT(second.buttons, ElementsAre("Retry", "Cancel"));
+    EXPECT_EQ(second.fieldWidth, 200);
+    EXPECT_EQ(second.fieldHeight, 24);
+}
+
+TEST_F(PasswordPrompt, ADeviceWithoutANameIsCalledDevice) {
+    const BluetoothUuid id = addDevice(vontalDevice(deviceId(1), std::nullopt, "1234"));
+    sim.alerts.accept("wrong");
+    sim.alerts.accept("1234");
+    connectFromList(id);
+    EXPECT_THAT(messages(),
+                ElementsAre("Enter password for device", "Incorrect password for device"));
+}
+
+TEST_F(PasswordPrompt, OkWithAnEmptyFieldStoresAndWritesTheEmptyPasswordAndItIsReusedSilently) {
+    SimDeviceSpec spec = deviceSpec(1);
+    spec.password = "";
+    const BluetoothUuid id = addDevice(spec);
+    sim.alerts.accept("");
+    connectFromList(id);
+    EXPECT_EQ(storedPassword(id), "");
+    EXPECT_THAT(passwordWrites(id), ElementsAre(Bytes{}));
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+
+    sim.bluetooth.loseLink(id);
+    run();
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+    EXPECT_THAT(passwordWrites(id), ElementsAre(Bytes{}, Bytes{}));
+    EXPECT_EQ(sim.alerts.requests().size(), 1u);
+}
+
+TEST_F(PasswordPrompt, CancelInTheFirstAlertStoresNothingDropsTheLinkAndAsksAgainNextTime) {
+    const BluetoothUuid id = addDevice(1);
+    sim.alerts.cancel();
+    connectFromList(id);
+    EXPECT_FALSE(storedPassword(id));
+    EXPECT_THAT(passwordWrites(id), IsEmpty());
+    EXPECT_EQ(count(Kind::CancelConnection, id), 1u);
+    // Not known: the restarted scan lists it instead of connecting it.
+    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
+    EXPECT_THAT(manager->connectedPeripherals(), IsEmpty());
+    EXPECT_EQ(count(Kind::Connect, id), 1u);
+
+    sim.alerts.accept("pw-1");
+    connectFromList(id);
+    EXPECT_THAT(messages(),
+                ElementsAre("Enter password for Device 1", "Enter password for Device 1"));
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+}
+
+TEST_F(PasswordPrompt, AWrongPasswordStaysStoredAfterCancelAndKeepsTheDeviceComingBack) {
+    const BluetoothUuid id = addDevice(1);
+    std::optional<std::string> storedWhileRefused;
+    sim.alerts.accept("wrong");
+    sim.alerts.cancel([&] { storedWhileRefused = storedPassword(id); });
+    sim.alerts.accept("pw-1");
+    connectFromList(id);
+
+    EXPECT_EQ(storedWhileRefused, "wrong") << "stored before the device answered";
+    // Cancel dropped the link, the scan found the (known) device, and it was connected again
+    // without the user; the stored wrong password led straight to the incorrect-password alert.
+    EXPECT_THAT(messages(),
+                ElementsAre("Enter password for Device 1", "Incorrect password for Device 1",
+                            "Incorrect password for Device 1"));
+    EXPECT_EQ(count(Kind::Connect, id), 2u);
+    EXPECT_THAT(passwordWrites(id),
+                ElementsAre(bytesOf("wrong"), bytesOf("wrong"), bytesOf("pw-1")));
+    EXPECT_EQ(storedPassword(id), "pw-1");
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+    EXPECT_EQ(connectedIds(), std::vector<BluetoothUuid>{id});
+}
+
+TEST_F(PasswordPrompt, RetryReplacesTheStoredPasswordBeforeTheDeviceAnswers) {
+    const BluetoothUuid id = addDevice(1);
+    storePassword(id, "old");
+    sim.bluetooth.setAnswerDelay(id, milliseconds(100));
+    std::optional<std::string> storedAfterClose;
+    std::size_t writesAfterClose = 0;
+    bool acceptedAtClose = true;
+    const auto accepted = [&] {
+        const auto& lines = sim.diagnostics.lines();
+        return std::find(lines.begin(), lines.end(), kAccepted) != lines.end();
+    };
+    sim.alerts.accept("pw-1", [&] {
+        // Runs on the main queue right after the alert's task, before any device answer.
+        sim.clock.async([&] {
+            storedAfterClose = storedPassword(id);
+            writesAfterClose = passwordWrites(id).size();
+            acceptedAtClose = accepted();
+        });
+    });
+    start();
+    advance(std::chrono::seconds(2));
+    EXPECT_EQ(storedAfterClose, "pw-1");
+    EXPECT_EQ(writesAfterClose, 2u);
+    EXPECT_FALSE(acceptedAtClose);
+    EXPECT_TRUE(accepted());
+}
+
+TEST_F(PasswordPrompt, TwoDevicesAtOnceEachAnswerAppliesOnlyToItsOwnDevice) {
+    const BluetoothUuid one = addDevice(1);
+    const BluetoothUuid two = addDevice(2);
+    sim.alerts.accept("pw-1");
+    sim.alerts.cancel();
+    start();
+    manager->connect(discovered(one));
+    manager->connect(discovered(two));
+    run();
+
+    EXPECT_THAT(messages(),
+                ElementsAre("Enter password for Device 1", "Enter password for Device 2"));
+    // When the first alert ran, the shared password slot already held device 2's.
+    EXPECT_EQ(storedPassword(one), "pw-1");
+    EXPECT_FALSE(storedPassword(two));
+    EXPECT_THAT(passwordWrites(one), ElementsAre(bytesOf("pw-1")));
+    EXPECT_THAT(passwordWrites(two), IsEmpty());
+    EXPECT_EQ(count(Kind::CancelConnection, one), 0u);
+    EXPECT_EQ(count(Kind::CancelConnection, two), 1u);
+    EXPECT_EQ(connectedIds(), std::vector<BluetoothUuid>{one});
+    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{two});
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(one));
+    for (const SimRequest& request : sim.bluetooth.requests())
+        EXPECT_TRUE(request.validHandle) << request;
+}
+
+// The alert runs a nested loop; the application may tear the manager down before it closes.
+TEST_F(PasswordPrompt, AManagerDestroyedWhileItsAlertIsOpenIsNotTouchedAfterwards) {
+    const BluetoothUuid first = addDevice(1);
+    const BluetoothUuid second = addDevice(2);
+    sim.alerts.accept("pw-1", [&] { manager.reset(); });
+    connectFromList(first);
+    EXPECT_FALSE(storedPassword(first));
+    EXPECT_THAT(passwordWrites(first), IsEmpty());
+
+    make();
+    run();
+    sim.alerts.cancel([&] { manager.reset(); });
+    connectFromList(second);
+    EXPECT_EQ(count(Kind::CancelConnection, second), 0u);
+}
+
+} // namespace
+} // namespace vontal
