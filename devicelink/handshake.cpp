@@ -14,6 +14,13 @@ std::string formatBytes(const Bytes& bytes) {
     return text + "]";
 }
 
+// The manager, if it still exists. The lock is not held past this call: a prompt runs a nested
+// loop in which the manager may be destroyed, and it must be able to tell afterwards.
+PeripheralManager* unlessDestroyed(const std::weak_ptr<PeripheralManager*>& weak) {
+    const auto alive = weak.lock();
+    return alive ? *alive : nullptr;
+}
+
 } // namespace
 
 void PeripheralManager::didDiscoverServices(const PeripheralRef& peripheral,
@@ -50,8 +57,8 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
                 // Never from inside a Bluetooth callback: the alert runs a nested loop.
                 std::weak_ptr<PeripheralManager*> weak = alive_;
                 platform_.mainQueue.async([weak, peripheral, key, characteristic] {
-                    if (auto self = weak.lock())
-                        (*self)->showPasswordPrompt(peripheral, key, characteristic);
+                    if (PeripheralManager* self = unlessDestroyed(weak))
+                        self->showPasswordPrompt(peripheral, key, characteristic);
                 });
             }
         } else if (uuid == characteristicUUID) {
@@ -74,8 +81,8 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
             log("Password write failed: " + error->description);
             std::weak_ptr<PeripheralManager*> weak = alive_;
             platform_.mainQueue.async([weak, peripheral, characteristic] {
-                if (auto self = weak.lock())
-                    (*self)->showIncorrectPasswordPrompt(peripheral, characteristic);
+                if (PeripheralManager* self = unlessDestroyed(weak))
+                    self->showIncorrectPasswordPrompt(peripheral, characteristic);
             });
             return;
         }
