@@ -3,6 +3,7 @@
 #include "platform/qt/settings/settings_defaults.h"
 #include "sample_entries.h"
 
+#include <algorithm>
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -15,6 +16,7 @@ using namespace vontal::testing;
 namespace {
 
 bool armKillTimer(long microseconds) {
+    microseconds = std::max(microseconds, 1L); // a zero time would disarm the timer
     sigevent event{};
     event.sigev_notify = SIGEV_SIGNAL;
     event.sigev_signo = SIGKILL;

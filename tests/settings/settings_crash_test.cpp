@@ -29,7 +29,7 @@ TEST(SettingsCrash, AKilledWriterNeverLeavesAFileThatLostEarlierSaves) {
     SCOPED_TRACE("seed " + std::to_string(seed));
     std::mt19937 random(seed);
     // A save of this file takes a few milliseconds: a round sees a handful of them.
-    std::uniform_int_distribution<long> killAfterMicroseconds(0, 30000);
+    std::uniform_int_distribution<long> killAfterMicroseconds(1, 30000);
 
     long acknowledged = 0; // entries 0 .. acknowledged-1 are known to be saved
     for (int round = 0; round < 60; ++round) {

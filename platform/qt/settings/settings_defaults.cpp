@@ -23,16 +23,17 @@ std::unique_ptr<QSettings> openSettings(const QString& path) {
 }
 
 // QSettings serialises writers with a QLockFile named "<file>.lock". A writer killed between
-// creating that file and writing its process id into it leaves a lock whose owner cannot be told;
-// QSettings would then wait 30 seconds for it to age. A lock that nobody holds (QLockFile checks
-// with flock, so a live writer is never disturbed) is cleared here instead.
+// creating that file and writing its process id into it leaves a lock whose owner cannot be told,
+// and QSettings would wait 30 seconds for it to age. Such a lock is cleared here once it is a
+// tenth of a second old; QLockFile removes a lock only when no process holds its flock, so a live
+// writer is not disturbed. Costs nothing when there is no lock file, which is the usual case.
 void clearAbandonedLock(const QString& path) {
     const QString lockPath = path + QStringLiteral(".lock");
     if (!QFileInfo::exists(lockPath))
         return;
     QLockFile lock(lockPath);
-    lock.setStaleLockTime(std::chrono::milliseconds(1));
-    if (lock.tryLock(0))
+    lock.setStaleLockTime(std::chrono::milliseconds(100));
+    if (lock.tryLock(300))
         lock.unlock();
 }
 
