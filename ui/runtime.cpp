@@ -6,6 +6,7 @@
 #include "platform/sim/demo_devices.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
+#include "platform/xdg/xdg_login_item_service.h"
 #include "workspace_factory.h"
 
 namespace vontal {
@@ -45,8 +46,11 @@ std::shared_ptr<PeripheralManager> Runtime::start(Mode mode, Diagnostics& diagno
     return std::shared_ptr<PeripheralManager>(std::move(runtime), manager);
 }
 
-std::unique_ptr<LoginItemService> makeLoginItemService(Runtime::Mode /*mode*/,
+// A simulation never touches the user's autostart entries.
+std::unique_ptr<LoginItemService> makeLoginItemService(Runtime::Mode mode,
                                                        Diagnostics& /*diagnostics*/) {
+    if (mode == Runtime::Mode::System)
+        return std::make_unique<XdgLoginItemService>(XdgLoginItemService::findInstalledHelper());
     return std::make_unique<MemoryLoginItemService>();
 }
 
