@@ -425,6 +425,12 @@ def DropLink(_main, address):
     _set_link(_objects()[_device_path(address)], False)
 
 
+@dbus.service.method(CONTROL_IFACE, in_signature='sn', out_signature='')
+def SetRssi(_main, address, rssi):
+    '''The device is heard again, with another signal strength.'''
+    _objects()[_device_path(address)].UpdateProperties(DEVICE_IFACE, {'RSSI': dbus.Int16(rssi)})
+
+
 @dbus.service.method(CONTROL_IFACE, in_signature='sb', out_signature='')
 def SetReachable(_main, address, is_reachable):
     '''Whether Connect to the device succeeds.'''

@@ -177,6 +177,11 @@ void BluezMock::setReachable(const std::string& address, bool reachable) {
     call(QStringLiteral("SetReachable"), {QString::fromStdString(address), reachable});
 }
 
+void BluezMock::setRssi(const std::string& address, int rssi) {
+    call(QStringLiteral("SetRssi"),
+         {QString::fromStdString(address), QVariant::fromValue(static_cast<qint16>(rssi))});
+}
+
 std::vector<MockOperation> BluezMock::operations() const {
     std::vector<MockOperation> result;
     const QVariantList reply = call(QStringLiteral("Operations"), {});

@@ -72,6 +72,7 @@ public:
     void setPowered(bool powered);
     void dropLink(const std::string& address);
     void setReachable(const std::string& address, bool reachable);
+    void setRssi(const std::string& address, int rssi);
 
     std::vector<MockOperation> operations() const;
     void clearOperations();

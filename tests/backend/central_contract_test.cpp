@@ -113,6 +113,16 @@ TEST_F(BackendScenario, ReportsAreQueuedAttributedAndEndWithTheCentral) {
     const PeripheralRef desk = recorder.events.back().peripheral;
     EXPECT_EQ(desk->identifier().toString(), kDeskIdentifier);
     EXPECT_EQ(desk->name(), std::optional<std::string>("Desk"));
+    // Heard again, a device is not reported again in the same scan; one without the service is
+    // not reported at all. Lamp, added last, shows when the others would have been reported.
+    mock->setRssi(kDeskAddress, -40);
+    mock->addDevice("C0:FF:EE:00:00:03", "Mouse",
+                    {QStringLiteral("0000180f-0000-1000-8000-00805f9b34fb")});
+    mock->addVontalDevice(kLampAddress, "Lamp", "lamp-secret", "Hall");
+    ASSERT_TRUE(waitUntil([&] { return recorder.count("discover") == 2; }));
+    ASSERT_TRUE(drainPostedEvents());
+    ASSERT_EQ(recorder.count("discover"), 2u);
+    EXPECT_EQ(recorder.events.back().peripheral->identifier().toString(), kLampIdentifier);
     desk->setDelegate(&recorder);
 
     recorder.call([&] { central->connect(desk); });

@@ -24,7 +24,6 @@ public:
     bool isNotifying() const override { return notifying_; }
 
     const QLowEnergyCharacteristic& qt() const { return characteristic_; }
-    void setQt(const QLowEnergyCharacteristic& characteristic) { characteristic_ = characteristic; }
     void setValue(Bytes value) { value_ = std::move(value); }
     void setNotifying(bool notifying) { notifying_ = notifying; }
 
@@ -50,8 +49,8 @@ public:
 
     QPointer<QLowEnergyService> qt;
     GattRequests requests;
-    // Characteristic filters asked for while Qt was still discovering the service's details.
-    std::vector<std::vector<BluetoothUuid>> waitingFilters;
+    // Characteristic discoveries asked for and not answered yet.
+    std::size_t waitingDiscoveries = 0;
     // What the device link has asked for so far; empty with wantsAll means everything.
     std::set<BluetoothUuid> wanted;
     bool wantsAll = false;

@@ -4,6 +4,7 @@
 #include "qt_peripheral.h"
 
 #include <algorithm>
+#include <utility>
 
 namespace vontal {
 
@@ -107,7 +108,7 @@ void QtPeripheral::discoverCharacteristics(const std::vector<BluetoothUuid>& cha
     if (characteristicUuids.empty())
         service->wantsAll = true;
     service->wanted.insert(characteristicUuids.begin(), characteristicUuids.end());
-    service->waitingFilters.push_back(characteristicUuids);
+    ++service->waitingDiscoveries;
     if (!service->qt)
         attachService(service);
     if (!service->qt) {
@@ -178,7 +179,7 @@ void QtPeripheral::attachService(const std::shared_ptr<QtService>& service) {
 
 void QtPeripheral::onServiceState(const std::shared_ptr<QtService>& service,
                                   QLowEnergyService::ServiceState state) {
-    if (state == QLowEnergyService::RemoteServiceDiscovered && !service->waitingFilters.empty())
+    if (state == QLowEnergyService::RemoteServiceDiscovered && service->waitingDiscoveries > 0)
         finishCharacteristicDiscovery(service, std::nullopt);
 }
 
@@ -200,8 +201,7 @@ void QtPeripheral::finishCharacteristicDiscovery(const std::shared_ptr<QtService
         }
         service->setCharacteristics(std::move(listed));
     }
-    const std::size_t answers = service->waitingFilters.size();
-    service->waitingFilters.clear();
+    const std::size_t answers = std::exchange(service->waitingDiscoveries, 0);
     for (std::size_t i = 0; i < answers; ++i) {
         reportToDelegate([service, error](PeripheralDelegate& delegate, const PeripheralRef& self) {
             delegate.didDiscoverCharacteristics(self, service, error);
@@ -343,7 +343,7 @@ void QtPeripheral::onServiceError(const std::shared_ptr<QtService>& service,
         break;
     }
     if (!request) {
-        if (!service->waitingFilters.empty())
+        if (service->waitingDiscoveries > 0)
             finishCharacteristicDiscovery(service, Error{"The service's characteristics could "
                                                          "not be discovered."});
         return;
