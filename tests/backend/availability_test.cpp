@@ -96,3 +96,20 @@ TEST_F(BackendScenario, ABluetoothdWhoseVersionCannotBeToldIsReported) {
 
 } // namespace
 } // namespace vontal::test
+
+namespace vontal::test {
+namespace {
+
+TEST_F(BackendScenario, WithoutASystemBusItSaysSoAndStaysUnsupported) {
+    // Before Qt's first use of the system bus, which it keeps for the whole process.
+    qputenv("DBUS_SYSTEM_BUS_ADDRESS", "unix:path=/nonexistent/vontal/system_bus_socket");
+    startManager();
+    ASSERT_TRUE(waitForLine("Central state: 2"));
+    EXPECT_EQ(diagnostics.lines(),
+              (std::vector<std::string>{"Bluetooth is unavailable: the D-Bus system bus cannot be "
+                                        "reached, so BlueZ (bluetoothd) cannot be used",
+                                        "Central state: 2"}));
+}
+
+} // namespace
+} // namespace vontal::test

@@ -13,13 +13,14 @@ protected:
         desk = mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
         storePassword(kDeskIdentifier, "hunter2");
     }
-    // Connected and unlocked for the given time: the mock saw the stored password written (as
-    // often as it recorded since it was last cleared) and the manager heard it accepted.
+    // Connected, unlocked and paired for the given time: the mock saw the stored password
+    // written (as often as it recorded since it was last cleared) and the handshake finished.
     bool waitForUnlock(std::size_t passwordWrites, std::size_t unlocks) {
         return waitForOperations("WriteValue", kDeskAddress, kPasswordUuid, passwordWrites) &&
                waitUntil([&] {
                    return countLines("Password accepted – proceeding with data characteristic") ==
                               unlocks &&
+                          countLines("Notification state updated; isNotifying: true") == unlocks &&
                           connected(kDeskIdentifier);
                });
     }
@@ -69,6 +70,7 @@ TEST_F(KnownDesk, ALinkLostFromTheDeviceSideComesBackByItself) {
     };
     EXPECT_LT(first("StartDiscovery"), first("Connect"));
     EXPECT_LT(first("Connect"), first("WriteValue"));
+    EXPECT_EQ(only(operations, "WriteValue", kDeskAddress, kPasswordUuid).size(), 1u);
     // The same device is the same object for as long as it lives.
     EXPECT_EQ(connected(kDeskIdentifier), before);
     EXPECT_EQ(manager->displayName(before), "Kitchen");
