@@ -1,0 +1,244 @@
+#include "vontal_desktop.h"
+
+#include "qt_wait.h"
+
+#include <QCoreApplication>
+#include <QFile>
+#include <QJsonDocument>
+#include <QProcessEnvironment>
+#include <algorithm>
+#include <cstdio>
+#include <cstdlib>
+#include <fstream>
+#include <signal.h>
+#include <sys/prctl.h>
+#include <sys/stat.h>
+
+namespace vontal::e2e {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+namespace {
+
+struct FreeDeleter {
+    void operator()(void* p) const { std::free(p); }
+};
+
+QString pathText(const fs::path& path) {
+    return QString::fromStdString(path.string());
+}
+
+} // namespace
+
+std::string textOf(const std::vector<std::uint8_t>& bytes) {
+    return std::string(bytes.begin(), bytes.end());
+}
+
+void VontalDesktop::SetUp() {
+    char pattern[] = "/tmp/vontal-e2e-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    root_ = pattern;
+    for (const char* dir : {"home", "config", "data/applications", "data-home", "cache", "runtime"})
+        fs::create_directories(root_ / dir);
+    // Where vontal keeps its single-instance socket; private, as a login session's would be.
+    fs::permissions(root_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    try {
+        session_ = std::make_unique<testing::XSession>(root_ / "session");
+    } catch (const std::exception& error) {
+        FAIL() << "test desktop: " << error.what();
+    }
+    mock_ = std::make_unique<test::BluezMock>();
+}
+
+void VontalDesktop::TearDown() {
+    if (HasFailure()) {
+        std::fprintf(stderr, "--- vontal's output\n");
+        for (const auto& line : vontalLines())
+            std::fprintf(stderr, "%s\n", line.c_str());
+    }
+    if (vontal_) {
+        vontal_->kill(); // by its pid
+        vontal_->waitForFinished(5000);
+        vontal_.reset();
+    }
+    mock_.reset();
+    session_.reset();
+    std::error_code ignored;
+    fs::remove_all(root_, ignored);
+}
+
+void VontalDesktop::addDesktopEntry(const std::string& fileName, const std::string& body) {
+    const fs::path file = root_ / "data" / "applications" / fileName;
+    std::ofstream out(file);
+    out << "[Desktop Entry]\nType=Application\n" << body;
+    ASSERT_TRUE(out.good()) << file;
+}
+
+void VontalDesktop::addProgramEntries() {
+    addDesktopEntry("vontal-test-xterm.desktop", "Name=XTerm\nExec=xterm\nStartupWMClass=XTerm\n");
+    addDesktopEntry("gucharmap.desktop",
+                    "Name=Character Map\nName[de]=Zeichentabelle\nExec=gucharmap\n");
+    addDesktopEntry("vontal-test-cafe.desktop",
+                    "Name=Cafe Unicode\nName[de]=Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9\n"
+                    "Exec=xterm -class CafeUnicode\nStartupWMClass=CafeUnicode\n");
+    // Three- and four-byte sequences, and no German name: the untranslated one is used.
+    addDesktopEntry("vontal-test-tram.desktop", "Name=\u6771\u4eac \U0001F68B Stra\u00dfenbahn\n"
+                                                "Exec=xterm -class Tram\nStartupWMClass=Tram\n");
+    addDesktopEntry("vontal-test-start.desktop",
+                    "Name=Start\nName[de]=Startfenster\nExec=true\nStartupWMClass=Start\n");
+}
+
+fs::path VontalDesktop::settingsPath() const {
+    return root_ / "config" / "vontal" / "vontal.json";
+}
+
+void VontalDesktop::writeSettings(const QJsonObject& entries) {
+    fs::create_directories(settingsPath().parent_path());
+    fs::permissions(settingsPath().parent_path(), fs::perms::owner_all, fs::perm_options::replace);
+    QFile file(pathText(settingsPath()));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    file.write(QJsonDocument(entries).toJson());
+    file.close();
+    fs::permissions(settingsPath(), fs::perms::owner_read | fs::perms::owner_write,
+                    fs::perm_options::replace);
+}
+
+QJsonObject VontalDesktop::readSettings() const {
+    QFile file(pathText(settingsPath()));
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    return QJsonDocument::fromJson(file.readAll()).object();
+}
+
+void VontalDesktop::startVontal() {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    const auto set = [&](const char* name, const QString& value) {
+        environment.insert(QString::fromLatin1(name), value);
+    };
+    set("DISPLAY", QString::fromStdString(session_->display()));
+    set("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(session_->busAddress()));
+    set("HOME", pathText(root_ / "home"));
+    set("XDG_CONFIG_HOME", pathText(root_ / "config"));
+    set("XDG_DATA_HOME", pathText(root_ / "data-home"));
+    set("XDG_DATA_DIRS", pathText(root_ / "data"));
+    set("XDG_CACHE_HOME", pathText(root_ / "cache"));
+    set("XDG_RUNTIME_DIR", pathText(root_ / "runtime"));
+    set("XDG_SESSION_TYPE", QStringLiteral("x11"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
+    set("LANGUAGE", QStringLiteral("de"));
+    set("GSETTINGS_BACKEND", QStringLiteral("memory"));
+    set("NO_AT_BRIDGE", QStringLiteral("1"));
+    // The stand-in for bluetoothd is a Python program whose version Qt cannot read.
+    set("BLUETOOTH_FORCE_DBUS_LE_VERSION", QStringLiteral("5.66"));
+
+    vontal_ = std::make_unique<QProcess>();
+    vontal_->setProcessEnvironment(environment);
+    // Diagnostics are read from standard output; Qt's own warnings go to the test's log.
+    vontal_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    // Gone with the test process even if it dies before stopping it.
+    vontal_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
+    vontal_->start(QStringLiteral(VONTAL_PROGRAM), QStringList{});
+    ASSERT_TRUE(vontal_->waitForStarted(10000)) << "vontal did not start";
+}
+
+xcb_window_t VontalDesktop::vontalWindow() {
+    if (!vontal_)
+        return 0;
+    const auto window = session_->waitForClientOf(static_cast<pid_t>(vontal_->processId()),
+                                                  testing::deadlineIn(30s));
+    return window.value_or(0);
+}
+
+std::vector<std::string> VontalDesktop::vontalLines() {
+    if (vontal_) {
+        QCoreApplication::processEvents();
+        const QByteArray bytes = vontal_->readAllStandardOutput();
+        partialLine_.append(bytes.constData(), static_cast<std::size_t>(bytes.size()));
+        for (auto end = partialLine_.find('\n'); end != std::string::npos;
+             end = partialLine_.find('\n')) {
+            output_.push_back(partialLine_.substr(0, end));
+            partialLine_.erase(0, end + 1);
+        }
+    }
+    return output_;
+}
+
+bool VontalDesktop::waitForVontalLine(const std::string& line, std::chrono::milliseconds timeout) {
+    return test::waitUntil(
+        [&] {
+            const auto lines = vontalLines();
+            return std::find(lines.begin(), lines.end(), line) != lines.end();
+        },
+        timeout);
+}
+
+xcb_window_t VontalDesktop::launch(const std::vector<std::string>& argv) {
+    const pid_t pid = session_->launch(argv);
+    return session_->waitForClientOf(pid, testing::deadlineIn(30s)).value_or(0);
+}
+
+xcb_window_t VontalDesktop::waitForWindowTitled(const std::string& title, xcb_window_t except,
+                                                std::chrono::milliseconds timeout) {
+    xcb_connection_t* connection = session_->connection();
+    const xcb_atom_t nameAtom = session_->atom("_NET_WM_NAME");
+    const xcb_atom_t utf8 = session_->atom("UTF8_STRING");
+    const auto titled = [&](xcb_window_t window) {
+        if (window == except)
+            return false;
+        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, nameAtom, utf8, 0, 256), nullptr));
+        if (!reply)
+            return false;
+        const auto* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
+        return std::string(text, static_cast<std::size_t>(
+                                     xcb_get_property_value_length(reply.get()))) == title;
+    };
+    return session_->waitForClient(titled, testing::deadlineIn(timeout)).value_or(0);
+}
+
+bool VontalDesktop::windowExists(xcb_window_t window) {
+    xcb_connection_t* connection = session_->connection();
+    std::unique_ptr<xcb_get_window_attributes_reply_t, FreeDeleter> reply(
+        xcb_get_window_attributes_reply(connection, xcb_get_window_attributes(connection, window),
+                                        nullptr));
+    return reply != nullptr;
+}
+
+bool VontalDesktop::xdotool(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv{"xdotool"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return session_->run(argv);
+}
+
+bool VontalDesktop::activate(xcb_window_t window) {
+    return session_->activate(window);
+}
+
+bool VontalDesktop::waitForRecord(
+    const std::function<bool(const std::vector<test::MockOperation>&)>& done,
+    std::chrono::milliseconds timeout) {
+    return test::waitUntil([&] { return done(mock_->operations()); }, timeout);
+}
+
+std::vector<std::string> VontalDesktop::namesReceived(const std::string& address) {
+    std::vector<std::string> names;
+    for (const auto& write : test::only(mock_->operations(), "WriteValue", address, kDataUuid)) {
+        if (write.type == "command" && write.value != std::vector<std::uint8_t>{0x00})
+            names.push_back(textOf(write.value));
+    }
+    return names;
+}
+
+bool VontalDesktop::waitForNames(const std::string& address, std::size_t count) {
+    return test::waitUntil([&] { return namesReceived(address).size() >= count; }, 10s);
+}
+
+bool VontalDesktop::waitForPaired(const std::string& address) {
+    return waitForRecord([&](const std::vector<test::MockOperation>& operations) {
+        return !test::only(operations, "StartNotify", address, kDataUuid).empty();
+    });
+}
+
+} // namespace vontal::e2e

@@ -1,0 +1,85 @@
+#pragma once
+
+// One scenario's world: a private X11 desktop (Xvfb, openbox, a session bus) with real programs,
+// the BlueZ stand-in on the private system bus, and the vontal program itself, started as a child
+// with a home, settings, data and runtime directories of its own. Everything started here is
+// stopped by process id when the fixture goes, whatever the outcome.
+
+#include "bluez_mock_client.h"
+#include "tests/x11/x_session.h"
+
+#include <QJsonObject>
+#include <QProcess>
+#include <chrono>
+#include <filesystem>
+#include <functional>
+#include <gtest/gtest.h>
+#include <memory>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace vontal::e2e {
+
+inline const std::string kDataUuid = "86ea8d4d-d290-41cb-83ef-172b10165725";
+inline const std::string kPasswordUuid = "b549b710-bfde-44ab-a496-b8dfa77d606a";
+inline const std::string kDeviceNameUuid = "5e3c0a0c-9f7b-4bde-8f62-6e8e0c6e3a01";
+
+// The title of vontal's password alert.
+inline const std::string kAlertTitle = "vontal password";
+
+class VontalDesktop : public ::testing::Test {
+protected:
+    void SetUp() override;
+    void TearDown() override;
+
+    // Desktop entries that only vontal sees (the programs keep the system's data directories).
+    void addDesktopEntry(const std::string& fileName, const std::string& body);
+    // The entries of the programs the scenarios bring to the front, with their names in German
+    // where they have one; vontal runs with LANGUAGE=de.
+    void addProgramEntries();
+
+    // vontal's settings file, in the form it keeps it (one JSON object, key to value).
+    std::filesystem::path settingsPath() const;
+    void writeSettings(const QJsonObject& entries);
+    QJsonObject readSettings() const;
+
+    void startVontal();
+    // vontal's main window, once the window manager manages it.
+    xcb_window_t vontalWindow();
+    // Lines vontal wrote to standard output so far.
+    std::vector<std::string> vontalLines();
+    bool waitForVontalLine(const std::string& line,
+                           std::chrono::milliseconds timeout = std::chrono::seconds(20));
+
+    // A program's first managed window, or 0 when none comes.
+    xcb_window_t launch(const std::vector<std::string>& argv);
+    // The first managed window other than `except` whose title is `title`, or 0 at the deadline.
+    xcb_window_t waitForWindowTitled(const std::string& title, xcb_window_t except,
+                                     std::chrono::milliseconds timeout);
+    bool windowExists(xcb_window_t window);
+    bool xdotool(const std::vector<std::string>& arguments);
+    // xdotool windowactivate --sync: the window manager has switched when this returns.
+    bool activate(xcb_window_t window);
+
+    // Waits (with the Qt loop running) until the mock's record satisfies `done`.
+    bool waitForRecord(const std::function<bool(const std::vector<test::MockOperation>&)>& done,
+                       std::chrono::milliseconds timeout = std::chrono::seconds(20));
+    // Writes without response to a device's data characteristic, keep-alives (one zero byte)
+    // left out: the application names it received, in order.
+    std::vector<std::string> namesReceived(const std::string& address);
+    bool waitForNames(const std::string& address, std::size_t count);
+    // The device finished its handshake: notifications on its data characteristic are on.
+    bool waitForPaired(const std::string& address);
+
+    std::filesystem::path root_;
+    std::unique_ptr<testing::XSession> session_;
+    std::unique_ptr<test::BluezMock> mock_;
+    std::unique_ptr<QProcess> vontal_;
+    std::vector<std::string> output_;
+    std::string partialLine_;
+};
+
+std::string textOf(const std::vector<std::uint8_t>& bytes);
+
+} // namespace vontal::e2e
