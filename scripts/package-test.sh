@@ -34,7 +34,13 @@ fail() {
 }
 
 out=$(mktemp -d)
-trap 'remove_package; rm -rf "$out"' EXIT
+started=""
+cleanup() {
+  if [ -n "$started" ]; then kill -KILL "$started" 2>/dev/null || true; fi
+  remove_package
+  rm -rf "$out"
+}
+trap cleanup EXIT
 
 # A package left over by an interrupted run would hide what this one installs.
 remove_package
@@ -82,6 +88,38 @@ reported=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen /usr/bin/
   fail "/usr/bin/vontal --version exited with an error"
 echo "package-test: /usr/bin/vontal --version: $reported"
 [ "$reported" = "vontal $version" ] || fail "expected 'vontal $version'"
+
+# The packaged helper finds the packaged entry and starts /usr/bin/vontal, in a session of its own
+# (no display, private runtime directory so that no running vontal answers instead).
+session="$out/session"
+mkdir -p "$session/runtime" && chmod 700 "$session/runtime"
+env -i PATH=/usr/bin:/bin HOME="$session" LC_ALL=C XDG_RUNTIME_DIR="$session/runtime" \
+  XDG_CONFIG_HOME="$session/config" XDG_DATA_HOME="$session/data" XDG_DATA_DIRS=/usr/share \
+  QT_QPA_PLATFORM=offscreen /usr/bin/vontalloginhelper >"$session/out" 2>"$session/err" ||
+  fail "vontalloginhelper exited with an error"
+ours() { tr '\0' '\n' <"/proc/$1/environ" 2>/dev/null | grep -qx "XDG_RUNTIME_DIR=$session/runtime"; }
+for _ in $(seq 200); do
+  for p in /proc/[0-9]*; do
+    pid=${p#/proc/}
+    if [ "$(readlink "$p/exe" 2>/dev/null)" = /usr/bin/vontal ] && ours "$pid"; then
+      started=$pid
+    fi
+  done
+  [ -n "$started" ] && break
+  sleep 0.1
+done
+if grep -q "vontalloginhelper:" "$session/err"; then
+  cat "$session/err" >&2
+  fail "the helper reported an error"
+fi
+[ -n "$started" ] || fail "the helper did not start /usr/bin/vontal"
+echo "package-test: vontalloginhelper started /usr/bin/vontal (pid $started)"
+kill "$started"
+for _ in $(seq 100); do
+  kill -0 "$started" 2>/dev/null || break
+  sleep 0.1
+done
+kill -0 "$started" 2>/dev/null || started=""
 
 $sudo dpkg -r "$package"
 ! installed || fail "dpkg still lists $package after removal"
