@@ -5,14 +5,9 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QJsonDocument>
-#include <QProcessEnvironment>
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
-#include <signal.h>
-#include <sys/prctl.h>
-#include <sys/stat.h>
 
 namespace vontal::e2e {
 
@@ -39,10 +34,7 @@ void VontalDesktop::SetUp() {
     char pattern[] = "/tmp/vontal-e2e-XXXXXX";
     ASSERT_NE(mkdtemp(pattern), nullptr);
     root_ = pattern;
-    for (const char* dir : {"home", "config", "data/applications", "data-home", "cache", "runtime"})
-        fs::create_directories(root_ / dir);
-    // Where vontal keeps its single-instance socket; private, as a login session's would be.
-    fs::permissions(root_ / "runtime", fs::perms::owner_all, fs::perm_options::replace);
+    prepareVontalHome(root_);
     try {
         session_ = std::make_unique<testing::XSession>(root_ / "session");
     } catch (const std::exception& error) {
@@ -69,10 +61,7 @@ void VontalDesktop::TearDown() {
 }
 
 void VontalDesktop::addDesktopEntry(const std::string& fileName, const std::string& body) {
-    const fs::path file = root_ / "data" / "applications" / fileName;
-    std::ofstream out(file);
-    out << "[Desktop Entry]\nType=Application\n" << body;
-    ASSERT_TRUE(out.good()) << file;
+    ASSERT_TRUE(writeDesktopEntry(root_, fileName, body)) << fileName;
 }
 
 void VontalDesktop::addProgramEntries() {
@@ -90,18 +79,11 @@ void VontalDesktop::addProgramEntries() {
 }
 
 fs::path VontalDesktop::settingsPath() const {
-    return root_ / "config" / "vontal" / "vontal.json";
+    return settingsFile(root_);
 }
 
 void VontalDesktop::writeSettings(const QJsonObject& entries) {
-    fs::create_directories(settingsPath().parent_path());
-    fs::permissions(settingsPath().parent_path(), fs::perms::owner_all, fs::perm_options::replace);
-    QFile file(pathText(settingsPath()));
-    ASSERT_TRUE(file.open(QIODevice::WriteOnly | QIODevice::Truncate));
-    file.write(QJsonDocument(entries).toJson());
-    file.close();
-    fs::permissions(settingsPath(), fs::perms::owner_read | fs::perms::owner_write,
-                    fs::perm_options::replace);
+    ASSERT_TRUE(writeSettingsFile(root_, entries));
 }
 
 QJsonObject VontalDesktop::readSettings() const {
@@ -112,35 +94,10 @@ QJsonObject VontalDesktop::readSettings() const {
 }
 
 void VontalDesktop::startVontal() {
-    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    const auto set = [&](const char* name, const QString& value) {
-        environment.insert(QString::fromLatin1(name), value);
-    };
-    set("DISPLAY", QString::fromStdString(session_->display()));
-    set("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(session_->busAddress()));
-    set("HOME", pathText(root_ / "home"));
-    set("XDG_CONFIG_HOME", pathText(root_ / "config"));
-    set("XDG_DATA_HOME", pathText(root_ / "data-home"));
-    set("XDG_DATA_DIRS", pathText(root_ / "data"));
-    set("XDG_CACHE_HOME", pathText(root_ / "cache"));
-    set("XDG_RUNTIME_DIR", pathText(root_ / "runtime"));
-    set("XDG_SESSION_TYPE", QStringLiteral("x11"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
-    set("LANGUAGE", QStringLiteral("de"));
-    set("GSETTINGS_BACKEND", QStringLiteral("memory"));
-    set("NO_AT_BRIDGE", QStringLiteral("1"));
-    // The stand-in for bluetoothd is a Python program whose version Qt cannot read.
-    set("BLUETOOTH_FORCE_DBUS_LE_VERSION", QStringLiteral("5.66"));
-
     vontal_ = std::make_unique<QProcess>();
-    vontal_->setProcessEnvironment(environment);
-    // Diagnostics are read from standard output; Qt's own warnings go to the test's log.
-    vontal_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    // Gone with the test process even if it dies before stopping it.
-    vontal_->setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGKILL); });
-    vontal_->start(QStringLiteral(VONTAL_PROGRAM), QStringList{});
-    ASSERT_TRUE(vontal_->waitForStarted(10000)) << "vontal did not start";
+    ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {},
+                           vontalEnvironment(root_, *session_)))
+        << "vontal did not start";
 }
 
 xcb_window_t VontalDesktop::vontalWindow() {

@@ -6,6 +6,7 @@
 // stopped by process id when the fixture goes, whatever the outcome.
 
 #include "bluez_mock_client.h"
+#include "tests/e2e/vontal_environment.h"
 #include "tests/x11/x_session.h"
 
 #include <QJsonObject>
