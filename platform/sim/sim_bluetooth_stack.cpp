@@ -19,6 +19,7 @@ bool SimBluetoothStack::addDevice(SimDeviceSpec spec) {
     if (core_->device(spec.identifier))
         return false;
     core_->devices.push_back(std::make_unique<SimDeviceState>(std::move(spec)));
+    core_->byIdentifier[core_->devices.back()->spec.identifier] = core_->devices.back().get();
     core_->deviceMayBeReachable(*core_->devices.back());
     return true;
 }

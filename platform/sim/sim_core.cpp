@@ -31,10 +31,8 @@ bool SimDeviceState::advertisingNow() const {
 }
 
 SimDeviceState* SimStackCore::device(const BluetoothUuid& identifier) {
-    for (const auto& device : devices)
-        if (device->spec.identifier == identifier)
-            return device.get();
-    return nullptr;
+    const auto found = byIdentifier.find(identifier);
+    return found == byIdentifier.end() ? nullptr : found->second;
 }
 
 void SimStackCore::record(SimRequest request) {

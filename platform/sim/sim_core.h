@@ -15,6 +15,7 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <unordered_map>
 #include <vector>
 
 namespace vontal {
@@ -54,7 +55,9 @@ public:
     MainQueue& queue;
     Timers& timers;
     CentralState radio = CentralState::PoweredOn;
+    // In the order they were added, with an index by identifier.
     std::vector<std::unique_ptr<SimDeviceState>> devices;
+    std::unordered_map<BluetoothUuid, SimDeviceState*> byIdentifier;
     std::vector<std::weak_ptr<SimCentralCore>> centrals;
     std::vector<SimRequest> requests;
     bool recording = true;

@@ -206,12 +206,14 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
     if (!central)
         return;
     const auto own = ownCharacteristic(characteristic);
-    SimRequest write = request(SimRequest::Kind::WriteValue);
-    describe(write, characteristic);
-    write.value = value;
-    write.writeType = type;
-    write.validHandle = own != nullptr;
-    central->stack->record(std::move(write));
+    if (central->stack->recording) {
+        SimRequest write = request(SimRequest::Kind::WriteValue);
+        describe(write, characteristic);
+        write.value = value;
+        write.writeType = type;
+        write.validHandle = own != nullptr;
+        central->stack->record(std::move(write));
+    }
     SimDeviceState* device = central->stack->device(identifier_);
     if (!own || !device || type == WriteType::WithoutResponse)
         return;

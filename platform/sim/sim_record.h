@@ -38,7 +38,8 @@ struct SimRequest {
     Bytes value;
     WriteType writeType = WriteType::WithResponse;
     bool enabled = false; // setNotifyValue
-    // Whether the link was up when asked.
+    // Whether the link was up when asked (for the central's own requests: whether the radio
+    // was on).
     bool linkUp = false;
     // Whether the service or characteristic handle belongs to this peripheral's current link and
     // was discovered; a request with a foreign or stale handle is recorded and otherwise ignored.

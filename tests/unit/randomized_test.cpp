@@ -1,4 +1,5 @@
 #include "manager_fixture.h"
+#include "platform/sim/sim_gatt.h"
 
 #include <algorithm>
 #include <cstdlib>
@@ -128,19 +129,19 @@ protected:
             const auto services = peripheral->services();
             if (!services)
                 continue;
-            int serviceIndex = 0;
             for (const ServiceRef& service : *services) {
-                // Every custom service comes before any other in these layouts.
-                const int index = serviceIndex++;
                 if (service->uuid() != PeripheralManager::serviceUUID)
                     continue;
                 const auto characteristics = service->characteristics();
                 if (!characteristics)
                     continue;
-                for (std::size_t c = 0; c < characteristics->size(); ++c) {
-                    if ((*characteristics)[c]->uuid() == PeripheralManager::characteristicUUID) {
-                        // Discovery keeps layout order and these layouts hold nothing else.
-                        targets.emplace_back(peripheral->identifier(), index, static_cast<int>(c));
+                for (const CharacteristicRef& characteristic : *characteristics) {
+                    if (characteristic->uuid() == PeripheralManager::characteristicUUID) {
+                        // Where it sits in the device's layout, as the record names it.
+                        const auto sim =
+                            std::dynamic_pointer_cast<SimCharacteristic>(characteristic);
+                        targets.emplace_back(peripheral->identifier(), sim->serviceIndex(),
+                                             sim->index());
                         break;
                     }
                 }
@@ -251,6 +252,8 @@ protected:
                 note("restart");
                 manager.reset();
                 make();
+            } else if (chance(0.3)) {
+                discoverEveryDataCharacteristic(device);
             } else {
                 static const std::vector<SimOperation> operations{
                     SimOperation::DiscoverServices, SimOperation::DiscoverCharacteristics,
@@ -262,6 +265,20 @@ protected:
             break;
         }
         run();
+    }
+
+    // Another client of the stack discovers the data characteristic in every custom service of
+    // the device (the handshake only looks in the first). The manager sees the answers.
+    void discoverEveryDataCharacteristic(const BluetoothUuid& id) {
+        const PeripheralRef peripheral = handle(id);
+        const auto services = peripheral->services();
+        if (peripheral->state() != PeripheralState::Connected || !services)
+            return;
+        note("discover-all " + id.toString().substr(34));
+        for (const ServiceRef& service : *services)
+            peripheral->discoverCharacteristics({PeripheralManager::characteristicUUID}, service);
+        // These requests are the test's own, not the manager's.
+        checkedUpTo = recordSize();
     }
 
     // Everything the manager asked of the stack since the last check.

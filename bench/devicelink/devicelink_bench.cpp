@@ -1,0 +1,110 @@
+#include "devicelink/peripheral_manager.h"
+#include "platform/sim/sim_platform.h"
+#include "platform/sim/vontal_device.h"
+
+#include <benchmark/benchmark.h>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vontal {
+namespace {
+
+BluetoothUuid benchDevice(std::int64_t n) {
+    return identifierForAddress(0xB0000000000 + static_cast<std::uint64_t>(n));
+}
+
+// One application switch fanned out to every connected, unlocked device: the activation
+// notification, the walk over each device's services, one write without response each.
+void Activation(benchmark::State& state) {
+    const std::int64_t devices = state.range(0);
+    SimPlatform sim;
+    for (std::int64_t n = 0; n < devices; ++n) {
+        const BluetoothUuid id = benchDevice(n);
+        sim.bluetooth.addDevice(vontalDevice(id, "Bench " + std::to_string(n), "pw"));
+        sim.defaults.setObject("pw", id.toString());
+    }
+    PeripheralManager manager(sim.platform());
+    sim.clock.runUntilIdle();
+    if (static_cast<std::int64_t>(manager.connectedPeripherals().size()) != devices ||
+        !sim.bluetooth.isUnlocked(benchDevice(devices - 1))) {
+        state.SkipWithError("devices did not connect");
+        return;
+    }
+    // What the device received is the tests' business; here only the manager's cost counts.
+    sim.bluetooth.setRecording(false);
+    const Notification activation = Notification::activation("Editor");
+
+    for (auto _ : state)
+        sim.workspace.post(activation);
+
+    state.counters["per_device"] = benchmark::Counter(
+        static_cast<double>(devices),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(Activation)->Arg(1)->Arg(8)->Arg(64);
+
+// Discovery reports of distinct devices that advertise the service, into a fresh manager each
+// time: every report is checked against both lists and the store, then listed.
+void DiscoveryReports(benchmark::State& state) {
+    const std::int64_t reports = state.range(0);
+    SimPlatform sim;
+    for (std::int64_t n = 0; n < reports; ++n)
+        sim.bluetooth.addDevice(vontalDevice(benchDevice(n), "Bench", "pw"));
+    const AdvertisementData advertisement{"Bench", {PeripheralManager::serviceUUID}};
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        auto manager = std::make_unique<PeripheralManager>(sim.platform());
+        std::vector<PeripheralRef> peripherals;
+        peripherals.reserve(static_cast<std::size_t>(reports));
+        for (std::int64_t n = 0; n < reports; ++n)
+            peripherals.push_back(
+                sim.bluetooth.retrievePeripheral(*manager->central(), benchDevice(n)));
+        Central& central = *manager->central();
+        state.ResumeTiming();
+
+        for (const PeripheralRef& peripheral : peripherals)
+            manager->didDiscoverPeripheral(central, peripheral, advertisement, -60);
+
+        state.PauseTiming();
+        if (static_cast<std::int64_t>(manager->discoveredPeripherals().size()) != reports)
+            state.SkipWithError("not every device was listed");
+        manager.reset();
+        peripherals.clear();
+        sim.clock.runUntilIdle();
+        state.ResumeTiming();
+    }
+    state.counters["per_report"] = benchmark::Counter(
+        static_cast<double>(reports),
+        benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+}
+BENCHMARK(DiscoveryReports)->Arg(1000)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+// The same through the simulated stack: the radio's first report starts the scan, which
+// reports every device on the main queue.
+void DiscoveryThroughTheStack(benchmark::State& state) {
+    const std::int64_t reports = state.range(0);
+    SimPlatform sim;
+    for (std::int64_t n = 0; n < reports; ++n)
+        sim.bluetooth.addDevice(vontalDevice(benchDevice(n), "Bench", "pw"));
+
+    for (auto _ : state) {
+        state.PauseTiming();
+        sim.bluetooth.clearRecord();
+        auto manager = std::make_unique<PeripheralManager>(sim.platform());
+        state.ResumeTiming();
+
+        sim.clock.runUntilIdle();
+
+        state.PauseTiming();
+        if (static_cast<std::int64_t>(manager->discoveredPeripherals().size()) != reports)
+            state.SkipWithError("not every device was listed");
+        manager.reset();
+        state.ResumeTiming();
+    }
+}
+BENCHMARK(DiscoveryThroughTheStack)->Arg(10000)->Unit(benchmark::kMillisecond);
+
+} // namespace
+} // namespace vontal
