@@ -30,6 +30,26 @@ public:
     static std::optional<BluetoothUuid> fromBytes(std::span<const std::uint8_t> bytes);
     // For constants known to be well formed; an invalid text gives the nil UUID.
     static BluetoothUuid fromString(std::string_view text);
+    // A 36-character constant, checked and converted at compile time, so constants built from it
+    // are ready before any dynamic initialisation runs.
+    static consteval BluetoothUuid literal(std::string_view text) {
+        if (text.size() != 36)
+            invalidLiteral();
+        Bytes bytes{};
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < 36;) {
+            if (i == 8 || i == 13 || i == 18 || i == 23) {
+                if (text[i] != '-')
+                    invalidLiteral();
+                ++i;
+                continue;
+            }
+            bytes[out++] =
+                static_cast<std::uint8_t>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1]));
+            i += 2;
+        }
+        return BluetoothUuid(bytes);
+    }
 
     // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", upper-case hexadecimal.
     std::string toString() const;
@@ -41,6 +61,19 @@ public:
     friend constexpr bool operator==(const BluetoothUuid&, const BluetoothUuid&) = default;
 
 private:
+    static consteval int hexDigit(char c) {
+        if (c >= '0' && c <= '9')
+            return c - '0';
+        if (c >= 'a' && c <= 'f')
+            return c - 'a' + 10;
+        if (c >= 'A' && c <= 'F')
+            return c - 'A' + 10;
+        invalidLiteral();
+        return 0;
+    }
+    // Not constexpr: reaching it during constant evaluation makes a bad literal a compile error.
+    static void invalidLiteral() {}
+
     Bytes bytes_{};
 };
 

@@ -43,10 +43,14 @@ public:
     PeripheralManager& operator=(const PeripheralManager&) = delete;
 
     // GATT layout of the devices vontal talks to.
-    static const BluetoothUuid serviceUUID;
-    static const BluetoothUuid characteristicUUID;
-    static const BluetoothUuid deviceNameUUID;
-    static const BluetoothUuid passwordCharUUID;
+    static constexpr BluetoothUuid serviceUUID =
+        BluetoothUuid::literal("837084C2-C091-41FF-A39F-4C43873CE2D5");
+    static constexpr BluetoothUuid characteristicUUID =
+        BluetoothUuid::literal("86EA8D4D-D290-41CB-83EF-172B10165725");
+    static constexpr BluetoothUuid deviceNameUUID =
+        BluetoothUuid::literal("5E3C0A0C-9F7B-4BDE-8F62-6E8E0C6E3A01");
+    static constexpr BluetoothUuid passwordCharUUID =
+        BluetoothUuid::literal("B549B710-BFDE-44AB-A496-B8DFA77D606A");
     static constexpr const char* deviceNamesDefaultsKey = "vontal.deviceNames";
 
     // Published state, read by the window.
