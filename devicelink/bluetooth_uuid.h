@@ -54,8 +54,8 @@ public:
     // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", upper-case hexadecimal.
     std::string toString() const;
 
-    const Bytes& bytes() const { return bytes_; }
-    bool isNull() const { return bytes_ == Bytes{}; }
+    constexpr const Bytes& bytes() const { return bytes_; }
+    constexpr bool isNull() const { return bytes_ == Bytes{}; }
 
     friend constexpr auto operator<=>(const BluetoothUuid&, const BluetoothUuid&) = default;
     friend constexpr bool operator==(const BluetoothUuid&, const BluetoothUuid&) = default;
