@@ -1,0 +1,398 @@
+// How long the main job takes on a real desktop. vontal runs under Xvfb and openbox with four
+// connected devices (the BlueZ stand-in on a private system bus, stamping each write as it
+// arrives) and a bare watcher beside it. Two windows are activated in turn by sending the window
+// manager _NET_ACTIVE_WINDOW from here, and each activation is timed from just before that message
+// to
+//   - the bare watcher posting it (the floor set by X, the window manager and the resolution),
+//   - the stand-in taking vontal's name write off the bus, for the first and the last device.
+// The bus and the stand-in's dispatch are also timed on their own, with calls from here.
+//
+// Not a test; run by hand (it starts a private system bus when it has none):
+//   vontal_e2e_bench [activations=200] [devices=4]
+
+#include "bluez_mock_client.h"
+#include "bus_monitor.h"
+#include "latency.h"
+#include "qt_wait.h"
+#include "tests/e2e/vontal_environment.h"
+
+#include <QCoreApplication>
+#include <QDBusArgument>
+#include <QDBusConnection>
+#include <QDBusMessage>
+#include <algorithm>
+#include <chrono>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <optional>
+#include <thread>
+#include <unistd.h>
+
+namespace vontal::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using namespace std::string_literals;
+
+std::int64_t monotonicNs() {
+    return std::chrono::duration_cast<std::chrono::nanoseconds>(
+               std::chrono::steady_clock::now().time_since_epoch())
+        .count();
+}
+
+struct Options {
+    int activations = 200;
+    int devices = 4;
+};
+
+// A write without response as the stand-in saw it.
+struct CommandTime {
+    std::string address;
+    QByteArray value;
+    std::int64_t arrival = 0;
+    std::int64_t handled = 0;
+};
+
+QDBusMessage callMock(const QString& method, const QVariantList& arguments = {}) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(QStringLiteral("org.bluez"), QStringLiteral("/"),
+                                       QStringLiteral("org.vontal.BluezMock"), method);
+    message.setArguments(arguments);
+    return QDBusConnection::systemBus().call(message);
+}
+
+std::vector<CommandTime> commandTimes(unsigned first) {
+    std::vector<CommandTime> result;
+    const QDBusMessage reply = callMock(QStringLiteral("CommandTimes"), {first});
+    if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+        return result;
+    const QDBusArgument argument = reply.arguments().first().value<QDBusArgument>();
+    argument.beginArray();
+    while (!argument.atEnd()) {
+        QString address;
+        CommandTime time;
+        quint64 arrival = 0, handled = 0;
+        argument.beginStructure();
+        argument >> address >> time.value >> arrival >> handled;
+        argument.endStructure();
+        time.address = address.toStdString();
+        time.arrival = static_cast<std::int64_t>(arrival);
+        time.handled = static_cast<std::int64_t>(handled);
+        result.push_back(std::move(time));
+    }
+    argument.endArray();
+    return result;
+}
+
+// The bare watcher's lines: "<CLOCK_MONOTONIC ns> <name>".
+class WatcherOutput {
+public:
+    explicit WatcherOutput(QProcess& process) : process_(process) {}
+
+    std::optional<std::string> nextLine(std::chrono::milliseconds timeout) {
+        const auto deadline = std::chrono::steady_clock::now() + timeout;
+        for (;;) {
+            if (const auto end = buffer_.find('\n'); end != std::string::npos) {
+                std::string line = buffer_.substr(0, end);
+                buffer_.erase(0, end + 1);
+                return line;
+            }
+            const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+                deadline - std::chrono::steady_clock::now());
+            if (left <= 0ms || !process_.waitForReadyRead(static_cast<int>(left.count())))
+                return std::nullopt;
+            buffer_ += process_.readAllStandardOutput().toStdString();
+        }
+    }
+
+    // The time at which `name` was posted; activations of anything else are skipped.
+    std::optional<std::int64_t> timeOf(const std::string& name, std::chrono::milliseconds timeout) {
+        while (const auto line = nextLine(timeout)) {
+            const auto space = line->find(' ');
+            if (space != std::string::npos && line->substr(space + 1) == name)
+                return std::strtoll(line->c_str(), nullptr, 10);
+        }
+        return std::nullopt;
+    }
+
+private:
+    QProcess& process_;
+    std::string buffer_;
+};
+
+// What a pager does when the user picks a window.
+void askToActivate(testing::XSession& session, xcb_window_t window) {
+    xcb_client_message_event_t event{};
+    event.response_type = XCB_CLIENT_MESSAGE;
+    event.format = 32;
+    event.window = window;
+    event.type = session.atom("_NET_ACTIVE_WINDOW");
+    event.data.data32[0] = 2; // source: a pager, on the user's behalf
+    event.data.data32[1] = XCB_CURRENT_TIME;
+    xcb_send_event(session.connection(), 0, session.root(),
+                   XCB_EVENT_MASK_SUBSTRUCTURE_REDIRECT | XCB_EVENT_MASK_SUBSTRUCTURE_NOTIFY,
+                   reinterpret_cast<const char*>(&event));
+    xcb_flush(session.connection());
+}
+
+void drainEvents(testing::XSession& session) {
+    while (xcb_generic_event_t* event = xcb_poll_for_event(session.connection()))
+        std::free(event);
+}
+
+std::string address(int index) {
+    char text[32];
+    std::snprintf(text, sizeof text, "C0:FF:EE:00:01:%02X", index + 1);
+    return text;
+}
+
+std::string identifier(int index) {
+    char text[48];
+    std::snprintf(text, sizeof text, "00000000-0000-0000-0000-C0FFEE0001%02X", index + 1);
+    return text;
+}
+
+struct Sample {
+    std::int64_t watcher = 0;
+    std::int64_t firstOnBus = 0;
+    std::int64_t lastOnBus = 0;
+    std::int64_t firstArrival = 0;
+    std::int64_t lastArrival = 0;
+    std::int64_t lastHandled = 0;
+};
+
+int measure(const fs::path& root, const Options& options) {
+    const std::vector<std::string> names = {"Textbearbeitung", "Zeichentabelle \u00c4\u00d6\u00dc"};
+    if (!writeDesktopEntry(root, "bench-alpha.desktop",
+                           "Name=Text Editor\nName[de]=" + names[0] +
+                               "\nExec=true\nStartupWMClass=Alpha\n") ||
+        !writeDesktopEntry(root, "bench-beta.desktop",
+                           "Name=Character Map\nName[de]=" + names[1] +
+                               "\nExec=true\nStartupWMClass=Beta\n"))
+        return 1;
+
+    testing::XSession session(root / "session");
+    const std::vector<xcb_window_t> windows = {
+        session.createWindow({"alpha\0Alpha\0"s, {}, {}, {}}),
+        session.createWindow({"beta\0Beta\0"s, {}, {}, {}}),
+    };
+
+    test::BluezMock mock;
+    if (mock.pid() == 0)
+        return 1;
+    QJsonObject passwords;
+    std::vector<std::string> addresses;
+    QString firstDataCharacteristic;
+    for (int index = 0; index < options.devices; ++index) {
+        addresses.push_back(address(index));
+        const QString password = QStringLiteral("secret-%1").arg(index);
+        const auto device =
+            mock.addVontalDevice(addresses.back(), QStringLiteral("Device %1").arg(index),
+                                 password.toUtf8(), QByteArray("Bench"));
+        if (index == 0)
+            firstDataCharacteristic = device.data;
+        passwords.insert(QString::fromStdString(identifier(index)), password);
+    }
+    if (!writeSettingsFile(root, passwords))
+        return 1;
+
+    const char* busAddress = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
+    BusMonitor monitor(busAddress != nullptr ? busAddress : "");
+    const QProcessEnvironment environment = vontalEnvironment(root, session);
+    QProcess watcher;
+    QProcess vontal;
+    const auto stop = [&] {
+        for (QProcess* process : {&vontal, &watcher}) {
+            process->kill(); // by its pid
+            process->waitForFinished(5000);
+        }
+    };
+    WatcherOutput watched(watcher);
+    if (!startChild(watcher, QStringLiteral(VONTAL_BARE_WATCHER), {}, environment) ||
+        watched.nextLine(10s) != "ready" ||
+        !startChild(vontal, QStringLiteral(VONTAL_PROGRAM), {}, environment)) {
+        std::fprintf(stderr, "the watcher or vontal did not start\n");
+        stop();
+        return 1;
+    }
+    const bool paired = test::waitUntil(
+        [&] {
+            const auto operations = mock.operations();
+            return std::all_of(addresses.begin(), addresses.end(), [&](const std::string& a) {
+                return !test::only(operations, "StartNotify", a,
+                                   "86ea8d4d-d290-41cb-83ef-172b10165725")
+                            .empty();
+            });
+        },
+        60s);
+    if (!paired) {
+        std::fprintf(stderr, "not every device finished its handshake\n");
+        stop();
+        return 1;
+    }
+
+    unsigned seen = static_cast<unsigned>(commandTimes(0).size());
+    std::size_t seenOnBus = monitor.since(0).size();
+    std::vector<Sample> samples;
+    const int warmUp = 10;
+    for (int round = 0; round < warmUp + options.activations; ++round) {
+        const std::size_t which = static_cast<std::size_t>(round) % windows.size();
+        const std::int64_t asked = monotonicNs();
+        askToActivate(session, windows[which]);
+        const auto watcherTime = watched.timeOf(names[which], 3s);
+
+        // The monitor is read here, in this process: waiting on it costs vontal nothing.
+        std::vector<BusMonitor::Write> onBus;
+        const auto busDeadline = std::chrono::steady_clock::now() + 3s;
+        for (;;) {
+            const auto writes = monitor.since(seenOnBus);
+            onBus.clear();
+            for (const auto& write : writes) {
+                if (write.type == "command" && write.value == names[which])
+                    onBus.push_back(write);
+            }
+            if (static_cast<int>(onBus.size()) >= options.devices ||
+                std::chrono::steady_clock::now() > busDeadline) {
+                seenOnBus += writes.size();
+                break;
+            }
+            std::this_thread::sleep_for(1ms);
+        }
+
+        // Reading the stand-in's record while it still handles the writes would hold them up:
+        // it is read once they have surely been handled.
+        std::this_thread::sleep_for(20ms);
+        std::vector<CommandTime> arrived;
+        const auto deadline = std::chrono::steady_clock::now() + 3s;
+        for (;;) {
+            const auto times = commandTimes(seen);
+            arrived.clear();
+            for (const auto& time : times) {
+                if (time.value.toStdString() == names[which])
+                    arrived.push_back(time);
+            }
+            if (static_cast<int>(arrived.size()) >= options.devices ||
+                std::chrono::steady_clock::now() > deadline) {
+                seen += static_cast<unsigned>(times.size());
+                break;
+            }
+            std::this_thread::sleep_for(5ms);
+        }
+        drainEvents(session);
+        if (!watcherTime || static_cast<int>(onBus.size()) != options.devices ||
+            static_cast<int>(arrived.size()) != options.devices) {
+            std::fprintf(stderr,
+                         "activation %d: watcher %s, %zu of %d writes on the bus, %zu at the "
+                         "stand-in\n",
+                         round, watcherTime ? "posted" : "silent", onBus.size(), options.devices,
+                         arrived.size());
+            stop();
+            return 1;
+        }
+        if (round < warmUp)
+            continue;
+        Sample sample;
+        sample.watcher = *watcherTime - asked;
+        sample.firstOnBus = onBus.front().monotonicNs - asked;
+        sample.lastOnBus = onBus.back().monotonicNs - asked;
+        sample.firstArrival = LLONG_MAX;
+        for (const auto& time : arrived) {
+            sample.firstArrival = std::min(sample.firstArrival, time.arrival - asked);
+            sample.lastArrival = std::max(sample.lastArrival, time.arrival - asked);
+            sample.lastHandled = std::max(sample.lastHandled, time.handled - asked);
+        }
+        samples.push_back(sample);
+    }
+
+    // The bus and the stand-in's dispatch alone: a call from here, stamped on arrival.
+    Latencies oneWay{"bus + stand-in dispatch (a call from here to its arrival)", {}};
+    for (int call = 0; call < options.activations; ++call) {
+        const std::int64_t sent = monotonicNs();
+        const QDBusMessage reply = callMock(QStringLiteral("Clock"));
+        if (reply.type() == QDBusMessage::ReplyMessage && !reply.arguments().isEmpty())
+            oneWay.nanoseconds.push_back(
+                static_cast<std::int64_t>(reply.arguments().first().toULongLong()) - sent);
+    }
+    // What Qt Bluetooth asks bluetoothd, and waits for, before each write: a characteristic's
+    // UUID property, one blocking round trip per characteristic it looks at.
+    Latencies propertyRoundTrip{"Properties.Get round trip to the stand-in (blocking)", {}};
+    for (int call = 0; call < options.activations; ++call) {
+        QDBusMessage get = QDBusMessage::createMethodCall(
+            QStringLiteral("org.bluez"), firstDataCharacteristic,
+            QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+        get.setArguments({QStringLiteral("org.bluez.GattCharacteristic1"), QStringLiteral("UUID")});
+        const std::int64_t sent = monotonicNs();
+        if (QDBusConnection::systemBus().call(get).type() == QDBusMessage::ReplyMessage)
+            propertyRoundTrip.nanoseconds.push_back(monotonicNs() - sent);
+    }
+    stop();
+
+    Latencies watcherRow{"bare watcher: activation posted", {}};
+    Latencies firstBusRow{"vontal: first device's write on the bus", {}};
+    Latencies lastBusRow{"vontal: last device's write on the bus", {}};
+    Latencies firstRow{"vontal: first device's write arrives at the stand-in", {}};
+    Latencies lastRow{"vontal: last device's write arrives at the stand-in", {}};
+    Latencies handledRow{"vontal: last device's write reaches the stand-in's handler", {}};
+    for (const auto& sample : samples) {
+        watcherRow.nanoseconds.push_back(sample.watcher);
+        firstBusRow.nanoseconds.push_back(sample.firstOnBus);
+        lastBusRow.nanoseconds.push_back(sample.lastOnBus);
+        firstRow.nanoseconds.push_back(sample.firstArrival);
+        lastRow.nanoseconds.push_back(sample.lastArrival);
+        handledRow.nanoseconds.push_back(sample.lastHandled);
+    }
+    std::printf("%d activations (after %d to warm up), %d connected devices; times from the "
+                "_NET_ACTIVE_WINDOW request\n",
+                options.activations, warmUp, options.devices);
+    printTable({watcherRow, firstBusRow, lastBusRow, firstRow, lastRow, handledRow, oneWay,
+                propertyRoundTrip});
+    for (const auto* row : {&lastBusRow, &lastRow}) {
+        std::printf("%s: p99 %.3f ms (target < 10 ms), %.2f x the bare watcher's p99 (target <= "
+                    "1.5)\n",
+                    row->label.c_str(), row->percentileMs(99),
+                    row->percentileMs(99) / std::max(watcherRow.percentileMs(99), 1e-9));
+    }
+    return 0;
+}
+
+} // namespace
+} // namespace vontal::e2e
+
+int main(int argc, char** argv) {
+    // The stand-in owns org.bluez on a system bus of its own: without one, start over on it.
+    if (std::getenv("VONTAL_TEST_WORKDIR") == nullptr) {
+        char self[PATH_MAX] = {};
+        if (readlink("/proc/self/exe", self, sizeof self - 1) < 0)
+            return 1;
+        std::vector<char*> arguments{const_cast<char*>(VONTAL_SYSTEM_BUS_RUNNER), self};
+        for (int index = 1; index < argc; ++index)
+            arguments.push_back(argv[index]);
+        arguments.push_back(nullptr);
+        execv(VONTAL_SYSTEM_BUS_RUNNER, arguments.data());
+        std::perror("cannot start the system bus runner");
+        return 1;
+    }
+    QCoreApplication application(argc, argv);
+    vontal::e2e::Options options;
+    if (argc > 1)
+        options.activations = std::max(1, std::atoi(argv[1]));
+    if (argc > 2)
+        options.devices = std::clamp(std::atoi(argv[2]), 1, 200);
+
+    char pattern[] = "/tmp/vontal-e2e-bench-XXXXXX";
+    if (mkdtemp(pattern) == nullptr)
+        return 1;
+    const std::filesystem::path root = pattern;
+    vontal::e2e::prepareVontalHome(root);
+    int result = 1;
+    try {
+        result = vontal::e2e::measure(root, options);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "%s\n", error.what());
+    }
+    std::error_code ignored;
+    std::filesystem::remove_all(root, ignored);
+    return result;
+}
