@@ -27,6 +27,14 @@ std::string withDesktopSuffix(const std::string& id) {
     return id + std::string(suffix);
 }
 
+// A window that says nothing about its program: no class, no toolkit hint, no process. Qt makes
+// a dialog without a parent transient for such a window (its hidden group leader), so following
+// the hint there would lose the dialog's application rather than find it.
+bool saysWhoItIs(const WindowFacts& facts) {
+    return facts.instanceName || facts.className || facts.gtkApplicationId ||
+           facts.kdeDesktopFile || facts.pid;
+}
+
 std::string windowIdentity(WindowId window) {
     char text[32];
     std::snprintf(text, sizeof text, "x11-window:0x%x", static_cast<unsigned>(window));
@@ -53,7 +61,7 @@ std::optional<ResolvedApplication> ApplicationResolver::resolve(WindowInspector&
         if (!parent || *parent == 0 || *parent == rootWindow_ || *parent == window)
             break;
         auto parentFacts = inspector.facts(*parent);
-        if (!parentFacts)
+        if (!parentFacts || !saysWhoItIs(*parentFacts))
             break;
         window = *parent;
         facts = std::move(parentFacts);

@@ -19,10 +19,12 @@ struct ResolvedApplication {
     bool operator==(const ResolvedApplication&) const = default;
 };
 
-// Finds the application a window belongs to. Dialogs count as their parent's; then the desktop
-// entry is looked for by WM_CLASS against StartupWMClass, by the class as a desktop id, by the GTK
-// application id, by the KDE desktop file, by the process's executable, and through the client
-// leader window. A window no entry claims is named after its WM_CLASS class.
+// Finds the application a window belongs to. Dialogs count as their parent's, unless the parent
+// tells nothing of its program (a toolkit's hidden group window): such a dialog speaks for
+// itself. Then the desktop entry is looked for by WM_CLASS against StartupWMClass, by the class as
+// a desktop id, by the GTK application id, by the KDE desktop file, by the process's executable,
+// and through the client leader window. A window no entry claims is named after its WM_CLASS
+// class.
 class ApplicationResolver {
 public:
     // Where a local process's executable lives (normally /proc/PID/exe); nullopt if unknown.
