@@ -173,6 +173,53 @@ TEST_F(ResolverTest, DialogsBelongToTheApplicationOfTheirParent) {
     EXPECT_EQ(nameOf(5), "Orphan");
 }
 
+TEST_F(ResolverTest, DialogTransientForAHiddenGroupWindowSpeaksForItself) {
+    // Qt's shape: a hidden leader that names only itself; the main window and a dialog without a
+    // parent both carry the program's class and pid, and the dialog is transient for the leader.
+    WindowFacts leader;
+    leader.clientLeader = 10;
+    windows.windows[10] = leader;
+    auto main = withClass("probe", "Probe");
+    main.pid = 42;
+    main.clientMachine = "workstation";
+    main.clientLeader = 10;
+    windows.windows[1] = main;
+    auto dialog = main;
+    dialog.transientFor = 10;
+    windows.windows[2] = dialog;
+    // Known only by its process, and the same without its class.
+    auto bareDialog = dialog;
+    bareDialog.instanceName.reset();
+    bareDialog.className.reset();
+    windows.windows[3] = bareDialog;
+
+    // No entry: the class names both.
+    EXPECT_EQ(resolve(2), (ResolvedApplication{"wm-class:Probe", "Probe"}));
+    EXPECT_EQ(resolve(2), resolve(1));
+
+    catalog.addWmClass("Probe", "org.example.Editor.desktop");
+    EXPECT_EQ(resolve(2), (ResolvedApplication{"org.example.Editor.desktop", "Bearbeiter"}));
+    EXPECT_EQ(resolve(2), resolve(1));
+
+    catalog.wmClasses.clear();
+    catalog.addProgram("probe", "editor-legacy.desktop");
+    executables[42] = "/usr/bin/probe";
+    EXPECT_EQ(resolve(3), (ResolvedApplication{"editor-legacy.desktop", "Legacy Editor"}));
+    EXPECT_EQ(resolve(3), resolve(1));
+}
+
+TEST_F(ResolverTest, ParentKnownOnlyByItsProcessIsStillFollowed) {
+    catalog.addProgram("editor", "org.example.Editor.desktop");
+    executables[42] = "/usr/bin/editor";
+    WindowFacts parent;
+    parent.pid = 42;
+    windows.windows[1] = parent;
+    auto dialog = withClass("chooser", "Chooser");
+    dialog.transientFor = 1;
+    windows.windows[2] = dialog;
+    EXPECT_EQ(nameOf(2), "Bearbeiter");
+}
+
 TEST_F(ResolverTest, TransientCycleEnds) {
     auto a = withClass("a", "A");
     a.transientFor = 2;

@@ -45,6 +45,7 @@ struct Desktop {
     xcb_window_t cafe = 0;       // Latin-1 WM_CLASS and no entry
     xcb_window_t cafeDialog = 0; // transient for cafe
     xcb_window_t probe = 0;      // _GTK_APPLICATION_ID
+    xcb_window_t qtMain = 0;     // a Qt program whose button opens a dialog without a parent
 };
 Desktop* gDesktop = nullptr;
 
@@ -128,6 +129,24 @@ protected:
             << "got " << recorder.names.size() << " of " << expectedCount << " notifications";
     }
 
+    // Runs the event loop, so the workspace follows every step, until the window in front
+    // satisfies `matches`; that window, or nullopt when time is up.
+    std::optional<xcb_window_t> waitForFront(const std::function<bool(xcb_window_t)>& matches) {
+        // The desktop's own connection is not on the event loop: look again now and then.
+        QTimer lookAgain;
+        lookAgain.start(20ms);
+        std::optional<xcb_window_t> front;
+        processEventsUntil(
+            [&] {
+                if (const auto active = desktop.session->activeWindow();
+                    active && *active != 0 && matches(*active))
+                    front = active;
+                return front.has_value();
+            },
+            10s);
+        return front;
+    }
+
     using Names = std::vector<std::optional<std::string>>;
 
     Desktop& desktop = *gDesktop;
@@ -185,6 +204,37 @@ TEST_F(WorkspaceTest, WindowsAreResolvedThroughClassToolkitHintProcessAndParent)
                                      "Caf\xc3\xa9", "Sonde", "Konsole"}));
 }
 
+TEST_F(WorkspaceTest, ParentlessDialogOfAQtProgramIsItsOwnApplication) {
+    auto& session = *desktop.session;
+    const auto isDialog = [&](xcb_window_t active) {
+        return session.transientForOf(active).has_value();
+    };
+    // The main window's button has the keyboard focus: space opens the dialog, Escape closes it.
+    const auto openDialog = [&] {
+        return xdotool({"key", "space"}) ? waitForFront(isDialog) : std::nullopt;
+    };
+
+    activate(desktop.qtMain, 1);
+    const auto dialog = openDialog();
+    ASSERT_TRUE(dialog) << "the dialog did not come to the front";
+    EXPECT_NE(session.transientForOf(*dialog), desktop.qtMain);
+    // Closed, it hands the focus back to the main window.
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(waitForFront([&](xcb_window_t active) { return active == desktop.qtMain; }));
+    activate(desktop.xterm1, 2);
+
+    // Coming to the dialog from another application is an activation of the Qt program.
+    activate(desktop.qtMain, 3);
+    const auto again = openDialog();
+    ASSERT_TRUE(again) << "the dialog did not come to the front again";
+    activate(desktop.xterm1, 4);
+    activate(*again, 5);
+    EXPECT_EQ(recorder.names, (Names{"Qt-Sonde", "XTerm", "Qt-Sonde", "XTerm", "Qt-Sonde"}));
+
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    EXPECT_TRUE(waitForFront([&](xcb_window_t active) { return !isDialog(active); }));
+}
+
 TEST_F(WorkspaceTest, EntryInstalledWhileRunningNamesItsWindows) {
     auto& session = *desktop.session;
     const pid_t pid = session.launch({"xterm", "-class", "Neuzugang"});
@@ -237,6 +287,9 @@ void writeTestEntries(const fs::path& applications) {
     writeEntry(applications / "spaetzle.desktop",
                "Name=Noodles\nName[de]=N\xc3\xbc"
                "delchen\nExec=true\nStartupWMClass=Sp\xc3\xa4tzle\n");
+    writeEntry(applications / "vontal-test-qt-probe.desktop",
+               "Name=Qt Probe\nName[de]=Qt-Sonde\nExec=true\n"
+               "StartupWMClass=vontal_x11_qt_dialog_probe\n");
 }
 
 xcb_window_t launchAndWait(XSession& session, const std::vector<std::string>& argv) {
@@ -285,6 +338,8 @@ int main(int argc, char** argv) {
         desktop.xterm2 = launchAndWait(session, {"xterm"});
         desktop.stranger = launchAndWait(session, {"xterm", "-class", "Fremd"});
         desktop.charmap = launchAndWait(session, {"gucharmap"});
+        // Whatever platform the tests themselves are told to use, the probe shows on this desktop.
+        desktop.qtMain = launchAndWait(session, {VONTAL_QT_DIALOG_PROBE, "-platform", "xcb"});
 
         int qtArgc = 1;
         char name[] = "vontal_x11_workspace_tests";
