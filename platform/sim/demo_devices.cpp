@@ -9,10 +9,10 @@ namespace vontal {
 
 void addDemoDevices(SimBluetoothStack& stack) {
     using std::chrono::milliseconds;
-    const auto realistic = [](SimDeviceSpec spec) {
-        spec.answerDelay = milliseconds(120);
-        spec.connectDelay = milliseconds(400);
-        return spec;
+    const auto realistic = [](SimDeviceSpec deviceSpec) {
+        deviceSpec.answerDelay = milliseconds(120);
+        deviceSpec.connectDelay = milliseconds(400);
+        return deviceSpec;
     };
 
     stack.addDevice(

@@ -15,11 +15,11 @@ std::unique_ptr<Central> SimBluetoothStack::makeCentral(CentralDelegate& delegat
     return std::make_unique<SimCentral>(core_, delegate);
 }
 
-bool SimBluetoothStack::addDevice(SimDeviceSpec spec) {
-    if (core_->device(spec.identifier))
+bool SimBluetoothStack::addDevice(SimDeviceSpec deviceSpec) {
+    if (core_->device(deviceSpec.identifier))
         return false;
-    core_->devices.push_back(std::make_unique<SimDeviceState>(std::move(spec)));
-    core_->byIdentifier[core_->devices.back()->spec.identifier] = core_->devices.back().get();
+    core_->devices.push_back(std::make_unique<SimDeviceState>(std::move(deviceSpec)));
+    core_->byIdentifier[core_->devices.back()->deviceSpec.identifier] = core_->devices.back().get();
     core_->deviceMayBeReachable(*core_->devices.back());
     return true;
 }
@@ -30,14 +30,14 @@ bool SimBluetoothStack::hasDevice(const BluetoothUuid& device) const {
 
 std::optional<SimDeviceSpec> SimBluetoothStack::device(const BluetoothUuid& device) const {
     if (const SimDeviceState* state = core_->device(device))
-        return state->spec;
+        return state->deviceSpec;
     return std::nullopt;
 }
 
 std::vector<BluetoothUuid> SimBluetoothStack::devices() const {
     std::vector<BluetoothUuid> identifiers;
     for (const auto& device : core_->devices)
-        identifiers.push_back(device->spec.identifier);
+        identifiers.push_back(device->deviceSpec.identifier);
     return identifiers;
 }
 
@@ -59,7 +59,7 @@ void SimBluetoothStack::setAdvertising(const BluetoothUuid& device, bool adverti
     SimDeviceState* state = core_->device(device);
     if (!state)
         return;
-    state->spec.advertising = advertising;
+    state->deviceSpec.advertising = advertising;
     core_->deviceMayBeReachable(*state);
 }
 
@@ -67,7 +67,7 @@ void SimBluetoothStack::setInRange(const BluetoothUuid& device, bool inRange) {
     SimDeviceState* state = core_->device(device);
     if (!state)
         return;
-    state->spec.inRange = inRange;
+    state->deviceSpec.inRange = inRange;
     if (!inRange)
         loseLink(device, Error{"The connection has timed out unexpectedly."});
     else
@@ -85,13 +85,13 @@ void SimBluetoothStack::loseLink(const BluetoothUuid& device, Error error) {
 
 void SimBluetoothStack::setName(const BluetoothUuid& device, std::optional<std::string> name) {
     if (SimDeviceState* state = core_->device(device))
-        state->spec.name = std::move(name);
+        state->deviceSpec.name = std::move(name);
 }
 
 void SimBluetoothStack::setPassword(const BluetoothUuid& device,
                                     std::optional<std::string> password) {
     if (SimDeviceState* state = core_->device(device))
-        state->spec.password = std::move(password);
+        state->deviceSpec.password = std::move(password);
 }
 
 void SimBluetoothStack::refusePasswordWrites(const BluetoothUuid& device, int count) {
@@ -104,9 +104,9 @@ void SimBluetoothStack::setValue(const BluetoothUuid& device, const BluetoothUui
     SimDeviceState* state = core_->device(device);
     if (!state)
         return;
-    for (std::size_t s = 0; s < state->spec.services.size(); ++s)
-        for (std::size_t c = 0; c < state->spec.services[s].characteristics.size(); ++c)
-            if (state->spec.services[s].characteristics[c].uuid == characteristic)
+    for (std::size_t s = 0; s < state->deviceSpec.services.size(); ++s)
+        for (std::size_t c = 0; c < state->deviceSpec.services[s].characteristics.size(); ++c)
+            if (state->deviceSpec.services[s].characteristics[c].uuid == characteristic)
                 state->values[s][c] = value;
 }
 
@@ -123,13 +123,13 @@ void SimBluetoothStack::notify(const BluetoothUuid& device, const BluetoothUuid&
 void SimBluetoothStack::setAnswerDelay(const BluetoothUuid& device,
                                        std::chrono::milliseconds delay) {
     if (SimDeviceState* state = core_->device(device))
-        state->spec.answerDelay = delay;
+        state->deviceSpec.answerDelay = delay;
 }
 
 void SimBluetoothStack::setConnectDelay(const BluetoothUuid& device,
                                         std::chrono::milliseconds delay) {
     if (SimDeviceState* state = core_->device(device))
-        state->spec.connectDelay = delay;
+        state->deviceSpec.connectDelay = delay;
 }
 
 void SimBluetoothStack::failNext(const BluetoothUuid& device, SimOperation operation,

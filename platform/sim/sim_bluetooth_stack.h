@@ -48,9 +48,9 @@ public:
     // --- Scripting. Calls naming an unknown device do nothing.
 
     // A device with an identifier already present is not added again; returns whether added.
-    bool addDevice(SimDeviceSpec spec);
+    bool addDevice(SimDeviceSpec deviceSpec);
     bool hasDevice(const BluetoothUuid& device) const;
-    // The spec as it stands now, if the device exists.
+    // The device as it is scripted now, if the device exists.
     std::optional<SimDeviceSpec> device(const BluetoothUuid& device) const;
     std::vector<BluetoothUuid> devices() const;
 

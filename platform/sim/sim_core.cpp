@@ -5,8 +5,8 @@
 namespace vontal {
 
 SimDeviceState::SimDeviceState(SimDeviceSpec s)
-    : spec(std::move(s)), refusalsLeft(spec.refuseFirstPasswordWrites) {
-    for (const SimServiceSpec& service : spec.services) {
+    : deviceSpec(std::move(s)), refusalsLeft(deviceSpec.refuseFirstPasswordWrites) {
+    for (const SimServiceSpec& service : deviceSpec.services) {
         std::vector<Bytes>& serviceValues = values.emplace_back();
         for (const SimCharacteristicSpec& characteristic : service.characteristics)
             serviceValues.push_back(characteristic.value);
@@ -27,7 +27,7 @@ std::optional<SimFault> SimDeviceState::takeFault(SimOperation operation,
 }
 
 bool SimDeviceState::advertisingNow() const {
-    return spec.advertising && (links == 0 || spec.advertisesWhileConnected);
+    return deviceSpec.advertising && (links == 0 || deviceSpec.advertisesWhileConnected);
 }
 
 SimDeviceState* SimStackCore::device(const BluetoothUuid& identifier) {
@@ -73,7 +73,7 @@ std::vector<std::shared_ptr<SimCentralCore>> SimStackCore::liveCentrals() {
 
 void SimStackCore::deviceMayBeReachable(SimDeviceState& device) {
     for (const auto& central : liveCentrals()) {
-        const auto found = central->peripherals.find(device.spec.identifier);
+        const auto found = central->peripherals.find(device.deviceSpec.identifier);
         if (found != central->peripherals.end())
             found->second->tryToComplete();
         central->offer(device);
@@ -81,10 +81,10 @@ void SimStackCore::deviceMayBeReachable(SimDeviceState& device) {
 }
 
 std::shared_ptr<SimPeripheral> SimCentralCore::peripheral(const SimDeviceState& device) {
-    auto& slot = peripherals[device.spec.identifier];
+    auto& slot = peripherals[device.deviceSpec.identifier];
     if (!slot)
-        slot = std::make_shared<SimPeripheral>(weak_from_this(), device.spec.identifier,
-                                               device.spec.name);
+        slot = std::make_shared<SimPeripheral>(weak_from_this(), device.deviceSpec.identifier,
+                                               device.deviceSpec.name);
     return slot;
 }
 
@@ -100,16 +100,16 @@ void SimCentralCore::reportState(CentralState state) {
 }
 
 bool SimCentralCore::wouldReport(const SimDeviceState& device) const {
-    if (stack->radio != CentralState::PoweredOn || !scanning || !device.spec.inRange ||
+    if (stack->radio != CentralState::PoweredOn || !scanning || !device.deviceSpec.inRange ||
         !device.advertisingNow())
         return false;
-    const auto reported = reportedInScan.find(device.spec.identifier);
+    const auto reported = reportedInScan.find(device.deviceSpec.identifier);
     if (reported != reportedInScan.end() && reported->second == scanGeneration)
         return false;
     if (scanFilter.empty())
         return true;
-    return std::any_of(device.spec.advertisedServices.begin(), device.spec.advertisedServices.end(),
-                       [&](const BluetoothUuid& uuid) {
+    return std::any_of(device.deviceSpec.advertisedServices.begin(),
+                       device.deviceSpec.advertisedServices.end(), [&](const BluetoothUuid& uuid) {
                            return std::find(scanFilter.begin(), scanFilter.end(), uuid) !=
                                   scanFilter.end();
                        });
@@ -119,9 +119,9 @@ void SimCentralCore::offer(const SimDeviceState& device) {
     if (!wouldReport(device))
         return;
     std::weak_ptr<SimCentralCore> weak = weak_from_this();
-    const BluetoothUuid identifier = device.spec.identifier;
+    const BluetoothUuid identifier = device.deviceSpec.identifier;
     const std::uint64_t generation = scanGeneration;
-    stack->deliver(device.spec.answerDelay, [weak, identifier, generation] {
+    stack->deliver(device.deviceSpec.answerDelay, [weak, identifier, generation] {
         auto self = weak.lock();
         if (!self || !self->alive || self->scanGeneration != generation)
             return;
@@ -130,9 +130,10 @@ void SimCentralCore::offer(const SimDeviceState& device) {
         if (!device || !self->wouldReport(*device))
             return;
         self->reportedInScan[identifier] = generation;
-        const AdvertisementData advertisement{device->spec.name, device->spec.advertisedServices};
+        const AdvertisementData advertisement{device->deviceSpec.name,
+                                              device->deviceSpec.advertisedServices};
         self->delegate.didDiscoverPeripheral(self->owner, self->peripheral(*device), advertisement,
-                                             device->spec.rssi);
+                                             device->deviceSpec.rssi);
     });
 }
 

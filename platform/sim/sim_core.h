@@ -26,7 +26,7 @@ class SimPeripheral;
 struct SimDeviceState {
     explicit SimDeviceState(SimDeviceSpec s);
 
-    SimDeviceSpec spec;
+    SimDeviceSpec deviceSpec;
     // What a read of each characteristic gives, [service][characteristic].
     std::vector<std::vector<Bytes>> values;
     int refusalsLeft = 0;
@@ -45,7 +45,7 @@ struct SimDeviceState {
     std::optional<SimFault> takeFault(SimOperation operation,
                                       const std::optional<BluetoothUuid>& target);
     bool advertisingNow() const;
-    bool reachable() const { return spec.inRange && advertisingNow(); }
+    bool reachable() const { return deviceSpec.inRange && advertisingNow(); }
 };
 
 class SimStackCore final : public std::enable_shared_from_this<SimStackCore> {

@@ -22,7 +22,7 @@ bool takesEffect(const std::optional<SimFault>& fault) {
 std::optional<std::string> SimPeripheral::name() const {
     if (const auto central = central_.lock())
         if (const SimDeviceState* device = central->stack->device(identifier_))
-            return device->spec.name;
+            return device->deviceSpec.name;
     return name_;
 }
 
@@ -59,12 +59,12 @@ void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate
     if (!central)
         return;
     const SimDeviceState* device = central->stack->device(identifier_);
-    auto delay = device ? device->spec.answerDelay : std::chrono::milliseconds(0);
+    auto delay = device ? device->deviceSpec.answerDelay : std::chrono::milliseconds(0);
     if (device && about) {
-        const SimCharacteristicSpec& spec =
-            device->spec.services[static_cast<std::size_t>(about->serviceIndex())]
+        const SimCharacteristicSpec& deviceSpec =
+            device->deviceSpec.services[static_cast<std::size_t>(about->serviceIndex())]
                 .characteristics[static_cast<std::size_t>(about->index())];
-        delay = spec.answerDelay.value_or(delay);
+        delay = deviceSpec.answerDelay.value_or(delay);
     }
     std::weak_ptr<SimPeripheral> weakSelf = weak_from_this();
     std::weak_ptr<SimCentralCore> weakCentral = central_;
@@ -221,13 +221,13 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
     // The device decides when the write arrives, so a refusal does not depend on later changes.
     std::optional<Error> error = errorOf(device->takeFault(SimOperation::WriteValue, own->uuid()));
     bool unlocks = false;
-    if (!error && device->spec.passwordCharacteristic == own->uuid()) {
+    if (!error && device->deviceSpec.passwordCharacteristic == own->uuid()) {
         const std::string text(value.begin(), value.end());
         if (device->refusalsLeft > 0) {
             --device->refusalsLeft;
-            error = device->spec.passwordRefusal;
-        } else if (device->spec.password && *device->spec.password != text) {
-            error = device->spec.passwordRefusal;
+            error = device->deviceSpec.passwordRefusal;
+        } else if (device->deviceSpec.password && *device->deviceSpec.password != text) {
+            error = device->deviceSpec.passwordRefusal;
         } else {
             unlocks = true;
         }
@@ -257,7 +257,7 @@ void SimPeripheral::tryToComplete() {
     std::weak_ptr<SimPeripheral> weakSelf = weak_from_this();
     std::weak_ptr<SimCentralCore> weakCentral = central_;
     const std::uint64_t attempt = attempt_;
-    central->stack->deliver(device->spec.connectDelay, [weakSelf, weakCentral, attempt] {
+    central->stack->deliver(device->deviceSpec.connectDelay, [weakSelf, weakCentral, attempt] {
         const auto self = weakSelf.lock();
         const auto central = weakCentral.lock();
         if (!self || !central || !central->alive || self->state_ != PeripheralState::Connecting ||
@@ -272,14 +272,14 @@ void SimPeripheral::tryToComplete() {
         self->unlocked_ = false;
         self->discovered_.reset();
         self->linkServices_.clear();
-        for (std::size_t s = 0; s < device->spec.services.size(); ++s) {
-            const SimServiceSpec& spec = device->spec.services[s];
-            auto service = std::make_shared<SimService>(self.get(), self->link_, spec.uuid,
+        for (std::size_t s = 0; s < device->deviceSpec.services.size(); ++s) {
+            const SimServiceSpec& deviceSpec = device->deviceSpec.services[s];
+            auto service = std::make_shared<SimService>(self.get(), self->link_, deviceSpec.uuid,
                                                         static_cast<int>(s));
-            for (std::size_t c = 0; c < spec.characteristics.size(); ++c)
+            for (std::size_t c = 0; c < deviceSpec.characteristics.size(); ++c)
                 service->all.push_back(std::make_shared<SimCharacteristic>(
-                    self.get(), self->link_, spec.characteristics[c].uuid, static_cast<int>(s),
-                    static_cast<int>(c)));
+                    self.get(), self->link_, deviceSpec.characteristics[c].uuid,
+                    static_cast<int>(s), static_cast<int>(c)));
             self->linkServices_.push_back(std::move(service));
         }
         ++device->links;

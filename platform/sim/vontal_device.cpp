@@ -14,19 +14,19 @@ BluetoothUuid identifierForAddress(std::uint64_t address) {
 SimDeviceSpec vontalDevice(BluetoothUuid identifier, std::optional<std::string> name,
                            std::optional<std::string> password,
                            std::optional<std::string> customName) {
-    SimDeviceSpec spec;
-    spec.identifier = identifier;
-    spec.name = std::move(name);
-    spec.advertisedServices = {PeripheralManager::serviceUUID};
-    const std::string deviceName = customName.value_or(spec.name.value_or(""));
-    spec.services = {
+    SimDeviceSpec deviceSpec;
+    deviceSpec.identifier = identifier;
+    deviceSpec.name = std::move(name);
+    deviceSpec.advertisedServices = {PeripheralManager::serviceUUID};
+    const std::string deviceName = customName.value_or(deviceSpec.name.value_or(""));
+    deviceSpec.services = {
         {PeripheralManager::serviceUUID,
          {{PeripheralManager::passwordCharUUID, {}},
           {PeripheralManager::characteristicUUID, {}},
           {PeripheralManager::deviceNameUUID, Bytes(deviceName.begin(), deviceName.end())}}}};
-    spec.passwordCharacteristic = PeripheralManager::passwordCharUUID;
-    spec.password = std::move(password);
-    return spec;
+    deviceSpec.passwordCharacteristic = PeripheralManager::passwordCharUUID;
+    deviceSpec.password = std::move(password);
+    return deviceSpec;
 }
 
 } // namespace vontal

@@ -27,7 +27,7 @@ TEST_F(Discovery, AnUnknownDeviceIsListedOnceHoweverOftenItIsReported) {
 }
 
 TEST_F(Discovery, AKnownDeviceIsNeverListedUnderDiscoveredAndShowsUnderConnectedOnceItsLinkIsUp) {
-    SimDeviceSpec slow = deviceSpec(1);
+    SimDeviceSpec slow = makeDeviceSpec(1);
     slow.connectDelay = seconds(2);
     const BluetoothUuid id = addDevice(slow);
     storePassword(id, "pw-1");
@@ -54,7 +54,7 @@ TEST_F(Discovery, AnEmptyStoredPasswordStillMakesADeviceKnown) {
 }
 
 TEST_F(Discovery, AKnownDeviceReportedAgainWhilePendingGetsASecondEntryAndConnectRequest) {
-    SimDeviceSpec slow = deviceSpec(1);
+    SimDeviceSpec slow = makeDeviceSpec(1);
     slow.connectDelay = seconds(10);
     const BluetoothUuid id = addDevice(slow);
     storePassword(id, "pw-1");
@@ -93,7 +93,7 @@ TEST_F(Discovery, ConnectMovesTheRowAndConnectsWithoutLookingAtPasswords) {
 }
 
 TEST_F(Discovery, ConnectOnAPeripheralInNeitherListAppendsAndConnects) {
-    SimDeviceSpec hidden = deviceSpec(1);
+    SimDeviceSpec hidden = makeDeviceSpec(1);
     hidden.advertising = false;
     const BluetoothUuid id = addDevice(hidden);
     start();
@@ -167,7 +167,7 @@ TEST_F(Discovery, ALostLinkIsRestoredWithoutTheUserAndDisconnectForgetsThePasswo
 }
 
 TEST_F(Discovery, DisconnectionsTouchNeitherPendingNorDiscovered) {
-    SimDeviceSpec slow = deviceSpec(2);
+    SimDeviceSpec slow = makeDeviceSpec(2);
     slow.connectDelay = hours(1);
     const BluetoothUuid pending = addDevice(slow);
     storePassword(pending, "pw-2");
@@ -193,7 +193,7 @@ TEST_F(Discovery, ADiscoveredDeviceOutOfRangeStaysListed) {
 }
 
 TEST_F(Discovery, ReportsOfListedOrIgnoredPeripheralsChangeNothing) {
-    SimDeviceSpec chatty = deviceSpec(1);
+    SimDeviceSpec chatty = makeDeviceSpec(1);
     chatty.advertisesWhileConnected = true;
     const BluetoothUuid id = addDevice(chatty);
     storePassword(id, "pw-1");
@@ -236,8 +236,8 @@ TEST_F(Discovery, LabelsPreferTheCustomNameElseNameMiddleDotAndLastFourDigits) {
     addDevice(nameless);
     const BluetoothUuid custom = deviceId(3);
     const BluetoothUuid empty = deviceId(4);
-    addDevice(deviceSpec(3));
-    addDevice(deviceSpec(4));
+    addDevice(makeDeviceSpec(3));
+    addDevice(makeDeviceSpec(4));
     sim.defaults.setDictionary({{custom.toString(), "Kitchen"}, {empty.toString(), ""}},
                                PeripheralManager::deviceNamesDefaultsKey);
     start();

@@ -14,13 +14,13 @@ using EndToEnd = ManagerTest;
 // One device, from the radio's first report to forwarded names and keep-alives, as a user
 // meets it: discovered, connected by hand, a mistyped password, the right one, then work.
 TEST_F(EndToEnd, FromPowerOnThroughTheWrongAndRightPasswordToForwardedNamesAndKeepAlives) {
-    SimDeviceSpec spec = vontalDevice(deviceId(1), "Vontal Pad", "1234", "Desk Pad");
-    spec.answerDelay = milliseconds(20);
-    spec.connectDelay = milliseconds(100);
-    spec.services[0].characteristics[1].value = {0x01};
+    SimDeviceSpec deviceSpec = vontalDevice(deviceId(1), "Vontal Pad", "1234", "Desk Pad");
+    deviceSpec.answerDelay = milliseconds(20);
+    deviceSpec.connectDelay = milliseconds(100);
+    deviceSpec.services[0].characteristics[1].value = {0x01};
     // The device takes its time over its name.
-    spec.services[0].characteristics[2].answerDelay = milliseconds(500);
-    const BluetoothUuid pad = addDevice(spec);
+    deviceSpec.services[0].characteristics[2].answerDelay = milliseconds(500);
+    const BluetoothUuid pad = addDevice(deviceSpec);
     const std::string key = "00000000-0000-0000-0000-C0FFEE000001";
     sim.alerts.accept("0000");
     sim.alerts.accept("1234");

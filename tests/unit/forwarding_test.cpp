@@ -74,14 +74,14 @@ TEST_F(Forwarding, NothingIsWrittenWithoutConnectedDevices) {
 
 TEST_F(Forwarding, DevicesNotReadyAreSkippedWithoutAnyLine) {
     // C: listed but its link never comes up.
-    SimDeviceSpec far = deviceSpec(3);
+    SimDeviceSpec far = makeDeviceSpec(3);
     far.inRange = false;
     const BluetoothUuid c = addDevice(far);
     // D: service discovery failed, so it has no services.
     const BluetoothUuid d = addKnownDevice(4);
     sim.bluetooth.failNext(d, SimOperation::DiscoverServices, {{"Unlikely error."}, false});
     // E: its custom service has no data characteristic.
-    SimDeviceSpec noData = deviceSpec(5);
+    SimDeviceSpec noData = makeDeviceSpec(5);
     noData.services[0].characteristics.erase(noData.services[0].characteristics.begin() + 1);
     const BluetoothUuid e = addDevice(noData);
     storePassword(e, "pw-5");
@@ -102,7 +102,7 @@ TEST_F(Forwarding, DevicesNotReadyAreSkippedWithoutAnyLine) {
 }
 
 TEST_F(Forwarding, OneWritePerListedCustomServiceToItsFirstDataCharacteristic) {
-    SimDeviceSpec twice = deviceSpec(3);
+    SimDeviceSpec twice = makeDeviceSpec(3);
     SimServiceSpec second{PeripheralManager::serviceUUID,
                           {{PeripheralManager::characteristicUUID, {}}}};
     twice.services[0].characteristics.insert(twice.services[0].characteristics.begin() + 2,
@@ -141,7 +141,7 @@ TEST_F(Forwarding, ADeviceConnectedAfterAnActivationWaitsForTheNextOne) {
 }
 
 TEST_F(Forwarding, WritesDoNotWaitForTheDeviceToAcceptItsPassword) {
-    SimDeviceSpec stubborn = deviceSpec(3);
+    SimDeviceSpec stubborn = makeDeviceSpec(3);
     stubborn.password = "something else";
     const BluetoothUuid c = addDevice(stubborn);
     storePassword(c, "pw-3");

@@ -68,15 +68,15 @@ protected:
                     result.push_back(line);
         return result;
     }
-    static void setValue(SimDeviceSpec& spec, const BluetoothUuid& uuid, Bytes value) {
-        for (SimServiceSpec& service : spec.services)
+    static void setValue(SimDeviceSpec& deviceSpec, const BluetoothUuid& uuid, Bytes value) {
+        for (SimServiceSpec& service : deviceSpec.services)
             for (SimCharacteristicSpec& characteristic : service.characteristics)
                 if (characteristic.uuid == uuid)
                     characteristic.value = value;
     }
-    BluetoothUuid addKnown(SimDeviceSpec spec) {
-        const BluetoothUuid id = addDevice(spec);
-        storePassword(id, spec.password.value_or(""));
+    BluetoothUuid addKnown(SimDeviceSpec deviceSpec) {
+        const BluetoothUuid id = addDevice(deviceSpec);
+        storePassword(id, deviceSpec.password.value_or(""));
         return id;
     }
     std::size_t invalidRequests() const {
@@ -86,9 +86,9 @@ protected:
 };
 
 TEST_F(Handshake, AStoredPasswordUnlocksWithoutAPromptThenThePairingStepRunsOnTheData) {
-    SimDeviceSpec spec = deviceSpec(1);
-    setValue(spec, PeripheralManager::characteristicUUID, {0x00, 0x7F});
-    const BluetoothUuid id = addKnown(spec);
+    SimDeviceSpec deviceSpec = makeDeviceSpec(1);
+    setValue(deviceSpec, PeripheralManager::characteristicUUID, {0x00, 0x7F});
+    const BluetoothUuid id = addKnown(deviceSpec);
     start();
 
     EXPECT_THAT(sim.alerts.requests(), IsEmpty());
@@ -110,9 +110,9 @@ TEST_F(Handshake, AStoredPasswordUnlocksWithoutAPromptThenThePairingStepRunsOnTh
 }
 
 TEST_F(Handshake, AStoredEmptyPasswordIsWrittenAsAnEmptyValueWithoutAsking) {
-    SimDeviceSpec spec = deviceSpec(1);
-    spec.password = "";
-    const BluetoothUuid id = addKnown(spec);
+    SimDeviceSpec deviceSpec = makeDeviceSpec(1);
+    deviceSpec.password = "";
+    const BluetoothUuid id = addKnown(deviceSpec);
     start();
     EXPECT_THAT(sim.alerts.requests(), IsEmpty());
     EXPECT_EQ(
@@ -135,10 +135,10 @@ TEST_F(Handshake, ARefusedStoredPasswordIsLoggedAndTheIncorrectPasswordAlertFoll
 }
 
 TEST_F(Handshake, WithoutADataCharacteristicTheAcceptanceIsAllThatHappens) {
-    SimDeviceSpec spec = deviceSpec(1);
-    auto& characteristics = spec.services[0].characteristics;
+    SimDeviceSpec deviceSpec = makeDeviceSpec(1);
+    auto& characteristics = deviceSpec.services[0].characteristics;
     characteristics.erase(characteristics.begin() + 1);
-    const BluetoothUuid id = addKnown(spec);
+    const BluetoothUuid id = addKnown(deviceSpec);
     start();
     EXPECT_THAT(sim.diagnostics.lines(),
                 ElementsAre(kOn, kAccepted, "Custom device name from peripheral: Device 1"));
@@ -147,10 +147,10 @@ TEST_F(Handshake, WithoutADataCharacteristicTheAcceptanceIsAllThatHappens) {
 }
 
 TEST_F(Handshake, WithoutAPasswordCharacteristicNothingIsWrittenOrAskedButTheNameIsRead) {
-    SimDeviceSpec spec = deviceSpec(1);
-    auto& characteristics = spec.services[0].characteristics;
+    SimDeviceSpec deviceSpec = makeDeviceSpec(1);
+    auto& characteristics = deviceSpec.services[0].characteristics;
     characteristics.erase(characteristics.begin());
-    const BluetoothUuid id = addDevice(spec);
+    const BluetoothUuid id = addDevice(deviceSpec);
     start();
     manager->connect(discovered(id));
     run();
@@ -183,11 +183,11 @@ TEST_F(Handshake, DeviceNamesAreTakenOnlyWhenTheWholeValueIsUtf8) {
 }
 
 TEST_F(Handshake, PairingAnswersArePrintedErrorsIncluded) {
-    SimDeviceSpec empty = deviceSpec(1);
+    SimDeviceSpec empty = makeDeviceSpec(1);
     setValue(empty, PeripheralManager::characteristicUUID, {});
     addKnown(empty);
 
-    SimDeviceSpec readFails = deviceSpec(2);
+    SimDeviceSpec readFails = makeDeviceSpec(2);
     const BluetoothUuid second = addKnown(readFails);
     sim.bluetooth.failNext(second, SimOperation::ReadValue, {{"Read refused."}, false},
                            PeripheralManager::characteristicUUID);
@@ -199,7 +199,7 @@ TEST_F(Handshake, PairingAnswersArePrintedErrorsIncluded) {
     sim.bluetooth.failNext(second, SimOperation::SetNotifyValue, {{"Name notify refused."}, false},
                            PeripheralManager::deviceNameUUID);
 
-    SimDeviceSpec readErrorWithValue = deviceSpec(3);
+    SimDeviceSpec readErrorWithValue = makeDeviceSpec(3);
     setValue(readErrorWithValue, PeripheralManager::characteristicUUID, {1, 255});
     const BluetoothUuid third = addKnown(readErrorWithValue);
     sim.bluetooth.failNext(third, SimOperation::ReadValue, {{"Ignored."}, true},
@@ -234,7 +234,7 @@ TEST_F(Handshake, DiscoveryErrorsAreNotExaminedOnlyWhatTheDeviceListsCounts) {
     sim.bluetooth.failNext(listed, SimOperation::DiscoverCharacteristics, {{"Partial."}, true});
     const BluetoothUuid nothing = addKnownDevice(2);
     sim.bluetooth.failNext(nothing, SimOperation::DiscoverServices, {{"Failed."}, false});
-    SimDeviceSpec noService = deviceSpec(3);
+    SimDeviceSpec noService = makeDeviceSpec(3);
     noService.services[0].uuid = BluetoothUuid::fromString("180F");
     const BluetoothUuid other = addKnown(noService);
     start();
@@ -250,9 +250,9 @@ TEST_F(Handshake, DiscoveryErrorsAreNotExaminedOnlyWhatTheDeviceListsCounts) {
 // shared slot is overwritten by every characteristic discovery, so when two handshakes overlap
 // it holds the other device's.
 TEST_F(Handshake, PairingRunsOnTheAcceptedDevicesOwnDataCharacteristicWhenHandshakesInterleave) {
-    SimDeviceSpec first = deviceSpec(1);
+    SimDeviceSpec first = makeDeviceSpec(1);
     setValue(first, PeripheralManager::characteristicUUID, {0x0A});
-    SimDeviceSpec second = deviceSpec(2);
+    SimDeviceSpec second = makeDeviceSpec(2);
     setValue(second, PeripheralManager::characteristicUUID, {0x0B});
     const BluetoothUuid a = addKnown(first);
     const BluetoothUuid b = addKnown(second);
@@ -290,7 +290,7 @@ TEST_F(Handshake, PairingRunsOnTheAcceptedDevicesOwnDataCharacteristicWhenHandsh
 }
 
 TEST_F(Handshake, ADeviceWithoutDataCharacteristicIsNeverPairedOnAnotherDevicesOne) {
-    SimDeviceSpec bare = deviceSpec(1);
+    SimDeviceSpec bare = makeDeviceSpec(1);
     bare.services[0].characteristics.erase(bare.services[0].characteristics.begin() + 1);
     const BluetoothUuid a = addKnown(bare);
     const BluetoothUuid b = addKnownDevice(2);

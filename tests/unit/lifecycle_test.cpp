@@ -43,10 +43,10 @@ TEST_F(Lifecycle, GattConstantsAreTheDeviceProtocolsAndCompareByValue) {
 
     // A device that advertises the service written in lower case, or built from its raw bytes,
     // is found by the scan all the same.
-    SimDeviceSpec lower = deviceSpec(1);
+    SimDeviceSpec lower = makeDeviceSpec(1);
     lower.advertisedServices = {*BluetoothUuid::parse("837084c2-c091-41ff-a39f-4c43873ce2d5")};
     addDevice(lower);
-    SimDeviceSpec raw = deviceSpec(2);
+    SimDeviceSpec raw = makeDeviceSpec(2);
     raw.advertisedServices = {*BluetoothUuid::fromBytes(PeripheralManager::serviceUUID.bytes())};
     addDevice(raw);
     start();

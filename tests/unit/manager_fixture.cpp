@@ -28,17 +28,17 @@ PeripheralManager& ManagerTest::start() {
     return *manager;
 }
 
-SimDeviceSpec ManagerTest::deviceSpec(std::uint64_t n) {
+SimDeviceSpec ManagerTest::makeDeviceSpec(std::uint64_t n) {
     return vontalDevice(deviceId(n), "Device " + std::to_string(n), "pw-" + std::to_string(n));
 }
 
 BluetoothUuid ManagerTest::addDevice(std::uint64_t n) {
-    return addDevice(deviceSpec(n));
+    return addDevice(makeDeviceSpec(n));
 }
 
-BluetoothUuid ManagerTest::addDevice(SimDeviceSpec spec) {
-    const BluetoothUuid id = spec.identifier;
-    EXPECT_TRUE(sim.bluetooth.addDevice(std::move(spec)));
+BluetoothUuid ManagerTest::addDevice(SimDeviceSpec deviceSpec) {
+    const BluetoothUuid id = deviceSpec.identifier;
+    EXPECT_TRUE(sim.bluetooth.addDevice(std::move(deviceSpec)));
     return id;
 }
 

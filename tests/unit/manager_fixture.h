@@ -40,10 +40,10 @@ protected:
 
     // A device with vontal's layout, named "Device n", whose password is "pw-n".
     BluetoothUuid addDevice(std::uint64_t n);
-    BluetoothUuid addDevice(SimDeviceSpec spec);
+    BluetoothUuid addDevice(SimDeviceSpec deviceSpec);
     // addDevice(n) with its password stored, so it is known.
     BluetoothUuid addKnownDevice(std::uint64_t n);
-    static SimDeviceSpec deviceSpec(std::uint64_t n);
+    static SimDeviceSpec makeDeviceSpec(std::uint64_t n);
 
     void storePassword(const BluetoothUuid& id, const std::string& password);
     std::optional<std::string> storedPassword(const BluetoothUuid& id) const;

@@ -63,9 +63,9 @@ TEST_F(PasswordPrompt, ADeviceWithoutANameIsCalledDevice) {
 }
 
 TEST_F(PasswordPrompt, OkWithAnEmptyFieldStoresAndWritesTheEmptyPasswordAndItIsReusedSilently) {
-    SimDeviceSpec spec = deviceSpec(1);
-    spec.password = "";
-    const BluetoothUuid id = addDevice(spec);
+    SimDeviceSpec deviceSpec = makeDeviceSpec(1);
+    deviceSpec.password = "";
+    const BluetoothUuid id = addDevice(deviceSpec);
     sim.alerts.accept("");
     connectFromList(id);
     EXPECT_EQ(storedPassword(id), "");

@@ -112,7 +112,7 @@ TEST_F(PowerState, AfterResettingThePoweredOnReportReconnectsWhatTheListsStillHo
 TEST_F(PowerState, PoweredOffEmptiesEveryListAndTellsObserversButKeepsNamesAndTimer) {
     const BluetoothUuid connected = addKnownDevice(1);
     const BluetoothUuid listed = addDevice(2);
-    SimDeviceSpec slow = deviceSpec(3);
+    SimDeviceSpec slow = makeDeviceSpec(3);
     slow.connectDelay = std::chrono::hours(1);
     const BluetoothUuid pending = addDevice(slow);
     storePassword(pending, "pw-3");

@@ -56,10 +56,10 @@ protected:
     }
 
     void addDevices() {
-        const auto add = [&](SimDeviceSpec spec) {
-            if (spec.password)
-                passwords[spec.identifier] = *spec.password;
-            all.push_back(addDevice(spec));
+        const auto add = [&](SimDeviceSpec deviceSpec) {
+            if (deviceSpec.password)
+                passwords[deviceSpec.identifier] = *deviceSpec.password;
+            all.push_back(addDevice(deviceSpec));
         };
         add(vontalDevice(deviceId(1), "Alpha", "a-pass", "Alpha custom"));
         add(vontalDevice(deviceId(2), std::nullopt, "b-pass"));
