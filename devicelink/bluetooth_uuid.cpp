@@ -7,16 +7,6 @@ namespace {
 
 constexpr std::string_view kBaseUuidTail = "-0000-1000-8000-00805F9B34FB";
 
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
-
 bool isHyphenPosition(std::size_t i) {
     return i == 8 || i == 13 || i == 18 || i == 23;
 }
@@ -35,8 +25,8 @@ std::optional<BluetoothUuid> BluetoothUuid::parseFull(std::string_view text) {
             ++i;
             continue;
         }
-        const int high = hexValue(text[i]);
-        const int low = hexValue(text[i + 1]);
+        const int high = hexDigit(text[i]);
+        const int low = hexDigit(text[i + 1]);
         if (high < 0 || low < 0 || isHyphenPosition(i + 1))
             return std::nullopt;
         bytes[out++] = static_cast<std::uint8_t>(high * 16 + low);
@@ -47,7 +37,7 @@ std::optional<BluetoothUuid> BluetoothUuid::parseFull(std::string_view text) {
 
 std::optional<BluetoothUuid> BluetoothUuid::parse(std::string_view text) {
     if (text.size() == 4 || text.size() == 8) {
-        if (!std::all_of(text.begin(), text.end(), [](char c) { return hexValue(c) >= 0; }))
+        if (!std::all_of(text.begin(), text.end(), [](char c) { return hexDigit(c) >= 0; }))
             return std::nullopt;
         std::string full(8 - text.size(), '0');
         full.append(text);

@@ -61,15 +61,15 @@ public:
     friend constexpr bool operator==(const BluetoothUuid&, const BluetoothUuid&) = default;
 
 private:
-    static consteval int hexDigit(char c) {
+    // The digit's value, or -1 for a character that is not a hexadecimal digit.
+    static constexpr int hexDigit(char c) {
         if (c >= '0' && c <= '9')
             return c - '0';
         if (c >= 'a' && c <= 'f')
             return c - 'a' + 10;
         if (c >= 'A' && c <= 'F')
             return c - 'A' + 10;
-        invalidLiteral();
-        return 0;
+        return -1;
     }
     // Not constexpr: reaching it during constant evaluation makes a bad literal a compile error.
     static void invalidLiteral() {}

@@ -18,6 +18,7 @@
 #include "platform/subscription.h"
 
 #include <chrono>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -129,6 +130,10 @@ private:
     // Removes every entry with the peripheral's identifier, telling observers first.
     void removeConnected(const PeripheralRef& peripheral);
 
+    // The body both password alerts share: ask, then store and write, or drop the connection.
+    void runPasswordAlert(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
+                          const std::string& message, const std::string& acceptButton,
+                          const std::function<std::string()>& keyToStoreUnder);
     void writeToAllTargets(const Bytes& payload);
     void runPairingStep(const PeripheralRef& peripheral);
     void log(const std::string& line) const;
