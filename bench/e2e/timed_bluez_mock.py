@@ -24,9 +24,9 @@ _BASE_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..'
 
 
 def _load_base():
-    spec = importlib.util.spec_from_file_location('bluez_mock', _BASE_PATH)
-    module = importlib.util.module_from_spec(spec)
-    spec.loader.exec_module(module)
+    module_location = importlib.util.spec_from_file_location('bluez_mock', _BASE_PATH)
+    module = importlib.util.module_from_spec(module_location)
+    module_location.loader.exec_module(module)
     return module
 
 

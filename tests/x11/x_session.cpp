@@ -306,7 +306,7 @@ bool XSession::activate(xcb_window_t window) {
     return run({"xdotool", "windowactivate", "--sync", std::to_string(window)});
 }
 
-xcb_window_t XSession::createWindow(const WindowSpec& spec) {
+xcb_window_t XSession::createWindow(const WindowSpec& description) {
     const xcb_window_t window = xcb_generate_id(connection_);
     const xcb_screen_t* screen = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data;
     xcb_create_window(connection_, XCB_COPY_FROM_PARENT, window, root_, 0, 0, 320, 200, 0,
@@ -316,16 +316,16 @@ xcb_window_t XSession::createWindow(const WindowSpec& spec) {
         xcb_change_property(connection_, XCB_PROP_MODE_REPLACE, window, property, type, format,
                             length, data);
     };
-    set(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8, static_cast<std::uint32_t>(spec.wmClass.size()),
-        spec.wmClass.data());
-    if (spec.gtkApplicationId)
+    set(XCB_ATOM_WM_CLASS, XCB_ATOM_STRING, 8,
+        static_cast<std::uint32_t>(description.wmClass.size()), description.wmClass.data());
+    if (description.gtkApplicationId)
         set(atom("_GTK_APPLICATION_ID"), atom("UTF8_STRING"), 8,
-            static_cast<std::uint32_t>(spec.gtkApplicationId->size()),
-            spec.gtkApplicationId->data());
-    if (spec.transientFor)
-        set(XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &*spec.transientFor);
-    if (spec.pid)
-        set(atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &*spec.pid);
+            static_cast<std::uint32_t>(description.gtkApplicationId->size()),
+            description.gtkApplicationId->data());
+    if (description.transientFor)
+        set(XCB_ATOM_WM_TRANSIENT_FOR, XCB_ATOM_WINDOW, 32, 1, &*description.transientFor);
+    if (description.pid)
+        set(atom("_NET_WM_PID"), XCB_ATOM_CARDINAL, 32, 1, &*description.pid);
     // ICCCM input hint: the window takes the keyboard focus when activated.
     const std::uint32_t hints[9] = {1u /* InputHint */, 1u};
     set(XCB_ATOM_WM_HINTS, XCB_ATOM_WM_HINTS, 32, 9, hints);

@@ -58,7 +58,7 @@ public:
         std::optional<xcb_window_t> transientFor;
         std::optional<std::uint32_t> pid;
     };
-    xcb_window_t createWindow(const WindowSpec& spec);
+    xcb_window_t createWindow(const WindowSpec& description);
 
     std::optional<std::string> wmClassOf(xcb_window_t window);
     std::optional<xcb_window_t> transientForOf(xcb_window_t window);
