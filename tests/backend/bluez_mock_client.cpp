@@ -182,6 +182,13 @@ void BluezMock::setRssi(const std::string& address, int rssi) {
          {QString::fromStdString(address), QVariant::fromValue(static_cast<qint16>(rssi))});
 }
 
+QStringList BluezMock::logLines() const {
+    QFile log(logPath_);
+    if (!log.open(QIODevice::ReadOnly))
+        return {};
+    return QString::fromUtf8(log.readAll()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+}
+
 std::vector<MockOperation> BluezMock::operations() const {
     std::vector<MockOperation> result;
     const QVariantList reply = call(QStringLiteral("Operations"), {});

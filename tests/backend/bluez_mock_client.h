@@ -76,6 +76,9 @@ public:
 
     std::vector<MockOperation> operations() const;
     void clearOperations();
+    // dbusmock's log of this run: one line per call it served, property lookups included
+    // ("<time> Get <path> <interface>.<property>").
+    QStringList logLines() const;
 
 private:
     void start();

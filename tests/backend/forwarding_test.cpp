@@ -5,6 +5,34 @@
 namespace vontal::test {
 namespace {
 
+const QString kServiceUuid = QStringLiteral("837084c2-c091-41ff-a39f-4c43873ce2d5");
+
+// Qt asks bluetoothd for the UUID of each characteristic it passes before every write it sends
+// itself; a write sent straight to the characteristic's object asks nothing. These are those
+// questions in the stand-in's log from line `from` on.
+std::size_t uuidLookups(const QStringList& log, qsizetype from) {
+    std::size_t count = 0;
+    for (qsizetype line = from; line < log.size(); ++line)
+        count += log[line].contains(QStringLiteral(" Get ")) &&
+                 log[line].endsWith(QStringLiteral("org.bluez.GattCharacteristic1.UUID"));
+    return count;
+}
+
+// The application names a device received as writes without response, in order.
+std::vector<std::string> namesReceived(const BluezMock& mock, const std::string& address) {
+    std::vector<std::string> names;
+    for (const auto& write : only(mock.operations(), "WriteValue", address, kDataUuid)) {
+        const bool keepAlive = write.value == std::vector<std::uint8_t>{0x00};
+        if (write.type == "command" && !keepAlive)
+            names.emplace_back(write.value.begin(), write.value.end());
+    }
+    return names;
+}
+
+bool lastIs(const std::vector<std::string>& names, const std::string& name) {
+    return !names.empty() && names.back() == name;
+}
+
 class TwoDevices : public BackendScenario {
 protected:
     void SetUp() override {
@@ -85,6 +113,72 @@ TEST_F(TwoDevices, ActivationsAndKeepAlivesReachEveryDeviceAsCommands) {
         waitUntil([&] { return keepAlives(kDeskAddress) >= 2 && keepAlives(kLampAddress) >= 2; }));
     // Commands are never answered, so nothing was printed for them.
     EXPECT_EQ(countLines("Write for pairing succeeded (pairing prompt should appear)"), 2u);
+}
+
+TEST_F(TwoDevices, EachActivationIsOneCommandSentStraightToEveryDevice) {
+    startManager();
+    ASSERT_TRUE(bothReady());
+
+    // Every name once per activation, in order, whatever it repeats; the empty name too, as a
+    // write of no bytes. The last one marks the end: D-Bus keeps one sender's order.
+    qsizetype mark = mock->logLines().size();
+    const std::vector<std::string> sent{"Editor", "Café", "Editor", "", "Terminal"};
+    for (const auto& name : sent)
+        workspace.activate(name);
+    ASSERT_TRUE(waitUntil([&] {
+        return lastIs(namesReceived(*mock, kDeskAddress), "Terminal") &&
+               lastIs(namesReceived(*mock, kLampAddress), "Terminal");
+    }));
+    EXPECT_EQ(namesReceived(*mock, kDeskAddress), sent);
+    EXPECT_EQ(namesReceived(*mock, kLampAddress), sent);
+    EXPECT_EQ(uuidLookups(mock->logLines(), mark), 0u) << "the names went through Qt";
+
+    // A new connection finds its characteristics again.
+    mock->dropLink(kDeskAddress);
+    ASSERT_TRUE(waitUntil([&] {
+        return countLines("Notification state updated; isNotifying: true") == 3 &&
+               connected(kDeskIdentifier);
+    }));
+    mark = mock->logLines().size();
+    mock->clearOperations();
+    workspace.activate("Files");
+    workspace.activate("Terminal");
+    ASSERT_TRUE(waitUntil([&] {
+        return lastIs(namesReceived(*mock, kDeskAddress), "Terminal") &&
+               lastIs(namesReceived(*mock, kLampAddress), "Terminal");
+    }));
+    const std::vector<std::string> again{"Files", "Terminal"};
+    EXPECT_EQ(namesReceived(*mock, kDeskAddress), again);
+    EXPECT_EQ(namesReceived(*mock, kLampAddress), again);
+    EXPECT_EQ(uuidLookups(mock->logLines(), mark), 0u) << "the names went through Qt";
+}
+
+// A data characteristic listed twice cannot be told apart by its UUID; the device still gets
+// each name once, the way Qt sends it.
+TEST_F(BackendScenario, ADataCharacteristicListedTwiceStillGetsEachNameOnce) {
+    mock = std::make_unique<BluezMock>();
+    mock->addDevice(kDeskAddress, "Desk", {kServiceUuid});
+    const QString service = mock->addService(kDeskAddress, kServiceUuid);
+    const QString password =
+        mock->addCharacteristic(service, QString::fromStdString(kPasswordUuid), {"write"});
+    for (int copy = 0; copy < 2; ++copy)
+        mock->addCharacteristic(service, QString::fromStdString(kDataUuid),
+                                {"read", "write", "write-without-response", "notify"},
+                                QByteArray("\x00\x7f", 2));
+    mock->addCharacteristic(service, QString::fromStdString(kDeviceNameUuid), {"read", "notify"},
+                            "Kitchen");
+    mock->setPassword(password, "hunter2");
+    storePassword(kDeskIdentifier, "hunter2");
+    startManager();
+    ASSERT_TRUE(waitUntil([&] {
+        return hasLine("Notification state updated; isNotifying: true") &&
+               connected(kDeskIdentifier);
+    }));
+
+    workspace.activate("Editor");
+    workspace.activate("Terminal");
+    ASSERT_TRUE(waitUntil([&] { return lastIs(namesReceived(*mock, kDeskAddress), "Terminal"); }));
+    EXPECT_EQ(namesReceived(*mock, kDeskAddress), (std::vector<std::string>{"Editor", "Terminal"}));
 }
 
 } // namespace

@@ -9,6 +9,7 @@
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyService>
 #include <QPointer>
+#include <QString>
 #include <optional>
 #include <set>
 #include <vector>
@@ -26,9 +27,14 @@ public:
     const QLowEnergyCharacteristic& qt() const { return characteristic_; }
     void setValue(Bytes value) { value_ = std::move(value); }
     void setNotifying(bool notifying) { notifying_ = notifying; }
+    // bluetoothd's object for this characteristic; empty while unknown, and then writes take
+    // Qt's way.
+    const QString& objectPath() const { return objectPath_; }
+    void setObjectPath(QString path) { objectPath_ = std::move(path); }
 
 private:
     QLowEnergyCharacteristic characteristic_;
+    QString objectPath_;
     BluetoothUuid uuid_;
     std::optional<Bytes> value_;
     bool notifying_ = false;
@@ -56,6 +62,12 @@ public:
     bool wantsAll = false;
     // Every characteristic Qt knows in this service, in the device's order.
     std::vector<std::shared_ptr<QtCharacteristic>> known;
+    // Where bluetoothd keeps the characteristics: asked once per connection, after the first
+    // characteristic discovery. That discovery is answered only when the answer is in, so the
+    // device link writes nothing before, and each characteristic's writes without response all
+    // take one way, in order.
+    enum class PathLookup { NotAsked, Running, Done };
+    PathLookup pathLookup = PathLookup::NotAsked;
 
     void setCharacteristics(std::vector<CharacteristicRef> characteristics) {
         characteristics_ = std::move(characteristics);

@@ -20,6 +20,7 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
+#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -76,6 +77,8 @@ private:
                         QLowEnergyService::ServiceState state);
     void finishCharacteristicDiscovery(const std::shared_ptr<QtService>& service,
                                        const std::optional<Error>& error);
+    void answerCharacteristicDiscoveries(const std::shared_ptr<QtService>& service,
+                                         const std::optional<Error>& error);
     void onCharacteristicRead(const std::shared_ptr<QtService>& service,
                               const QLowEnergyCharacteristic& characteristic,
                               const QByteArray& value);
@@ -88,6 +91,11 @@ private:
                              const QLowEnergyDescriptor& descriptor, const QByteArray& value);
     void onServiceError(const std::shared_ptr<QtService>& service,
                         QLowEnergyService::ServiceError error);
+    // Writes without response straight to bluetoothd (qt_peripheral_commands.cpp).
+    void lookUpObjectPaths(const std::shared_ptr<QtService>& service);
+    void objectPathsFound(const std::shared_ptr<QtService>& service,
+                          const std::map<BluetoothUuid, QString>& paths);
+    bool sendCommand(const QtCharacteristic& target, const Bytes& value);
     // The service and characteristic of a handle, when they belong to the live connection.
     std::shared_ptr<QtService> liveService(const ServiceRef& service) const;
     std::pair<std::shared_ptr<QtService>, std::shared_ptr<QtCharacteristic>>

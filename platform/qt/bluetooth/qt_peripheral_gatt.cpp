@@ -200,7 +200,16 @@ void QtPeripheral::finishCharacteristicDiscovery(const std::shared_ptr<QtService
                 listed.push_back(characteristic);
         }
         service->setCharacteristics(std::move(listed));
+        if (service->pathLookup == QtService::PathLookup::NotAsked)
+            lookUpObjectPaths(service);
+        if (service->pathLookup == QtService::PathLookup::Running)
+            return; // answered when the lookup ends
     }
+    answerCharacteristicDiscoveries(service, error);
+}
+
+void QtPeripheral::answerCharacteristicDiscoveries(const std::shared_ptr<QtService>& service,
+                                                   const std::optional<Error>& error) {
     const std::size_t answers = std::exchange(service->waitingDiscoveries, 0);
     for (std::size_t i = 0; i < answers; ++i) {
         reportToDelegate([service, error](PeripheralDelegate& delegate, const PeripheralRef& self) {
@@ -222,6 +231,9 @@ void QtPeripheral::writeValue(const Bytes& value, const CharacteristicRef& chara
                               WriteType type) {
     auto [service, target] = liveCharacteristic(characteristic);
     if (!target)
+        return;
+    // Straight to bluetoothd where its object is known (qt_peripheral_commands.cpp).
+    if (type == WriteType::WithoutResponse && sendCommand(*target, value))
         return;
     // Recorded first: Qt may report a refusal before the call returns.
     if (type == WriteType::WithResponse)

@@ -1,0 +1,36 @@
+#pragma once
+
+// Straight calls to bluetoothd for what Qt Bluetooth does slowly. Before each characteristic
+// write, Qt's BlueZ backend asks bluetoothd for the UUID of every characteristic it passes on the
+// way to the one written, a blocking D-Bus round trip each, so a name sent to several devices
+// reaches them one lookup chain after another. A write without response sent here goes to the
+// characteristic's object at once and waits for nothing.
+
+#include "devicelink/bluetooth_uuid.h"
+
+#include <QBluetoothAddress>
+#include <QByteArray>
+#include <QString>
+#include <chrono>
+#include <functional>
+#include <map>
+
+class QObject;
+
+namespace vontal {
+
+// How long bluetoothd may take to describe its objects before Qt's way is used instead.
+inline constexpr std::chrono::milliseconds kObjectLookupTimeout{3000};
+
+// Asks bluetoothd, without waiting, where the characteristics of one service of a device are
+// (see characteristicPaths). `found` gets the answer, empty if none came in time; it is not called
+// once `context` is gone.
+void lookUpCharacteristicPaths(QObject* context, const QBluetoothAddress& device,
+                               const QBluetoothAddress& adapter, const BluetoothUuid& service,
+                               std::function<void(std::map<BluetoothUuid, QString>)> found);
+
+// Sends the bytes as a write without response (WriteValue with type "command") to the
+// characteristic object at `path`. Like any write without response it reports nothing.
+void writeCommand(const QString& path, const QByteArray& value);
+
+} // namespace vontal

@@ -1,0 +1,57 @@
+// Writes without response (names and keep-alives) go straight to bluetoothd's characteristic
+// object instead of through Qt, whose BlueZ backend makes a blocking round trip per
+// characteristic before every write. Writes with response keep Qt's way: their answers and
+// refusals come back through Qt's signals.
+
+#include "bluez_gatt_client.h"
+#include "qt_peripheral.h"
+
+#include <algorithm>
+
+namespace vontal {
+
+void QtPeripheral::lookUpObjectPaths(const std::shared_ptr<QtService>& service) {
+    auto link = link_.lock();
+    // Only BlueZ has object paths, and it knows devices by address.
+    if (!link || !controller_ || info_.address().isNull()) {
+        service->pathLookup = QtService::PathLookup::Done;
+        return;
+    }
+    service->pathLookup = QtService::PathLookup::Running;
+    std::weak_ptr<QtService> weakService = service;
+    lookUpCharacteristicPaths(
+        controller_.data(), info_.address(), link->adapter, service->uuid(),
+        forThisConnection(
+            [weakService](QtPeripheral& self, const std::map<BluetoothUuid, QString>& paths) {
+                if (auto service = weakService.lock())
+                    self.objectPathsFound(service, paths);
+            }));
+}
+
+void QtPeripheral::objectPathsFound(const std::shared_ptr<QtService>& service,
+                                    const std::map<BluetoothUuid, QString>& paths) {
+    for (const auto& characteristic : service->known) {
+        const auto path = paths.find(characteristic->uuid());
+        if (path == paths.end())
+            continue;
+        // Qt lists what bluetoothd lists; a UUID it lists twice stays on Qt's way all the same.
+        const auto sameUuid =
+            std::count_if(service->known.begin(), service->known.end(), [&](const auto& other) {
+                return other->uuid() == characteristic->uuid();
+            });
+        if (sameUuid == 1)
+            characteristic->setObjectPath(path->second);
+    }
+    service->pathLookup = QtService::PathLookup::Done;
+    answerCharacteristicDiscoveries(service, std::nullopt);
+}
+
+bool QtPeripheral::sendCommand(const QtCharacteristic& target, const Bytes& value) {
+    if (target.objectPath().isEmpty())
+        return false;
+    writeCommand(target.objectPath(), QByteArray(reinterpret_cast<const char*>(value.data()),
+                                                 static_cast<qsizetype>(value.size())));
+    return true;
+}
+
+} // namespace vontal
