@@ -7,12 +7,14 @@
 #include "tests/loginhelper/support/scratch_dir.h"
 #include "vontal_ids.h"
 
+#include <chrono>
 #include <csignal>
 #include <cstdlib>
 #include <gio/gdesktopappinfo.h>
 #include <gtest/gtest.h>
 #include <memory>
 #include <sys/stat.h>
+#include <thread>
 
 namespace vontal::testing {
 namespace {
@@ -48,6 +50,17 @@ template <typename T> using GPtr = std::unique_ptr<T, GObjectUnref>;
         return ::testing::AssertionFailure() << "launch failed: " << message;
     }
     return ::testing::AssertionSuccess();
+}
+
+// Polls until the file exists, up to the deadline.
+bool waitForFile(const fs::path& file) {
+    const auto deadline = std::chrono::steady_clock::now() + kDeadline;
+    while (!fs::exists(file)) {
+        if (std::chrono::steady_clock::now() > deadline)
+            return false;
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    return true;
 }
 
 std::string executableOf(const fs::path& entryFile) {
@@ -110,20 +123,23 @@ TEST_F(LoginTest, TheLoginItemStartsTheInstalledVontalOnce) {
     ASSERT_TRUE(fs::is_regular_file(autostart));
     EXPECT_EQ(fs::path(executableOf(autostart)), helper);
 
-    // First login: the helper starts vontal and ends; vontal stays.
+    // First login: the helper starts vontal and ends; vontal stays. GIO may start programs
+    // through short-lived intermediate processes, so what ended is checked, not counted.
     ASSERT_TRUE(startAsSession(autostart));
     const auto first = descendants.waitForProgram(vontal, kDeadline);
     ASSERT_TRUE(first.has_value()) << "the installed vontal did not start";
     ASSERT_TRUE(descendants.waitForAllBut(*first, kDeadline)) << "the helper did not end";
-    EXPECT_EQ(descendants.reaped().size(), 1u) << "only the helper should have ended";
     expectCleanEnds(0);
+    // The running vontal answers others once its instance socket exists.
+    ASSERT_TRUE(
+        waitForFile(scratch.path() / "runtime" / (std::string(kMainIdentifier) + ".instance")))
+        << "the first vontal never became the running instance";
 
-    // Second login while vontal runs: a second vontal starts, hands over to the first and ends.
+    // Second login while vontal runs: the second vontal hands over to the first and ends.
     const std::size_t before = descendants.reaped().size();
     ASSERT_TRUE(startAsSession(autostart));
     ASSERT_TRUE(descendants.waitForAllBut(*first, kDeadline))
         << "the second start did not end while the first runs";
-    EXPECT_EQ(descendants.reaped().size() - before, 2u) << "expected the helper and one vontal";
     expectCleanEnds(before);
     EXPECT_TRUE(descendants.isRunning(*first));
 
