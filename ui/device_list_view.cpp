@@ -34,22 +34,23 @@ void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, cons
 
 void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
     const std::size_t shown = rows_.size();
-    for (std::size_t index = 0; index < shown; ++index)
+    // Rows are keyed by identifier and occurrence, so a peripheral listed twice has two rows.
+    std::unordered_map<BluetoothUuid, int> occurrences;
+    for (std::size_t index = 0; index < shown; ++index) {
+        ++occurrences[peripherals[index]->identifier()];
         rows_[index]->present(peripherals[index], label(peripherals[index]));
+    }
 
     int tallest = rowHeight_;
     for (std::size_t index = shown; index < peripherals.size(); ++index) {
         const PeripheralRef& peripheral = peripherals[index];
         const BluetoothUuid identifier = peripheral->identifier();
-        const auto earlier = std::count_if(
-            peripherals.begin(), peripherals.begin() + static_cast<std::ptrdiff_t>(index),
-            [&](const PeripheralRef& other) { return other->identifier() == identifier; });
         auto* row = new DeviceRow(kind_, tap_, canvas_);
         row->present(peripheral, label(peripheral));
         tallest = std::max(tallest, row->sizeHint().height());
         row->show();
         rows_.push_back(row);
-        rowsByKey_.emplace(Key{identifier, static_cast<int>(earlier)}, row);
+        rowsByKey_.emplace(Key{identifier, occurrences[identifier]++}, row);
     }
     settle(shown, tallest);
 }
