@@ -32,14 +32,4 @@ void PeripheralManager::log(const std::string& line) const {
     platform_.diagnostics.line(line);
 }
 
-void PeripheralManager::setConnectedPeripherals(std::vector<PeripheralRef> peripherals) {
-    objectWillChange_.fire();
-    connectedPeripherals_ = std::move(peripherals);
-}
-
-void PeripheralManager::setDiscoveredPeripherals(std::vector<PeripheralRef> peripherals) {
-    objectWillChange_.fire();
-    discoveredPeripherals_ = std::move(peripherals);
-}
-
 } // namespace vontal

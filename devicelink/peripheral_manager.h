@@ -125,8 +125,6 @@ private:
     void setDeviceNames(std::map<BluetoothUuid, std::string> names);
     void setDeviceName(const BluetoothUuid& identifier, const std::string& name);
 
-    void setConnectedPeripherals(std::vector<PeripheralRef> peripherals);
-    void setDiscoveredPeripherals(std::vector<PeripheralRef> peripherals);
     // Removes every entry with the peripheral's identifier, telling observers first.
     void removeConnected(const PeripheralRef& peripheral);
 

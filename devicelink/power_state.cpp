@@ -17,8 +17,11 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         break;
     case CentralState::PoweredOff:
         log("Bluetooth powered OFF — clearing state");
-        setConnectedPeripherals({});
-        setDiscoveredPeripherals({});
+        // Each list is published: observers hear of each change before it happens.
+        objectWillChange_.fire();
+        connectedPeripherals_.clear();
+        objectWillChange_.fire();
+        discoveredPeripherals_.clear();
         pendingPeripherals_.clear();
         objectWillChange_.fire();
         break;
