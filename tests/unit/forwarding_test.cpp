@@ -8,16 +8,8 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 
-// Two devices, A listed before B, both connected and unlocked.
-class Forwarding : public ManagerTest {
+class Forwarding : public TwoConnectedDevicesTest {
 protected:
-    BluetoothUuid a, b;
-    void SetUp() override {
-        a = addKnownDevice(1);
-        b = addKnownDevice(2);
-        start();
-        ASSERT_EQ(connectedIds(), (std::vector<BluetoothUuid>{a, b}));
-    }
     // The writes the last activation caused, as (device, bytes), in the order asked.
     std::vector<std::pair<BluetoothUuid, Bytes>> activate(std::optional<std::string> name) {
         const std::size_t before = recordSize();

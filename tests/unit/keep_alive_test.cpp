@@ -12,15 +12,8 @@ using ::testing::IsEmpty;
 
 const Bytes kKeepAlive{0x00};
 
-class KeepAlive : public ManagerTest {
+class KeepAlive : public TwoConnectedDevicesTest {
 protected:
-    BluetoothUuid a, b;
-    void SetUp() override {
-        a = addKnownDevice(1);
-        b = addKnownDevice(2);
-        start();
-        ASSERT_EQ(connectedIds(), (std::vector<BluetoothUuid>{a, b}));
-    }
     std::size_t ticksAt(const BluetoothUuid& id) const { return dataWrites(id).size(); }
 };
 

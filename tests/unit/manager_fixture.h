@@ -72,4 +72,16 @@ private:
     Subscription willChangeCounter_;
 };
 
+// Two known devices, A listed before B, both connected and unlocked.
+class TwoConnectedDevicesTest : public ManagerTest {
+protected:
+    BluetoothUuid a, b;
+    void SetUp() override {
+        a = addKnownDevice(1);
+        b = addKnownDevice(2);
+        start();
+        ASSERT_EQ(connectedIds(), (std::vector<BluetoothUuid>{a, b}));
+    }
+};
+
 } // namespace vontal
