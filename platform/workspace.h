@@ -45,6 +45,10 @@ public:
     virtual ~Workspace() = default;
     [[nodiscard]] virtual Subscription
     observeActivations(std::function<void(const Notification&)> observer) = 0;
+
+    // The application in front now, described as its activation was; null when no application
+    // is in front (no window has had the focus for a while) or this desktop cannot be observed.
+    virtual std::shared_ptr<RunningApplication> frontmostApplication() const = 0;
 };
 
 } // namespace vontal

@@ -21,6 +21,13 @@ ScriptedWorkspace::observeActivations(std::function<void(const Notification&)> o
 }
 
 void ScriptedWorkspace::post(const Notification& notification) {
+    if (notification.userInfo) {
+        const auto entry = notification.userInfo->find(kWorkspaceApplicationKey);
+        if (entry != notification.userInfo->end()) {
+            if (const auto* app = std::get_if<std::shared_ptr<RunningApplication>>(&entry->second))
+                state_->frontmost = *app;
+        }
+    }
     const auto snapshot = state_->observers;
     for (const Entry& entry : snapshot) {
         const bool stillThere =
@@ -29,6 +36,19 @@ void ScriptedWorkspace::post(const Notification& notification) {
         if (stillThere)
             (*entry.observer)(notification);
     }
+}
+
+std::shared_ptr<RunningApplication> ScriptedWorkspace::frontmostApplication() const {
+    return state_->frontmost;
+}
+
+void ScriptedWorkspace::setFrontmost(std::optional<std::string> localizedName) {
+    if (!localizedName) {
+        state_->frontmost.reset();
+        return;
+    }
+    state_->frontmost = std::make_shared<RunningApplication>();
+    state_->frontmost->localizedName = std::move(localizedName);
 }
 
 std::size_t ScriptedWorkspace::observerCount() const {

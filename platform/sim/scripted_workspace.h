@@ -22,11 +22,16 @@ public:
     [[nodiscard]] Subscription
     observeActivations(std::function<void(const Notification&)> observer) override;
 
+    // Delivers the notification; an activation's application becomes the one in front.
     void post(const Notification& notification);
     // The usual case: the application with this name came to the front.
     void activate(std::optional<std::string> localizedName) {
         post(Notification::activation(std::move(localizedName)));
     }
+
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
+    // Sets the application in front without an activation (as at start, or after a gap: null).
+    void setFrontmost(std::optional<std::string> localizedName);
 
     std::size_t observerCount() const;
 
@@ -38,6 +43,7 @@ private:
     struct State {
         std::vector<Entry> observers;
         std::uint64_t nextId = 1;
+        std::shared_ptr<RunningApplication> frontmost;
     };
     std::shared_ptr<State> state_;
 };

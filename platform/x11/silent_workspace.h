@@ -11,6 +11,7 @@ public:
     observeActivations(std::function<void(const Notification&)>) override {
         return Subscription([] {});
     }
+    std::shared_ptr<RunningApplication> frontmostApplication() const override { return nullptr; }
 };
 
 } // namespace vontal

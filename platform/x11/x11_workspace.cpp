@@ -42,7 +42,10 @@ struct X11Workspace::Impl {
           notifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read) {
         gapTimer.setSingleShot(true);
         gapTimer.setInterval(ActivationTracker::kGapDuration);
-        QObject::connect(&gapTimer, &QTimer::timeout, &gapTimer, [this] { tracker.gapLasted(); });
+        QObject::connect(&gapTimer, &QTimer::timeout, &gapTimer, [this] {
+            tracker.gapLasted();
+            frontmost.reset();
+        });
         QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [this] { drain(); });
     }
 
@@ -56,8 +59,10 @@ struct X11Workspace::Impl {
     void start() {
         tracker.start(std::nullopt);
         if (const auto window = inspector.activeWindow(root); window && *window != 0) {
-            if (auto app = resolver.resolve(inspector, *window))
+            if (auto app = resolver.resolve(inspector, *window)) {
                 tracker.start(app->identity);
+                frontmost = describe(*app);
+            }
         }
         // Replies above may have pulled events into xcb's queue, which does not wake the notifier.
         drain();
@@ -99,8 +104,16 @@ struct X11Workspace::Impl {
         if (!app)
             return;
         gapTimer.stop();
-        if (tracker.windowFocused(app->identity))
+        if (tracker.windowFocused(app->identity)) {
+            frontmost = describe(*app);
             post(Notification::activation(app->localizedName));
+        }
+    }
+
+    static std::shared_ptr<RunningApplication> describe(const ResolvedApplication& app) {
+        auto running = std::make_shared<RunningApplication>();
+        running->localizedName = app.localizedName;
+        return running;
     }
 
     void post(const Notification& notification) {
@@ -131,6 +144,8 @@ struct X11Workspace::Impl {
     XcbWindowInspector inspector;
     ApplicationResolver resolver;
     ActivationTracker tracker;
+    // What the last activation (or the start) described; null during a real gap.
+    std::shared_ptr<RunningApplication> frontmost;
     std::shared_ptr<Observers> observers = std::make_shared<Observers>();
     QSocketNotifier notifier;
     QTimer gapTimer;
@@ -183,6 +198,10 @@ Subscription X11Workspace::observeActivations(std::function<void(const Notificat
         if (const auto observers = weak.lock())
             observers->byId.erase(id);
     });
+}
+
+std::shared_ptr<RunningApplication> X11Workspace::frontmostApplication() const {
+    return impl_->frontmost;
 }
 
 std::optional<std::string> X11Workspace::frontApplication() const {

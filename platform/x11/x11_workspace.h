@@ -25,6 +25,7 @@ public:
 
     [[nodiscard]] Subscription
     observeActivations(std::function<void(const Notification&)> observer) override;
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
 
     // Who is in front, as told apart for activations; nullopt when no application is (no window
     // has had the focus for a while).
