@@ -3,6 +3,15 @@
 #include <algorithm>
 
 namespace vontal {
+namespace {
+
+std::string describe(std::chrono::milliseconds pause) {
+    if (pause.count() % 1000 == 0)
+        return std::to_string(pause.count() / 1000) + " s";
+    return std::to_string(pause.count()) + " ms";
+}
+
+} // namespace
 
 // A device whose connections keep ending before it accepts its password (one that drops the
 // link on every password write, say) would otherwise be reconnected as fast as the radio allows.
@@ -22,10 +31,7 @@ void PeripheralManager::connectionFailed(const PeripheralRef& peripheral) {
     if (backoff.failures == 2)
         log("Connecting " + displayName(peripheral) +
             " keeps failing; trying again after a growing pause, up to " +
-            std::to_string(
-                std::chrono::duration_cast<std::chrono::seconds>(settings_.maximumReconnectPause)
-                    .count()) +
-            " s");
+            describe(settings_.maximumReconnectPause));
     std::weak_ptr<PeripheralManager*> weak = alive_;
     backoff.pause =
         platform_.timers.singleShot(pause, [weak, identifier = peripheral->identifier()] {
