@@ -1,7 +1,7 @@
-#include "platform/x11/application_catalog.h"
-#include "platform/x11/desktop_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
+#include "platform/frontmost/application_catalog.h"
+#include "platform/frontmost/silent_workspace.h"
 #include "platform/x11/latin1.h"
-#include "platform/x11/silent_workspace.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -70,10 +70,18 @@ bool isSilent(const Workspace& workspace) {
     return dynamic_cast<const SilentWorkspace*>(&workspace) != nullptr;
 }
 
-TEST(DesktopWorkspace, WaylandSessionSaysSoOnceAndObservesNothing) {
+TEST(DesktopName, FirstOfTheCurrentDesktopsThenTheSessionDesktop) {
+    EXPECT_EQ(desktopName("ubuntu:GNOME", "ubuntu"), "ubuntu");
+    EXPECT_EQ(desktopName("KDE", nullptr), "KDE");
+    EXPECT_EQ(desktopName("", "sway"), "sway");
+    EXPECT_EQ(desktopName(nullptr, nullptr), "an unknown compositor");
+}
+
+TEST(DesktopWorkspace, UnreachableWaylandCompositorSaysSoOnceAndObservesNothing) {
     ScopedEnvironment environment;
     environment.set("XDG_SESSION_TYPE", "wayland");
-    environment.set("WAYLAND_DISPLAY", "wayland-0");
+    environment.set("WAYLAND_DISPLAY", "/nonexistent/vontal-test/wayland-0");
+    environment.set("XDG_CURRENT_DESKTOP", "KDE");
     RecordingDiagnostics diagnostics;
 
     const auto workspace = makeDesktopWorkspace(diagnostics);
@@ -81,7 +89,9 @@ TEST(DesktopWorkspace, WaylandSessionSaysSoOnceAndObservesNothing) {
     ASSERT_TRUE(workspace);
     EXPECT_TRUE(isSilent(*workspace));
     ASSERT_EQ(diagnostics.lines.size(), 1u);
-    EXPECT_NE(diagnostics.lines[0].find("not observed on this desktop yet"), std::string::npos);
+    EXPECT_EQ(diagnostics.lines[0],
+              "Application activations are not observed on this desktop yet (Wayland session on "
+              "KDE: cannot connect to the Wayland compositor; KDE Plasma is not supported yet)");
     int calls = 0;
     auto subscription = workspace->observeActivations([&](const Notification&) { ++calls; });
     EXPECT_TRUE(subscription.active());

@@ -1,7 +1,7 @@
 // The X11 workspace on a real desktop: Xvfb, openbox, a session bus, xterm and gucharmap with
 // desktop entries in private XDG directories, windows switched with xdotool. One desktop serves
 // every test; each test watches it with a workspace of its own.
-#include "platform/x11/desktop_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
 #include "platform/x11/x11_workspace.h"
 #include "tests/x11/x_session.h"
 
