@@ -190,21 +190,30 @@ std::optional<std::string> WaylandSession::tree() {
     return output({"swaymsg", "-r", "-t", "get_tree"});
 }
 
-bool WaylandSession::waitForWindow(const std::string& appIdOrClassName, Deadline deadline) {
+std::optional<QJsonObject>
+WaylandSession::waitForNode(const std::function<bool(const QJsonObject&)>& matches,
+                            Deadline deadline) {
     for (;;) {
         if (const auto text = tree()) {
             std::vector<QJsonObject> windows;
             collectWindows(QJsonDocument::fromJson(QByteArray::fromStdString(*text)).object(),
                            windows);
             for (const auto& window : windows) {
-                if (appIdOrClass(window) == appIdOrClassName)
-                    return true;
+                if (matches(window))
+                    return window;
             }
         }
         if (std::chrono::steady_clock::now() > deadline)
-            return false;
+            return std::nullopt;
         std::this_thread::sleep_for(50ms);
     }
+}
+
+bool WaylandSession::waitForWindow(const std::string& appIdOrClassName, Deadline deadline) {
+    return waitForNode(
+               [&](const QJsonObject& window) { return appIdOrClass(window) == appIdOrClassName; },
+               deadline)
+        .has_value();
 }
 
 QJsonObject WaylandSession::focusedNode() {

@@ -5,6 +5,7 @@
 #include <QJsonObject>
 #include <chrono>
 #include <filesystem>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,10 @@ public:
     bool focus(const std::string& criteria);
     // Waits until a window with this app_id (Wayland) or X class (Xwayland) is mapped.
     bool waitForWindow(const std::string& appIdOrClass, Deadline deadline);
+    // Waits until a mapped window's node in sway's tree (with "pid", "app_id", "shell", "name",
+    // "window_properties") satisfies `matches`; that node, or nullopt at the deadline.
+    std::optional<QJsonObject> waitForNode(const std::function<bool(const QJsonObject&)>& matches,
+                                           Deadline deadline);
     // The focused window's app_id or X class; nullopt when no window has the focus.
     std::optional<std::string> focusedWindow();
     // The focused window's title; nullopt when no window has the focus.
