@@ -6,6 +6,7 @@
 #include "platform/desktop/desktop_workspace.h"
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/wlroots/wlroots_workspace.h"
+#include "tests/x11/observer_support.h"
 #include "tests/x11/wayland_session.h"
 
 #include <QCoreApplication>
@@ -25,13 +26,13 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::deadlineIn;
+using testing::Names;
+using testing::processEventsUntil;
+using testing::Recorder;
+using testing::RecordingDiagnostics;
+using testing::ScopedEnvironment;
 using testing::WaylandSession;
-
-class RecordingDiagnostics final : public Diagnostics {
-public:
-    std::vector<std::string> lines;
-    void line(std::string_view text) override { lines.emplace_back(text); }
-};
+using testing::writeEntry;
 
 struct Desktop {
     fs::path root;
@@ -45,49 +46,6 @@ struct Desktop {
     pid_t stranger = 0; // app_id no entry claims
 };
 Desktop* gDesktop = nullptr;
-
-void writeEntry(const fs::path& file, const std::string& body) {
-    std::ofstream out(file.string() + ".tmp");
-    out << "[Desktop Entry]\nType=Application\n" << body;
-    out.close();
-    fs::rename(file.string() + ".tmp", file);
-}
-
-template <class Predicate>
-bool processEventsUntil(Predicate done, std::chrono::milliseconds timeout) {
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(timeout);
-    while (!done()) {
-        if (!deadline.isActive())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
-using Names = std::vector<std::optional<std::string>>;
-
-// Records the activations a workspace posts, checking each arrives on the main thread.
-struct Recorder {
-    Names names;
-    bool offMainThread = false;
-    std::thread::id mainThread = std::this_thread::get_id();
-
-    std::function<void(const Notification&)> observer() {
-        return [this](const Notification& notification) {
-            offMainThread = offMainThread || std::this_thread::get_id() != mainThread;
-            EXPECT_EQ(notification.name, kDidActivateApplicationNotification);
-            std::optional<std::string> name;
-            const auto it = notification.userInfo->find(kWorkspaceApplicationKey);
-            if (it != notification.userInfo->end()) {
-                if (const auto* app = std::get_if<std::shared_ptr<RunningApplication>>(&it->second))
-                    name = (*app)->localizedName;
-            }
-            names.push_back(name);
-        };
-    }
-};
 
 std::string byPid(pid_t pid) {
     return "pid=" + std::to_string(pid);
@@ -203,35 +161,11 @@ TEST_F(WlrootsWorkspaceTest, EntryInstalledWhileRunningNamesItsWindows) {
     fs::remove(entry);
 }
 
-// Points the choice of observer at one desktop, and puts the environment back afterwards.
-class SessionEnvironment {
-public:
-    SessionEnvironment(const char* type, const char* waylandDisplay, const char* currentDesktop) {
-        for (const char* name : {"XDG_SESSION_TYPE", "WAYLAND_DISPLAY", "XDG_CURRENT_DESKTOP"}) {
-            const char* value = std::getenv(name);
-            saved_.emplace_back(name, value ? std::optional<std::string>(value) : std::nullopt);
-        }
-        set("XDG_SESSION_TYPE", type);
-        set("WAYLAND_DISPLAY", waylandDisplay);
-        set("XDG_CURRENT_DESKTOP", currentDesktop);
-    }
-    ~SessionEnvironment() {
-        for (const auto& [name, value] : saved_)
-            set(name.c_str(), value ? value->c_str() : nullptr);
-    }
-
-private:
-    static void set(const char* name, const char* value) {
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 TEST(DesktopWorkspaceOnWayland, WlrootsCompositorGetsTheWlrootsObserver) {
-    SessionEnvironment environment(nullptr, gDesktop->session->waylandDisplay().c_str(), "sway");
+    // No session type: a Wayland display alone makes it a Wayland session.
+    ScopedEnvironment environment;
+    environment.set("XDG_SESSION_TYPE", nullptr);
+    environment.set("WAYLAND_DISPLAY", gDesktop->session->waylandDisplay().c_str());
     RecordingDiagnostics diagnostics;
     const auto workspace = makeDesktopWorkspace(diagnostics);
     EXPECT_NE(dynamic_cast<WlrootsWorkspace*>(workspace.get()), nullptr);
@@ -243,7 +177,10 @@ TEST(DesktopWorkspaceOnWayland, CompositorWithoutTheProtocolIsNamedInOneLine) {
     ASSERT_NE(mkdtemp(pattern), nullptr);
     {
         WaylandSession weston(pattern, WaylandSession::Compositor::Weston);
-        SessionEnvironment environment("wayland", weston.waylandDisplay().c_str(), "Weston");
+        ScopedEnvironment environment;
+        environment.set("XDG_SESSION_TYPE", "wayland");
+        environment.set("WAYLAND_DISPLAY", weston.waylandDisplay().c_str());
+        environment.set("XDG_CURRENT_DESKTOP", "Weston");
         RecordingDiagnostics diagnostics;
         const auto workspace = makeDesktopWorkspace(diagnostics);
         EXPECT_NE(dynamic_cast<SilentWorkspace*>(workspace.get()), nullptr);

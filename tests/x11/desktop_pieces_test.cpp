@@ -2,6 +2,7 @@
 #include "platform/frontmost/application_catalog.h"
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/x11/latin1.h"
+#include "tests/x11/observer_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 
 namespace vontal {
 namespace {
+
+using testing::RecordingDiagnostics;
+using testing::ScopedEnvironment;
 
 TEST(Latin1ToUtf8, HighBytesBecomeTwoByteSequences) {
     EXPECT_EQ(latin1ToUtf8("XTerm"), "XTerm");
@@ -35,36 +39,6 @@ TEST(WaylandSession, SessionTypeDecidesAndWaylandDisplayOnlyWhenTypeIsUnknown) {
     EXPECT_FALSE(isWaylandSession(nullptr, ""));
     EXPECT_FALSE(isWaylandSession(nullptr, nullptr));
 }
-
-class RecordingDiagnostics final : public Diagnostics {
-public:
-    std::vector<std::string> lines;
-    void line(std::string_view text) override { lines.emplace_back(text); }
-};
-
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnvironment {
-public:
-    void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
 
 bool isSilent(const Workspace& workspace) {
     return dynamic_cast<const SilentWorkspace*>(&workspace) != nullptr;
