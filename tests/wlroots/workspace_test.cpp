@@ -273,6 +273,10 @@ int main(int argc, char** argv) {
         desktop.start = launchAndWait(session, {"foot", "--app-id=vontal.start"}, "vontal.start");
         desktop.foot1 = launchAndWait(session, {"foot"}, "foot");
         desktop.foot2 = session.launch({"foot"});
+        if (!session.waitForNode(
+                [&](const QJsonObject& node) { return node.value("pid").toInt() == desktop.foot2; },
+                vontal::testing::deadlineIn(20s)))
+            throw std::runtime_error("no second foot window");
         desktop.notes =
             launchAndWait(session,
                           {"foot", "--app-id=org.vontal.Notes", "sh", "-c",
