@@ -55,7 +55,7 @@ echo "package-test: built $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-test: Depends: $depends"
-for lib in libc6 libglib2.0-0 libqt6widgets6; do
+for lib in libc6 libglib2.0-0 libqt6widgets6 libwayland-client0 qt6-wayland qt6-qpa-plugins; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
 done
 
