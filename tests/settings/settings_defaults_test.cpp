@@ -272,6 +272,7 @@ TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
         "a1b2c3d4-0000-4000-8000-00000000abce": "secret",
         "A1B2C3D4-0000-4000-8000-00000000ABCF": "secret",
         "vontal.devicenames": {},
+        "vontal.someOtherSetting": true,
         "vontal.deviceNames": {"a1b2c3d4-0000-4000-8000-00000000abcd": "Desk", "Pad": "Pad"}
     })",
               0600);
@@ -283,7 +284,7 @@ TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
             R"(Settings entry "A1B2C3D4-0000-4000-8000-00000000ABCD" is ignored: a password must be text)",
             R"(Settings entry "a1b2c3d4-0000-4000-8000-00000000abce" is ignored: device identifiers are written in upper case)",
             R"(Settings entry "vontal.deviceNames / Pad" is ignored: not a device identifier)",
-            R"(Settings entry "vontal.devicenames" is ignored: vontal does not use it)",
+            R"(Settings entry "vontal.devicenames" is ignored: the key is written vontal.deviceNames)",
         }));
     // Only named: what the file holds is read and kept as it is.
     EXPECT_TRUE(store.valueForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));

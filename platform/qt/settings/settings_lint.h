@@ -7,9 +7,9 @@ namespace vontal {
 
 // The entries of a settings file that vontal reads past because of their type or form, one line
 // each, naming the entry (never its value): a password that is not text, a device identifier
-// not written in upper case, device names that are not a dictionary of text under identifiers,
-// a key vontal does not use. A hand-edited file otherwise fails without a word: the device
-// simply never connects.
+// not written in upper case, device names that are not a dictionary of text under identifiers
+// or under a key in the wrong case. A hand-edited file otherwise fails without a word: the
+// device simply never connects.
 QStringList ignoredEntries(const QSettings& settings);
 
 } // namespace vontal
