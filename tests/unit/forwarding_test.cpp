@@ -169,9 +169,11 @@ TEST_F(Forwarding, NamesNeverReachADeviceThatHasNotAcceptedItsPassword) {
     EXPECT_THAT(duringFirstAlert, ElementsAre(std::pair{a, secret}, std::pair{b, secret}));
     // Accepted now: D hears the application in front, and every data write it got came after.
     EXPECT_THAT(dataWrites(d), ElementsAre(secret));
-    for (const SimRequest& write : sim.bluetooth.requestsOf(SimRequest::Kind::WriteValue))
-        if (write.writeType == WriteType::WithoutResponse && write.value != Bytes{0x00})
+    for (const SimRequest& write : sim.bluetooth.requestsOf(SimRequest::Kind::WriteValue)) {
+        if (write.writeType == WriteType::WithoutResponse && write.value != Bytes{0x00}) {
             EXPECT_TRUE(write.unlocked) << write;
+        }
+    }
 }
 
 TEST_F(Forwarding, ANameLongerThanTheLinkCarriesIsCutToWholeCharactersAndSaidOncePerLink) {
