@@ -1,6 +1,7 @@
 #include "device_list_view.h"
 
 #include <QEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 #include <unordered_map>
@@ -94,6 +95,14 @@ void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
     rows_ = std::move(rows);
     rowsByKey_ = std::move(rowsByKey);
     settle(unchanged, tallest);
+}
+
+QWidget* DeviceListView::chainFocus(QWidget* after) const {
+    for (DeviceRow* row : rows_) {
+        QWidget::setTabOrder(after, row->button());
+        after = row->button();
+    }
+    return after;
 }
 
 void DeviceListView::settle(std::size_t unchanged, int tallest) {

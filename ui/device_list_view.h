@@ -22,6 +22,10 @@ public:
     // One row per entry, in list order; rows of peripherals no longer listed go away.
     void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
 
+    // Puts the rows' buttons in list order into the keyboard focus chain right after `after`;
+    // returns the last of them, or `after` when the list is empty.
+    QWidget* chainFocus(QWidget* after) const;
+
     int rowCount() const { return static_cast<int>(rows_.size()); }
     DeviceRow* row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
 

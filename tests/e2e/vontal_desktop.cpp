@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace vontal::e2e {
 
@@ -98,6 +99,62 @@ void VontalDesktop::startVontal() {
     ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {},
                            vontalEnvironment(root_, *session_)))
         << "vontal did not start";
+}
+
+int VontalDesktop::startVontalAgain() {
+    QProcess second;
+    if (!startChild(second, QStringLiteral(VONTAL_PROGRAM), {},
+                    vontalEnvironment(root_, *session_)))
+        return -1;
+    if (!second.waitForFinished(20000)) {
+        second.kill();
+        second.waitForFinished(5000);
+        return -1;
+    }
+    return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
+int VontalDesktop::terminateVontal() {
+    if (!vontal_)
+        return -1;
+    vontal_->terminate(); // SIGTERM, by its pid
+    if (!vontal_->waitForFinished(20000))
+        return -1;
+    vontalLines();
+    return vontal_->exitStatus() == QProcess::NormalExit ? vontal_->exitCode() : -1;
+}
+
+bool VontalDesktop::closeThroughWindowManager(xcb_window_t window) {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%08x", window);
+    if (session_->run({"wmctrl", "-i", "-c", id}))
+        return true;
+    std::ifstream log(root_ / "session" / "commands.log");
+    std::fprintf(stderr, "wmctrl: %s\n",
+                 std::string(std::istreambuf_iterator<char>(log), {}).c_str());
+    return false;
+}
+
+bool VontalDesktop::vontalRunning() const {
+    return vontal_ && vontal_->state() == QProcess::Running;
+}
+
+xcb_window_t VontalDesktop::newVontalWindow(xcb_window_t except) {
+    if (!vontal_)
+        return 0;
+    const auto pid = static_cast<std::uint32_t>(vontal_->processId());
+    const xcb_atom_t pidAtom = session_->atom("_NET_WM_PID");
+    xcb_connection_t* connection = session_->connection();
+    const auto ofVontal = [&](xcb_window_t window) {
+        if (window == except)
+            return false;
+        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(
+            connection, xcb_get_property(connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1),
+            nullptr));
+        return reply && xcb_get_property_value_length(reply.get()) == 4 &&
+               *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get())) == pid;
+    };
+    return session_->waitForClient(ofVontal, testing::deadlineIn(30s)).value_or(0);
 }
 
 xcb_window_t VontalDesktop::vontalWindow() {
