@@ -64,6 +64,5 @@ int main(int argc, char** argv) {
     app.newWindow();
     TrayIcon tray(
         app.manager(), prompts, [&app] { app.bringForward(); }, quit);
-    QApplication::exec();
-    return 0;
+    return QApplication::exec();
 }

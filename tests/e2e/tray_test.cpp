@@ -169,8 +169,37 @@ protected:
         return reply.type() == QDBusMessage::ReplyMessage;
     }
 
+    // A device whose stored password it refuses, connected by vontal with no window open: the
+    // radio is off until vontal's window is closed. Returns vontal's tray item.
+    QString refusedPasswordWithNoWindowOpen() {
+        mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
+        writeSettings({{QString::fromStdString(kLampIdentifier), QStringLiteral("open sesame")}});
+        mock_->setPowered(false);
+        startVontal();
+        const xcb_window_t window = vontalWindow();
+        const QString item = waitForItem();
+        EXPECT_FALSE(item.isEmpty());
+        EXPECT_TRUE(window != 0 && closeThroughWindowManager(window));
+        EXPECT_TRUE(test::waitUntil([&] { return !windowExists(window); }, 10s));
+        mock_->setPowered(true);
+        return item;
+    }
+
     std::unique_ptr<QDBusConnection> bus_;
 };
+
+// The device's Connect and Disconnect calls, in order; never empty.
+std::vector<std::string> linkOperations(const std::vector<test::MockOperation>& operations,
+                                        const std::string& address) {
+    std::vector<std::string> links{"(none)"};
+    for (const auto& operation : operations)
+        if (operation.address == address &&
+            (operation.operation == "Connect" || operation.operation == "Disconnect"))
+            links.push_back(operation.operation);
+    if (links.size() > 1)
+        links.erase(links.begin());
+    return links;
+}
 
 QStringList labels(const std::vector<MenuEntry>& entries) {
     QStringList result;
@@ -230,31 +259,13 @@ TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
     // The link lost earlier went from the device's side; the one up at the end, vontal ended.
     const auto operations = mock_->operations();
     EXPECT_EQ(test::only(operations, "Disconnect", kDeskAddress).size(), 1u);
-    std::vector<test::MockOperation> links;
-    for (const auto& operation : operations)
-        if (operation.address == kDeskAddress &&
-            (operation.operation == "Connect" || operation.operation == "Disconnect"))
-            links.push_back(operation);
-    ASSERT_FALSE(links.empty());
-    EXPECT_EQ(links.back().operation, "Disconnect");
+    EXPECT_EQ(linkOperations(operations, kDeskAddress).back(), "Disconnect");
     EXPECT_EQ(readSettings().value(QString::fromStdString(kDeskIdentifier)).toString(),
               QStringLiteral("sesame"));
 }
 
 TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceWaits) {
-    // A stored password the device refuses; the radio is off until the window is closed.
-    mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
-    writeSettings({{QString::fromStdString(kLampIdentifier), QStringLiteral("open sesame")}});
-    mock_->setPowered(false);
-    startVontal();
-    const xcb_window_t window = vontalWindow();
-    ASSERT_NE(window, 0u);
-    const QString item = waitForItem();
-    ASSERT_FALSE(item.isEmpty());
-    ASSERT_TRUE(closeThroughWindowManager(window));
-    ASSERT_TRUE(test::waitUntil([&] { return !windowExists(window); }, 10s));
-
-    mock_->setPowered(true);
+    const QString item = refusedPasswordWithNoWindowOpen();
     const xcb_window_t alert = waitForWindowTitled(kAlertTitle, 0, 30s);
     ASSERT_NE(alert, 0u) << "no password alert came up";
     // It came to the front by itself: the keys typed now go into its field.
@@ -277,6 +288,20 @@ TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceW
     // The alert's closing left vontal running with no window at all.
     EXPECT_TRUE(vontalRunning());
     EXPECT_EQ(terminateVontal(), 0);
+}
+
+TEST_F(Tray, ATerminationSignalWhileTheAlertIsOpenEndsVontalAndKeepsTheStoredPassword) {
+    refusedPasswordWithNoWindowOpen();
+    ASSERT_NE(waitForWindowTitled(kAlertTitle, 0, 30s), 0u) << "no password alert came up";
+    EXPECT_EQ(terminateVontal(), 0);
+    // The open alert counts as cancelled; the password it would have replaced stays.
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame"));
+    // The one link vontal made, it ended (the cancelled alert may have asked for that already).
+    const auto links = linkOperations(mock_->operations(), kLampAddress);
+    EXPECT_EQ(std::count(links.begin(), links.end(), "Connect"), 1);
+    EXPECT_EQ(links.front(), "Connect");
+    EXPECT_EQ(links.back(), "Disconnect");
 }
 
 } // namespace

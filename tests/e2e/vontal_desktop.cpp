@@ -129,6 +129,7 @@ bool VontalDesktop::closeThroughWindowManager(xcb_window_t window) {
     std::snprintf(id, sizeof id, "0x%08x", window);
     if (session_->run({"wmctrl", "-i", "-c", id}))
         return true;
+    // What wmctrl said, for the test's output.
     std::ifstream log(root_ / "session" / "commands.log");
     std::fprintf(stderr, "wmctrl: %s\n",
                  std::string(std::istreambuf_iterator<char>(log), {}).c_str());
