@@ -94,15 +94,21 @@ void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
         ++unchanged;
     rows_ = std::move(rows);
     rowsByKey_ = std::move(rowsByKey);
+    chained_ = std::min(chained_, unchanged);
     settle(unchanged, tallest);
 }
 
-QWidget* DeviceListView::chainFocus(QWidget* after) const {
-    for (DeviceRow* row : rows_) {
-        QWidget::setTabOrder(after, row->button());
-        after = row->button();
+QWidget* DeviceListView::chainFocus(QWidget* after) {
+    if (after != chainAnchor_) {
+        chainAnchor_ = after;
+        chained_ = 0;
     }
-    return after;
+    QWidget* previous = chained_ == 0 ? after : rows_[chained_ - 1]->button();
+    for (; chained_ < rows_.size(); ++chained_) {
+        QWidget::setTabOrder(previous, rows_[chained_]->button());
+        previous = rows_[chained_]->button();
+    }
+    return previous;
 }
 
 void DeviceListView::settle(std::size_t unchanged, int tallest) {

@@ -37,6 +37,29 @@ protected:
         return nullptr;
     }
 
+    // The buttons top to bottom, the toggle, and the first button again.
+    std::vector<QWidget*> buttonsThenToggle() const {
+        std::vector<QWidget*> order;
+        for (const DeviceListView* list : {view.connectedList(), view.discoveredList()})
+            for (int index = 0; index < list->rowCount(); ++index)
+                order.push_back(list->row(index)->button());
+        order.push_back(view.launchAtLoginBlock()->toggle());
+        order.push_back(order.front());
+        return order;
+    }
+
+    // Where each press of Tab takes the focus, starting on the toggle.
+    std::vector<QWidget*> tabsFromTheToggle() {
+        view.launchAtLoginBlock()->toggle()->setFocus(Qt::TabFocusReason);
+        EXPECT_EQ(QApplication::focusWidget(), view.launchAtLoginBlock()->toggle());
+        std::vector<QWidget*> reached;
+        for (std::size_t press = 0; press < buttonsThenToggle().size(); ++press) {
+            QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+            reached.push_back(QApplication::focusWidget());
+        }
+        return reached;
+    }
+
     ContentView view;
 };
 
@@ -100,26 +123,31 @@ TEST_F(AccessibilityTest, TabGoesDownTheConnectedRowsThenTheDiscoveredOnesThenTo
     ASSERT_EQ(view.connectedList()->rowCount(), 2);
     ASSERT_EQ(view.discoveredList()->rowCount(), 2);
 
-    const std::vector<QWidget*> expected{
-        view.connectedList()->row(0)->button(),  view.connectedList()->row(1)->button(),
-        view.discoveredList()->row(0)->button(), view.discoveredList()->row(1)->button(),
-        view.launchAtLoginBlock()->toggle(),     view.connectedList()->row(0)->button(),
-    };
     QApplication::setActiveWindow(&view);
-    view.launchAtLoginBlock()->toggle()->setFocus(Qt::TabFocusReason);
-    ASSERT_EQ(QApplication::focusWidget(), view.launchAtLoginBlock()->toggle());
-    std::vector<QWidget*> reached;
-    for (std::size_t press = 0; press < expected.size(); ++press) {
-        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
-        reached.push_back(QApplication::focusWidget());
-    }
-    // From the toggle round to the top, down the rows, to the toggle and round again.
-    EXPECT_EQ(reached, expected);
+    EXPECT_EQ(tabsFromTheToggle(), buttonsThenToggle());
+
+    // The lists change again: a discovered device is connected, another one is found.
+    sim.alerts.accept("c");
+    manager->connect(listed(manager->discoveredPeripherals(), identifierForAddress(0x0C)));
+    settle();
+    addDevice(0x0E, "Fifth");
+    settle();
+    ASSERT_EQ(view.connectedList()->rowCount(), 3);
+    ASSERT_EQ(view.discoveredList()->rowCount(), 2);
+    EXPECT_EQ(tabsFromTheToggle(), buttonsThenToggle());
+
+    // The middle one of the connected devices goes away.
+    sim.bluetooth.setInRange(first, false);
+    settle();
+    ASSERT_EQ(view.connectedList()->rowCount(), 2);
+    ASSERT_EQ(view.discoveredList()->rowCount(), 2);
+    EXPECT_EQ(tabsFromTheToggle(), buttonsThenToggle());
 
     // Space on a focused button acts on its row.
+    ASSERT_EQ(rowName(*view.discoveredList(), 0), QString::fromUtf8("Fourth \u00B7 000D"));
     view.discoveredList()->row(0)->button()->setFocus(Qt::TabFocusReason);
     QTest::keyClick(view.discoveredList()->row(0)->button(), Qt::Key_Space);
-    EXPECT_EQ(requestsOf(SimRequest::Kind::Connect, identifierForAddress(0x0C)).size(), 1u);
+    EXPECT_EQ(requestsOf(SimRequest::Kind::Connect, identifierForAddress(0x0D)).size(), 1u);
 }
 
 } // namespace
