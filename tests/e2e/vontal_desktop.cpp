@@ -140,24 +140,6 @@ bool VontalDesktop::vontalRunning() const {
     return vontal_ && vontal_->state() == QProcess::Running;
 }
 
-xcb_window_t VontalDesktop::newVontalWindow(xcb_window_t except) {
-    if (!vontal_)
-        return 0;
-    const auto pid = static_cast<std::uint32_t>(vontal_->processId());
-    const xcb_atom_t pidAtom = session_->atom("_NET_WM_PID");
-    xcb_connection_t* connection = session_->connection();
-    const auto ofVontal = [&](xcb_window_t window) {
-        if (window == except)
-            return false;
-        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, window, pidAtom, XCB_ATOM_CARDINAL, 0, 1),
-            nullptr));
-        return reply && xcb_get_property_value_length(reply.get()) == 4 &&
-               *static_cast<const std::uint32_t*>(xcb_get_property_value(reply.get())) == pid;
-    };
-    return session_->waitForClient(ofVontal, testing::deadlineIn(30s)).value_or(0);
-}
-
 xcb_window_t VontalDesktop::vontalWindow() {
     if (!vontal_)
         return 0;

@@ -58,8 +58,6 @@ protected:
     bool vontalRunning() const;
     // vontal's main window, once the window manager manages it.
     xcb_window_t vontalWindow();
-    // A window of vontal's other than `except`, or 0 when none comes.
-    xcb_window_t newVontalWindow(xcb_window_t except);
     // Lines vontal wrote to standard output so far.
     std::vector<std::string> vontalLines();
     bool waitForVontalLine(const std::string& line,
