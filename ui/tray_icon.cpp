@@ -21,16 +21,14 @@ TrayIcon::TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::func
     : QObject(parent), manager_(manager), prompts_(prompts) {
     menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
-    open_ = menu_->addAction(trayText("Open vontal"));
-    open_->setObjectName(QStringLiteral("trayOpen"));
-    connect(open_, &QAction::triggered, this, [open] { open(); });
+    connect(menu_->addAction(trayText("Open vontal")), &QAction::triggered, this,
+            [open] { open(); });
     menu_->addSeparator();
     devicesEnd_ = menu_->addSeparator();
-    quit_ = menu_->addAction(trayText("Quit"));
-    quit_->setObjectName(QStringLiteral("trayQuit"));
     // Queued: the menu that sent it is not torn down under its own feet.
     connect(
-        quit_, &QAction::triggered, this, [quit] { quit(); }, Qt::QueuedConnection);
+        menu_->addAction(trayText("Quit")), &QAction::triggered, this, [quit] { quit(); },
+        Qt::QueuedConnection);
 
     icon_ = new QSystemTrayIcon(this);
     icon_->setContextMenu(menu_);

@@ -23,12 +23,6 @@ public:
     ~TrayIcon() override;
 
     QSystemTrayIcon* icon() const { return icon_; }
-    QMenu* menu() const { return menu_; }
-    QAction* openAction() const { return open_; }
-    QAction* quitAction() const { return quit_; }
-    // The device entries of the menu, in order; they only inform.
-    QList<QAction*> deviceActions() const { return devices_; }
-    const TraySummary& summary() const { return summary_; }
 
 private:
     void scheduleRefresh();
@@ -38,9 +32,8 @@ private:
     PromptTracker& prompts_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
-    QAction* open_ = nullptr;
     QAction* devicesEnd_ = nullptr;
-    QAction* quit_ = nullptr;
+    // The device entries of the menu, in order; they only inform.
     QList<QAction*> devices_;
     TraySummary summary_;
     bool refreshScheduled_ = false;
