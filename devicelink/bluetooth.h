@@ -7,7 +7,8 @@
 // - Every callback arrives on the main thread, one at a time, never from inside a call the
 //   manager made (callbacks are queued, as a real radio would deliver them).
 // - A write with response gets exactly one didWriteValue, with an error if the device refused
-//   it. A write without response gets none.
+//   it. A write without response gets none, unless the stack knows it was not sent
+//   (didFailWriteWithoutResponse).
 // - services() and characteristics() are absent until discovered.
 // - The same device is reported as the same Peripheral object for as long as that object lives,
 //   so handle equality (pointer equality) means "the same peripheral".
@@ -15,6 +16,7 @@
 
 #include "bluetooth_uuid.h"
 
+#include <cstddef>
 #include <cstdint>
 #include <map>
 #include <memory>
@@ -91,6 +93,11 @@ public:
     virtual void didUpdateNotificationState(const PeripheralRef& peripheral,
                                             const CharacteristicRef& characteristic,
                                             const std::optional<Error>& error) = 0;
+    // A write without response that the stack could not send (too long for the link, the link
+    // gone). Stacks that cannot tell never call this.
+    virtual void didFailWriteWithoutResponse(const PeripheralRef& peripheral,
+                                             const CharacteristicRef& characteristic,
+                                             const Error& error) = 0;
 
 protected:
     ~PeripheralDelegate() = default;
@@ -117,6 +124,9 @@ public:
     virtual void setNotifyValue(bool enabled, const CharacteristicRef& characteristic) = 0;
     virtual void writeValue(const Bytes& value, const CharacteristicRef& characteristic,
                             WriteType type) = 0;
+    // The most bytes one write of this type can carry on the current link; absent while the
+    // stack does not know (no link, or a stack that does not tell).
+    virtual std::optional<std::size_t> maximumWriteValueLength(WriteType type) const = 0;
 };
 
 // What a peripheral put in its advertisement. The device link does not read it; backends fill

@@ -35,9 +35,26 @@ void PeripheralManager::setDeviceNames(std::map<BluetoothUuid, std::string> name
 }
 
 void PeripheralManager::setDeviceName(const BluetoothUuid& identifier, const std::string& name) {
+    const auto known = deviceNames_.find(identifier);
+    if (known != deviceNames_.end() && known->second == name)
+        return;
     objectWillChange_.fire();
     deviceNames_[identifier] = name;
-    saveDeviceNames();
+    scheduleDeviceNamesSave();
+}
+
+void PeripheralManager::scheduleDeviceNamesSave() {
+    // A device may send its name many times a second; the store is rewritten whole each time,
+    // so changes that come close together are saved once. The destructor saves what is left.
+    if (pendingNamesSave_)
+        return;
+    std::weak_ptr<PeripheralManager*> weak = alive_;
+    pendingNamesSave_ = platform_.timers.singleShot(settings_.deviceNameSaveDelay, [weak] {
+        if (auto self = weak.lock()) {
+            (*self)->pendingNamesSave_.reset();
+            (*self)->saveDeviceNames();
+        }
+    });
 }
 
 } // namespace vontal

@@ -29,7 +29,8 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
         // link is up.
         pendingPeripherals_.push_back(peripheral);
         peripheral->setDelegate(this);
-        central.connect(peripheral);
+        if (!holdForBackoff(peripheral))
+            central.connect(peripheral);
         return;
     }
     objectWillChange_.fire();
@@ -38,6 +39,8 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
 
 void PeripheralManager::didConnectPeripheral(Central& /*central*/,
                                              const PeripheralRef& peripheral) {
+    // A new connection: nothing it has not done itself yet counts.
+    forgetConnection(peripheral->identifier());
     const auto pending =
         std::find_if(pendingPeripherals_.begin(), pendingPeripherals_.end(),
                      [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
@@ -57,7 +60,15 @@ void PeripheralManager::didConnectPeripheral(Central& /*central*/,
 
 void PeripheralManager::didDisconnectPeripheral(Central& central, const PeripheralRef& peripheral,
                                                 const std::optional<Error>& /*error*/) {
-    // A lost link and a disconnection the user asked for are handled alike.
+    // A lost link and a disconnection the user asked for are handled alike. A connection that
+    // ended before the device accepted its password failed, whatever the reason (the user's
+    // own disconnect has already taken the device off the list).
+    const bool listed =
+        std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
+                    [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
+    if (listed && !unlocked_.contains(peripheral->identifier()))
+        connectionFailed(peripheral);
+    forgetConnection(peripheral->identifier());
     removeConnected(peripheral);
     // If the device still advertises, the new scan reports it again and discovery decides
     // where it goes.
@@ -77,11 +88,15 @@ void PeripheralManager::connect(const PeripheralRef& peripheral) {
     objectWillChange_.fire();
     connectedPeripherals_.push_back(peripheral);
     peripheral->setDelegate(this);
+    // The user asked: no pause, and a fresh count.
+    resetBackoff(peripheral->identifier());
     central_->connect(peripheral);
 }
 
 void PeripheralManager::disconnect(const PeripheralRef& peripheral) {
     removeConnected(peripheral);
+    forgetConnection(peripheral->identifier());
+    resetBackoff(peripheral->identifier());
     central_->cancelConnection(peripheral);
     // Forgetting the password ends automatic reconnection; the custom name stays.
     platform_.defaults.removeObjectForKey(passwordKey(*peripheral));
@@ -95,6 +110,13 @@ void PeripheralManager::removeConnected(const PeripheralRef& peripheral) {
         return;
     objectWillChange_.fire();
     std::erase_if(connectedPeripherals_, matches);
+}
+
+void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
+    unlocked_.erase(identifier);
+    cutAnnounced_.erase(identifier);
+    std::erase_if(writeErrorsLogged_,
+                  [&](const auto& logged) { return logged.first == identifier; });
 }
 
 std::string PeripheralManager::displayName(const PeripheralRef& peripheral) const {

@@ -22,11 +22,40 @@ void PeripheralManager::sendAppName(const std::string& name) {
     // loss, so nothing is written.
     if (!isValidUtf8(name))
         return;
-    writeToAllTargets(Bytes(name.begin(), name.end()));
+    // What the user works on goes only to devices that accepted their password on this
+    // connection: anything else answering at a known address must not hear it.
+    for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
+        if (unlocked_.contains(peripheral->identifier()))
+            writeNameTo(peripheral, name);
+    }
+}
+
+void PeripheralManager::sendFrontmostName(const PeripheralRef& peripheral) {
+    const auto application = platform_.workspace.frontmostApplication();
+    if (!application || !application->localizedName || !isValidUtf8(*application->localizedName))
+        return;
+    writeNameTo(peripheral, *application->localizedName);
+}
+
+void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::string& name) {
+    const auto limit = peripheral->maximumWriteValueLength(WriteType::WithoutResponse);
+    if (!limit || name.size() <= *limit) {
+        writeToTargets(peripheral, Bytes(name.begin(), name.end()));
+        return;
+    }
+    // The stack refuses a longer write without response outright; a device is better served
+    // by the start of the name than by the previous application's.
+    if (cutAnnounced_.insert(peripheral->identifier()).second)
+        log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
+            " bytes (link MTU " + std::to_string(*limit + 3) + ")");
+    const std::string_view cut = utf8Prefix(name, *limit);
+    writeToTargets(peripheral, Bytes(cut.begin(), cut.end()));
 }
 
 void PeripheralManager::sendKeepAlive() {
-    writeToAllTargets(Bytes{0x00});
+    // One zero byte carries nothing of the user's, so it keeps every link alive, unlocked or not.
+    for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_))
+        writeToTargets(peripheral, Bytes{0x00});
 }
 
 void PeripheralManager::startKeepAlive() {
@@ -38,29 +67,35 @@ void PeripheralManager::startKeepAlive() {
     });
 }
 
-void PeripheralManager::writeToAllTargets(const Bytes& payload) {
-    // Looked up afresh on every write, from each peripheral's own services: the shared
+void PeripheralManager::writeToTargets(const PeripheralRef& peripheral, const Bytes& payload) {
+    // Looked up afresh on every write, from the peripheral's own services: the shared
     // dataCharacteristic slot may belong to another device.
-    for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
-        if (peripheral->state() != PeripheralState::Connected)
+    if (peripheral->state() != PeripheralState::Connected)
+        return;
+    const auto services = peripheral->services();
+    if (!services || services->empty())
+        return;
+    for (const ServiceRef& service : *services) {
+        if (service->uuid() != serviceUUID)
             continue;
-        const auto services = peripheral->services();
-        if (!services || services->empty())
+        const auto characteristics = service->characteristics();
+        if (!characteristics || characteristics->empty())
             continue;
-        for (const ServiceRef& service : *services) {
-            if (service->uuid() != serviceUUID)
-                continue;
-            const auto characteristics = service->characteristics();
-            if (!characteristics || characteristics->empty())
-                continue;
-            for (const CharacteristicRef& characteristic : *characteristics) {
-                if (characteristic->uuid() == characteristicUUID) {
-                    peripheral->writeValue(payload, characteristic, WriteType::WithoutResponse);
-                    break;
-                }
+        for (const CharacteristicRef& characteristic : *characteristics) {
+            if (characteristic->uuid() == characteristicUUID) {
+                peripheral->writeValue(payload, characteristic, WriteType::WithoutResponse);
+                break;
             }
         }
     }
+}
+
+void PeripheralManager::didFailWriteWithoutResponse(const PeripheralRef& peripheral,
+                                                    const CharacteristicRef& /*characteristic*/,
+                                                    const Error& error) {
+    // A device that cannot take names fails every one the same way: one line says it.
+    if (writeErrorsLogged_.emplace(peripheral->identifier(), error.description).second)
+        log("Writing to " + displayName(peripheral) + " failed: " + error.description);
 }
 
 } // namespace vontal

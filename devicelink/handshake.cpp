@@ -77,7 +77,8 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
     const BluetoothUuid uuid = characteristic->uuid();
     if (uuid == passwordCharUUID) {
         if (error) {
-            // Any error counts as a wrong password.
+            // Any error counts as a wrong password; the device hears no names until it accepts one.
+            unlocked_.erase(peripheral->identifier());
             log("Password write failed: " + error->description);
             std::weak_ptr<PeripheralManager*> weak = alive_;
             platform_.mainQueue.async([weak, peripheral, characteristic] {
@@ -87,7 +88,12 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
             return;
         }
         log("Password accepted \u2013 proceeding with data characteristic");
+        unlocked_.insert(peripheral->identifier());
+        resetBackoff(peripheral->identifier());
         runPairingStep(peripheral);
+        // A device that comes into range shows what the user works on now, not after the next
+        // switch.
+        sendFrontmostName(peripheral);
     } else if (uuid == characteristicUUID) {
         if (error)
             log("Error writing for pairing: " + error->description);

@@ -1,5 +1,7 @@
 #include "peripheral_manager.h"
 
+#include <algorithm>
+
 namespace vontal {
 namespace {
 
@@ -39,10 +41,35 @@ void PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
     if (response.button == kAlertFirstButtonReturn) {
         // Stored before it is written: the device's verdict never decides whether it stays.
         platform_.defaults.setObject(response.text, keyToStoreUnder());
-        writePassword(peripheral, characteristic, response.text);
+        if (peripheral->state() == PeripheralState::Connected)
+            writePassword(peripheral, characteristic, response.text);
+        else
+            reconnectWithStoredPassword(peripheral);
     } else {
         central_->cancelConnection(peripheral);
     }
+}
+
+void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& peripheral) {
+    // The link dropped while the user typed. The device is known now; connect it as such, and
+    // its handshake verifies the password like any stored one. Where it is listed or being
+    // connected already, that connection's handshake does.
+    const auto sameDevice = [&](const PeripheralRef& entry) {
+        return entry->identifier() == peripheral->identifier();
+    };
+    if (std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(), sameDevice) ||
+        std::any_of(pendingPeripherals_.begin(), pendingPeripherals_.end(), sameDevice))
+        return;
+    const auto listed =
+        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
+    if (listed != discoveredPeripherals_.end()) {
+        objectWillChange_.fire();
+        discoveredPeripherals_.erase(listed);
+    }
+    resetBackoff(peripheral->identifier());
+    pendingPeripherals_.push_back(peripheral);
+    peripheral->setDelegate(this);
+    central_->connect(peripheral);
 }
 
 void PeripheralManager::writePassword(const PeripheralRef& peripheral,

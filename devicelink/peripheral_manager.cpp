@@ -22,6 +22,12 @@ PeripheralManager::~PeripheralManager() {
     activationObserver_.cancel();
     if (keepAliveCancellable_)
         keepAliveCancellable_->cancel();
+    backoff_.clear();
+    // Names learned in the last moments are not lost at quit.
+    if (pendingNamesSave_) {
+        pendingNamesSave_->cancel();
+        saveDeviceNames();
+    }
 }
 
 std::string PeripheralManager::passwordKey(const Peripheral& peripheral) {

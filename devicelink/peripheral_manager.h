@@ -10,6 +10,7 @@
 //   device_name_store.cpp    remembered device names in the user defaults
 //   handshake.cpp            service/characteristic discovery, password answer, pairing step
 //   password_prompt.cpp      the two password alerts and the password write
+//   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
 // Every entry point runs on the main thread; nothing is locked.
 
 #include "bluetooth.h"
@@ -25,6 +26,7 @@
 #include <set>
 #include <string>
 #include <unordered_map>
+#include <utility>
 #include <vector>
 
 namespace vontal {
@@ -34,6 +36,12 @@ public:
     struct Settings {
         // The product interval; only tests of real backends shorten it.
         std::chrono::milliseconds keepAliveInterval = std::chrono::seconds(15);
+        // A device whose connection ends before it accepts its password is connected again
+        // after this pause, doubled with each such failure in a row up to the maximum.
+        std::chrono::milliseconds firstReconnectPause = std::chrono::seconds(1);
+        std::chrono::milliseconds maximumReconnectPause = std::chrono::seconds(60);
+        // Changes of the custom device names are gathered this long into one save.
+        std::chrono::milliseconds deviceNameSaveDelay = std::chrono::seconds(1);
     };
 
     explicit PeripheralManager(const Platform& platform)
@@ -75,6 +83,15 @@ public:
     bool keepAliveRunning() const { return keepAliveCancellable_.has_value(); }
     const CharacteristicRef& passwordCharacteristic() const { return passwordCharacteristic_; }
     const CharacteristicRef& dataCharacteristic() const { return dataCharacteristic_; }
+    // Whether the device accepted its password on its current connection: only such devices
+    // hear application names.
+    bool isUnlocked(const BluetoothUuid& identifier) const {
+        return unlocked_.contains(identifier);
+    }
+    // Whether an automatic connection of the device waits for the pause after failures.
+    bool isBackingOff(const BluetoothUuid& identifier) const;
+    // Whether a change of deviceNames waits to be saved (changes are gathered for a moment).
+    bool hasUnsavedDeviceNames() const { return pendingNamesSave_.has_value(); }
 
     // The password key of a peripheral: its identifier's 36-character upper-case text.
     static std::string passwordKey(const Peripheral& peripheral);
@@ -99,6 +116,9 @@ public:
     void didUpdateNotificationState(const PeripheralRef& peripheral,
                                     const CharacteristicRef& characteristic,
                                     const std::optional<Error>& error) override;
+    void didFailWriteWithoutResponse(const PeripheralRef& peripheral,
+                                     const CharacteristicRef& characteristic,
+                                     const Error& error) override;
 
     // The activation observer.
     void frontmostDidChange(const Notification& notification);
@@ -132,8 +152,26 @@ private:
     void runPasswordAlert(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
                           const std::string& message, const std::string& acceptButton,
                           const std::function<std::string()>& keyToStoreUnder);
-    void writeToAllTargets(const Bytes& payload);
+    // Writes without response to the peripheral's data characteristic in each custom service.
+    void writeToTargets(const PeripheralRef& peripheral, const Bytes& payload);
+    // The name as much of it as the link carries (whole characters), said once per connection.
+    void writeNameTo(const PeripheralRef& peripheral, const std::string& name);
+    // The application in front now, to a device that was just unlocked.
+    void sendFrontmostName(const PeripheralRef& peripheral);
     void runPairingStep(const PeripheralRef& peripheral);
+    // What belongs to one connection of a device is forgotten when it starts and when it ends.
+    void forgetConnection(const BluetoothUuid& identifier);
+    // The first prompt's answer came after the link dropped: connect it as a known device.
+    void reconnectWithStoredPassword(const PeripheralRef& peripheral);
+    void scheduleDeviceNamesSave();
+
+    // Reconnection back-off (reconnect_backoff.cpp).
+    void connectionFailed(const PeripheralRef& peripheral);
+    // True if the device's automatic connection must wait; it is made when the pause is over.
+    bool holdForBackoff(const PeripheralRef& peripheral);
+    void backoffPauseOver(const BluetoothUuid& identifier);
+    void resetBackoff(const BluetoothUuid& identifier);
+
     void log(const std::string& line) const;
 
     const Platform& platform_;
@@ -155,6 +193,22 @@ private:
     std::unordered_map<BluetoothUuid, CharacteristicRef> dataCharacteristicByPeripheral_;
     std::optional<Subscription> keepAliveCancellable_;
     Subscription activationObserver_;
+
+    std::set<BluetoothUuid> unlocked_;
+    // Devices told, this connection, that their names are cut; errors of writes without
+    // response already logged, per device.
+    std::set<BluetoothUuid> cutAnnounced_;
+    std::set<std::pair<BluetoothUuid, std::string>> writeErrorsLogged_;
+
+    struct Backoff {
+        int failures = 0;
+        std::optional<Subscription> pause;
+        // Reported by a scan during the pause; connected when it is over.
+        std::vector<PeripheralRef> waiting;
+    };
+    std::unordered_map<BluetoothUuid, Backoff> backoff_;
+
+    std::optional<Subscription> pendingNamesSave_;
 };
 
 } // namespace vontal

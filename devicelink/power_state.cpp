@@ -23,6 +23,11 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         objectWillChange_.fire();
         discoveredPeripherals_.clear();
         pendingPeripherals_.clear();
+        unlocked_.clear();
+        cutAnnounced_.clear();
+        writeErrorsLogged_.clear();
+        // Links ended with the radio, not because devices failed; the next scan starts afresh.
+        backoff_.clear();
         objectWillChange_.fire();
         break;
     default:

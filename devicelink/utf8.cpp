@@ -39,4 +39,14 @@ bool isValidUtf8(std::string_view bytes) {
     return true;
 }
 
+std::string_view utf8Prefix(std::string_view text, std::size_t maxBytes) {
+    if (text.size() <= maxBytes)
+        return text;
+    std::size_t end = maxBytes;
+    // Back off over continuation bytes to the lead byte of the character that does not fit.
+    while (end > 0 && (static_cast<std::uint8_t>(text[end]) & 0xC0) == 0x80)
+        --end;
+    return text.substr(0, end);
+}
+
 } // namespace vontal

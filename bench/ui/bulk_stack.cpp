@@ -21,6 +21,9 @@ public:
     void readValue(const CharacteristicRef&) override {}
     void setNotifyValue(bool, const CharacteristicRef&) override {}
     void writeValue(const Bytes&, const CharacteristicRef&, WriteType) override {}
+    std::optional<std::size_t> maximumWriteValueLength(WriteType) const override {
+        return std::nullopt;
+    }
 
 private:
     BluetoothUuid identifier_;

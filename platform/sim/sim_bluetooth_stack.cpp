@@ -132,6 +132,16 @@ void SimBluetoothStack::setConnectDelay(const BluetoothUuid& device,
         state->deviceSpec.connectDelay = delay;
 }
 
+void SimBluetoothStack::setDropsLinkOnPasswordWrite(const BluetoothUuid& device, bool drops) {
+    if (SimDeviceState* state = core_->device(device))
+        state->deviceSpec.dropsLinkOnPasswordWrite = drops;
+}
+
+void SimBluetoothStack::setMtu(const BluetoothUuid& device, std::optional<std::size_t> mtu) {
+    if (SimDeviceState* state = core_->device(device))
+        state->deviceSpec.mtu = mtu;
+}
+
 void SimBluetoothStack::failNext(const BluetoothUuid& device, SimOperation operation,
                                  SimFault fault, std::optional<BluetoothUuid> target, int times) {
     SimDeviceState* state = core_->device(device);

@@ -70,6 +70,7 @@ public:
     void setPassword(const BluetoothUuid& device, std::optional<std::string> password);
     // The next `count` password writes are refused, whatever they hold.
     void refusePasswordWrites(const BluetoothUuid& device, int count);
+    void setDropsLinkOnPasswordWrite(const BluetoothUuid& device, bool drops);
     // What later reads of every characteristic with this UUID give.
     void setValue(const BluetoothUuid& device, const BluetoothUuid& characteristic, Bytes value);
     // Sets the value and notifies every central that switched notifications on for it (or every
@@ -78,6 +79,8 @@ public:
                 bool evenIfNotSubscribed = false);
     void setAnswerDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
     void setConnectDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
+    // The ATT MTU of the device's links (absent: unknown and unlimited).
+    void setMtu(const BluetoothUuid& device, std::optional<std::size_t> mtu);
 
     // The next `times` answers to `operation` (kSimFaultForever: all of them) carry the fault.
     // `target` narrows it to one characteristic UUID (read, write, notify) or service UUID

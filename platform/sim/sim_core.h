@@ -126,6 +126,7 @@ public:
     void setNotifyValue(bool enabled, const CharacteristicRef& characteristic) override;
     void writeValue(const Bytes& value, const CharacteristicRef& characteristic,
                     WriteType type) override;
+    std::optional<std::size_t> maximumWriteValueLength(WriteType type) const override;
 
     // Driven by the central and the stack.
     void beginConnecting();

@@ -3,6 +3,7 @@
 #include "devicelink/bluetooth.h"
 
 #include <chrono>
+#include <cstddef>
 #include <optional>
 #include <string>
 #include <vector>
@@ -39,6 +40,8 @@ struct SimDeviceSpec {
     std::optional<std::string> password;
     // Refuse this many password writes first, whatever they hold.
     int refuseFirstPasswordWrites = 0;
+    // Drop the link instead of answering a password write (a faulty or hostile device).
+    bool dropsLinkOnPasswordWrite = false;
     Error passwordRefusal{"Authentication is insufficient."};
 
     bool advertising = true;
@@ -51,6 +54,11 @@ struct SimDeviceSpec {
     // complete a connection. Zero answers on the next turn of the main queue.
     std::chrono::milliseconds answerDelay{0};
     std::chrono::milliseconds connectDelay{0};
+
+    // The link's ATT MTU once connected; a write without response longer than MTU - 3 is not
+    // sent and fails with `oversizedWriteError`. Unknown (and unlimited) when absent.
+    std::optional<std::size_t> mtu;
+    Error oversizedWriteError{"Failed to initiate write"};
 };
 
 // Operations whose answer can be made to fail.
@@ -59,6 +67,8 @@ enum class SimOperation {
     DiscoverCharacteristics,
     ReadValue,
     WriteValue, // writes with response only: a write without response has no answer to fail
+    // A write without response the stack reports as not sent (didFailWriteWithoutResponse).
+    WriteWithoutResponse,
     SetNotifyValue,
 };
 

@@ -206,18 +206,44 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
     if (!central)
         return;
     const auto own = ownCharacteristic(characteristic);
+    const auto limit = maximumWriteValueLength(type);
+    const bool tooLong = limit && value.size() > *limit;
     if (central->stack->recording) {
         SimRequest write = request(SimRequest::Kind::WriteValue);
         describe(write, characteristic);
         write.value = value;
         write.writeType = type;
         write.validHandle = own != nullptr;
+        write.unlocked = unlocked();
+        write.tooLong = tooLong;
         central->stack->record(std::move(write));
     }
     SimDeviceState* device = central->stack->device(identifier_);
-    if (!own || !device || type == WriteType::WithoutResponse)
+    if (!own || !device)
         return;
+    if (type == WriteType::WithoutResponse) {
+        const auto fault = device->takeFault(SimOperation::WriteWithoutResponse, own->uuid());
+        if (tooLong || fault) {
+            const Error error = fault ? fault->error : device->deviceSpec.oversizedWriteError;
+            answer(
+                [own, error](SimPeripheral& self, PeripheralDelegate& delegate) {
+                    delegate.didFailWriteWithoutResponse(self.shared_from_this(), own, error);
+                },
+                own.get());
+        }
+        return;
+    }
 
+    if (device->deviceSpec.dropsLinkOnPasswordWrite &&
+        device->deviceSpec.passwordCharacteristic == own->uuid()) {
+        std::weak_ptr<SimPeripheral> weakSelf = weak_from_this();
+        const std::uint64_t link = link_;
+        central->stack->deliver(device->deviceSpec.answerDelay, [weakSelf, link] {
+            if (const auto self = weakSelf.lock(); self && self->link_ == link)
+                self->drop(true, Error{"The connection has timed out unexpectedly."});
+        });
+        return;
+    }
     // The device decides when the write arrives, so a refusal does not depend on later changes.
     std::optional<Error> error = errorOf(device->takeFault(SimOperation::WriteValue, own->uuid()));
     bool unlocks = false;
@@ -239,6 +265,16 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
             delegate.didWriteValue(self.shared_from_this(), own, error);
         },
         own.get());
+}
+
+std::optional<std::size_t> SimPeripheral::maximumWriteValueLength(WriteType type) const {
+    const auto central = central_.lock();
+    if (!central || state_ != PeripheralState::Connected || type != WriteType::WithoutResponse)
+        return std::nullopt;
+    const SimDeviceState* device = central->stack->device(identifier_);
+    if (!device || !device->deviceSpec.mtu || *device->deviceSpec.mtu < 3)
+        return std::nullopt;
+    return *device->deviceSpec.mtu - 3;
 }
 
 void SimPeripheral::beginConnecting() {

@@ -44,9 +44,13 @@ struct SimRequest {
     // Whether the service or characteristic handle belongs to this peripheral's current link and
     // was discovered; a request with a foreign or stale handle is recorded and otherwise ignored.
     bool validHandle = true;
+    // Writes: whether the device had accepted a password on this link when asked, and whether
+    // the write was too long for the link to send.
+    bool unlocked = false;
+    bool tooLong = false;
 
     // Whether the request reached the device.
-    bool delivered() const { return linkUp && validHandle; }
+    bool delivered() const { return linkUp && validHandle && !tooLong; }
 };
 
 // A write the device received.

@@ -41,6 +41,13 @@ TEST_F(BackendScenario, AnAdapterThatComesAndGoesIsNoticed) {
     mock->removeAdapter();
     startManager();
     ASSERT_TRUE(waitForLine("Central state: 2"));
+    // Waiting for an adapter asks bluetoothd nothing: the adapter is heard of when it comes.
+    const auto asked = [&] {
+        return mock->logLines().filter(QStringLiteral("GetManagedObjects")).size();
+    };
+    const auto before = asked();
+    waitUntil([] { return false; }, std::chrono::milliseconds(1500));
+    EXPECT_EQ(asked(), before);
 
     mock->addAdapter();
     mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");

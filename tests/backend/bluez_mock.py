@@ -12,7 +12,10 @@ Behaviour that matters to the client, copied from bluetoothd:
 - ReadValue answers with the value, and afterwards announces that value as a change of the Value
   property, as bluetoothd does after every read.
 - WriteValue takes options["type"]: "request" is answered (and refused with org.bluez.Error.Failed
-  when a password is set on the characteristic and the bytes differ), "command" never fails.
+  when a password is set on the characteristic and the bytes differ); "command" fails only when
+  the bytes do not fit the link (more than MTU - 3), with org.bluez.Error.Failed "Failed to
+  initiate write".
+- Every characteristic carries the link's MTU (247 unless a test sets another).
 - A characteristic that can notify carries a client characteristic configuration descriptor.
 - Powering the adapter off drops every link and stops discovery.
 '''
@@ -49,6 +52,8 @@ write_errors = {}
 reachable = {}
 # Object path -> next GATT handle, per device.
 next_handle = {}
+# Characteristic paths whose devices drop the link when the characteristic is written.
+drop_on_write = set()
 
 
 # The object on "/", which the object-manager signals come from.
@@ -212,7 +217,12 @@ def char_write_value(char, value, options):
     write_type = str(options.get('type', ''))
     _record('WriteValue', _address_of(char.path), str(props['UUID']), bytes(value), write_type)
     _require_link(char)
+    if char.path in drop_on_write:
+        _set_link(_device_of(char.path), False)
+        raise _fail('NotConnected', 'Not Connected')
     if write_type == 'command':
+        if len(value) > int(props['MTU']) - 3:
+            raise _fail('Failed', 'Failed to initiate write')
         return
     if char.path in write_errors:
         raise dbus.exceptions.DBusException('Operation failed with ATT error: 0x0e',
@@ -417,6 +427,24 @@ def Notify(_main, char_path, value):
     char.props[CHAR_IFACE]['Value'] = _byte_array(value)
     if char.props[CHAR_IFACE]['Notifying']:
         char.UpdateProperties(CHAR_IFACE, {'Value': _byte_array(value)})
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='sq', out_signature='')
+def SetMtu(_main, address, mtu):
+    '''The ATT MTU of the device's link, as every one of its characteristics tells it.'''
+    prefix = _device_path(address) + '/'
+    for path, obj in list(_objects().items()):
+        if path.startswith(prefix) and CHAR_IFACE in obj.props:
+            obj.UpdateProperties(CHAR_IFACE, {'MTU': dbus.UInt16(mtu)})
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='sb', out_signature='')
+def DropLinkOnWrite(_main, char_path, drops):
+    '''Whether the device drops the link when the characteristic is written (the write fails).'''
+    if drops:
+        drop_on_write.add(str(char_path))
+    else:
+        drop_on_write.discard(str(char_path))
 
 
 @dbus.service.method(CONTROL_IFACE, in_signature='s', out_signature='')

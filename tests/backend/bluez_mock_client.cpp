@@ -173,6 +173,15 @@ void BluezMock::dropLink(const std::string& address) {
     call(QStringLiteral("DropLink"), {QString::fromStdString(address)});
 }
 
+void BluezMock::setMtu(const std::string& address, int mtu) {
+    call(QStringLiteral("SetMtu"),
+         {QString::fromStdString(address), QVariant::fromValue(static_cast<quint16>(mtu))});
+}
+
+void BluezMock::dropLinkOnWrite(const QString& characteristic, bool drops) {
+    call(QStringLiteral("DropLinkOnWrite"), {characteristic, drops});
+}
+
 void BluezMock::setReachable(const std::string& address, bool reachable) {
     call(QStringLiteral("SetReachable"), {QString::fromStdString(address), reachable});
 }

@@ -71,6 +71,8 @@ public:
     void notify(const QString& characteristic, const QByteArray& value);
     void setPowered(bool powered);
     void dropLink(const std::string& address);
+    void setMtu(const std::string& address, int mtu);
+    void dropLinkOnWrite(const QString& characteristic, bool drops);
     void setReachable(const std::string& address, bool reachable);
     void setRssi(const std::string& address, int rssi);
 

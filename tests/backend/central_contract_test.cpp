@@ -72,6 +72,11 @@ public:
                                     const std::optional<Error>& error) override {
         add(Event{"notify", peripheral, characteristic, error});
     }
+    void didFailWriteWithoutResponse(const PeripheralRef& peripheral,
+                                     const CharacteristicRef& characteristic,
+                                     const Error& error) override {
+        add(Event{"unsent", peripheral, characteristic, error});
+    }
 
 private:
     void add(Event event) {

@@ -153,6 +153,59 @@ TEST_F(TwoDevices, EachActivationIsOneCommandSentStraightToEveryDevice) {
     EXPECT_EQ(uuidLookups(mock->logLines(), mark), 0u) << "the names went through Qt";
 }
 
+TEST_F(TwoDevices, NamesAreCutToTheLinkAndWhatBluetoothdRefusesIsSaidOnce) {
+    // The desk's link carries 20 bytes per command from the start.
+    mock->setMtu(kDeskAddress, 23);
+    startManager();
+    ASSERT_TRUE(bothReady());
+    // 19 bytes, then a character of three that would end at byte 22: left out whole.
+    const std::string name = "Terminal \u2014 projec\u6771\u4eac";
+    workspace.activate(name);
+    workspace.activate("Mail");
+    ASSERT_TRUE(waitUntil([&] {
+        return lastIs(namesReceived(*mock, kDeskAddress), "Mail") &&
+               lastIs(namesReceived(*mock, kLampAddress), "Mail");
+    }));
+    EXPECT_EQ(namesReceived(*mock, kDeskAddress),
+              (std::vector<std::string>{"Terminal \u2014 projec", "Mail"}));
+    EXPECT_EQ(namesReceived(*mock, kLampAddress), (std::vector<std::string>{name, "Mail"}));
+    EXPECT_EQ(countLines("Names to Kitchen are cut to 20 bytes (link MTU 23)"), 1u);
+
+    // The lamp's link shrinks after vontal looked: bluetoothd refuses the long names, and the
+    // log says so once, not per name.
+    mock->setMtu(kLampAddress, 23);
+    workspace.activate(name);
+    workspace.activate(name + " 2");
+    ASSERT_TRUE(waitForLine("Writing to Hall failed: Failed to initiate write"));
+    workspace.activate("Mail");
+    // Refused writes are in the stand-in's record too: two names, two refused, one more.
+    ASSERT_TRUE(waitUntil([&] {
+        const auto names = namesReceived(*mock, kLampAddress);
+        return names.size() == 5 && names.back() == "Mail";
+    }));
+    EXPECT_EQ(countLines("Writing to Hall failed: Failed to initiate write"), 1u);
+}
+
+TEST_F(TwoDevices, AFloodOfDeviceNamesIsSavedOnceAndTheLastOneIsKept) {
+    startManager();
+    ASSERT_TRUE(bothReady());
+    ASSERT_TRUE(waitUntil([&] { return !manager->hasUnsavedDeviceNames(); }));
+    defaults.clearChanges();
+    for (int i = 0; i < 300; ++i)
+        mock->notify(desk.deviceName, QByteArray("Kitchen ") + QByteArray::number(i));
+    ASSERT_TRUE(waitForLine("Custom device name from peripheral: Kitchen 299"));
+    // Saved when the manager goes, if not before: at most one save per second of flood.
+    manager.reset();
+    std::size_t saves = 0;
+    for (const auto& change : defaults.changes())
+        saves += change.key == PeripheralManager::deviceNamesDefaultsKey;
+    EXPECT_GE(saves, 1u);
+    EXPECT_LE(saves, 3u);
+    const auto names = defaults.dictionaryForKey(PeripheralManager::deviceNamesDefaultsKey);
+    ASSERT_TRUE(names);
+    EXPECT_EQ(std::get<std::string>(names->at(kDeskIdentifier)), "Kitchen 299");
+}
+
 // A data characteristic listed twice cannot be told apart by its UUID; the device still gets
 // each name once, the way Qt sends it.
 TEST_F(BackendScenario, ADataCharacteristicListedTwiceStillGetsEachNameOnce) {

@@ -88,9 +88,39 @@ TEST_F(KnownDesk, ADeviceOutOfReachIsConnectedWhenItAnswersAgain) {
     EXPECT_EQ(manager->pendingPeripherals().size(), 1u);
     EXPECT_EQ(manager->pendingPeripherals().front()->state(), PeripheralState::Connecting);
 
+    // Tried again after 1 s, then 2 s: growing pauses, said once.
+    const std::string backingOff = "Connecting Desk (C0:FF:EE:00:00:01) keeps failing; trying "
+                                   "again after a growing pause, up to 60 s";
+    ASSERT_TRUE(waitForLine(backingOff));
+    EXPECT_EQ(countLines(backingOff), 1u);
+
     mock->setReachable(kDeskAddress, true);
     ASSERT_TRUE(waitForUnlock(2, 2));
     EXPECT_TRUE(manager->pendingPeripherals().empty());
+}
+
+TEST_F(KnownDesk, ADeviceThatDropsTheLinkAtItsPasswordIsNotReconnectedInALoop) {
+    mock->dropLinkOnWrite(desk.password, true);
+    PeripheralManager::Settings settings;
+    settings.firstReconnectPause = std::chrono::milliseconds(100);
+    settings.maximumReconnectPause = std::chrono::milliseconds(400);
+    startManager(settings);
+    ASSERT_TRUE(waitForOperations("WriteValue", kDeskAddress, kPasswordUuid, 5));
+    // Without pauses this would be hundreds of connections by now.
+    EXPECT_LE(only(mock->operations(), "Connect", kDeskAddress).size(), 6u);
+    EXPECT_EQ(countLines("Connecting Desk \u00B7 0001 keeps failing; trying again after a "
+                         "growing pause, up to 400 ms"),
+              1u);
+    EXPECT_TRUE(only(mock->operations(), "WriteValue", kDeskAddress, kDataUuid).empty())
+        << "nothing but the password reached the locked device";
+
+    // Once it takes its password, it is an ordinary known device again.
+    mock->dropLinkOnWrite(desk.password, false);
+    ASSERT_TRUE(waitUntil([&] {
+        return countLines("Password accepted \u2013 proceeding with data characteristic") == 1 &&
+               connected(kDeskIdentifier);
+    }));
+    EXPECT_FALSE(manager->isBackingOff(BluetoothUuid::parse(kDeskIdentifier).value()));
 }
 
 TEST_F(KnownDesk, BluetoothdGoneAndBackReconnectsWithoutRestarting) {

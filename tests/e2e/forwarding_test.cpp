@@ -101,15 +101,19 @@ TEST_F(VontalDesktop, EachActivatedProgramReachesAStoredPasswordDeviceAsItsLocal
                             }),
               0);
 
-    // The password stays, and the device's own name is remembered beside it.
-    const QJsonObject settings = readSettings();
-    EXPECT_EQ(settings.value(QString::fromStdString(kDeskIdentifier)).toString(),
+    // The password stays, and the device's own name is remembered beside it (names are
+    // gathered for a moment before they are saved).
+    const auto storedName = [&] {
+        return readSettings()
+            .value(QStringLiteral("vontal.deviceNames"))
+            .toObject()
+            .value(QString::fromStdString(kDeskIdentifier))
+            .toString();
+    };
+    EXPECT_TRUE(test::waitUntil([&] { return storedName() == QStringLiteral("Schreibtisch"); }))
+        << storedName().toStdString();
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kDeskIdentifier)).toString(),
               QStringLiteral("sesame"));
-    EXPECT_EQ(settings.value(QStringLiteral("vontal.deviceNames"))
-                  .toObject()
-                  .value(QString::fromStdString(kDeskIdentifier))
-                  .toString(),
-              QStringLiteral("Schreibtisch"));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include "vontal_desktop.h"
 
 #include <algorithm>
+#include <optional>
 #include <sys/stat.h>
 
 namespace vontal::e2e {
@@ -15,6 +16,10 @@ using namespace std::chrono_literals;
 
 const std::string kLampAddress = "C0:FF:EE:00:00:02";
 const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
+// A device unlocked with its stored password from the start: it hears every activation, so what
+// the lamp does not hear is known to have been sent.
+const std::string kWitnessAddress = "C0:FF:EE:00:00:01";
+const std::string kWitnessIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
 
 class PasswordDialog : public VontalDesktop {
 protected:
@@ -23,12 +28,15 @@ protected:
         if (HasFatalFailure())
             return;
         addProgramEntries();
+        mock_->addVontalDevice(kWitnessAddress, "Desk", "sesame", "Schreibtisch");
+        writeSettings({{QString::fromStdString(kWitnessIdentifier), QStringLiteral("sesame")}});
         mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
         xterm_ = launch({"xterm"});
         ASSERT_NE(xterm_, 0u);
         startVontal();
         window_ = vontalWindow();
         ASSERT_NE(window_, 0u);
+        ASSERT_TRUE(waitForPaired(kWitnessAddress));
         // Scanning: the stand-in already knows the lamp, so it is listed under "Discovered" as
         // soon as the scan reports it.
         ASSERT_TRUE(waitForRecord([](const std::vector<test::MockOperation>& operations) {
@@ -58,31 +66,69 @@ protected:
         ASSERT_TRUE(xdotool({"key", "Return"}));
     }
 
-    // What reached the device's password and data characteristics, in order, but the
-    // keep-alives. The alert is a window of vontal's own, so neither its coming nor its going
-    // sends a name: none may show up here.
+    // What reached the lamp's password and data characteristics, in order, but the names and
+    // keep-alives (writes without response).
     std::vector<test::MockOperation> handshake() {
         std::vector<test::MockOperation> result;
         for (const auto& operation : mock_->operations()) {
-            const bool keepAlive =
-                operation.type == "command" && operation.value == std::vector<std::uint8_t>{0x00};
             if (operation.address == kLampAddress &&
-                (operation.uuid == kPasswordUuid || operation.uuid == kDataUuid) && !keepAlive)
+                (operation.uuid == kPasswordUuid || operation.uuid == kDataUuid) &&
+                operation.type != "command")
                 result.push_back(operation);
         }
         return result;
     }
 
-    // Brings the xterm to the front and waits for its name on the device: every name vontal sent
-    // before, for its own windows coming and going, is in the list ahead of it.
-    std::vector<std::string> namesUpToTheXterm() {
-        if (!activate(xterm_))
-            return {"(the xterm did not come to the front)"};
-        test::waitUntil([&] {
-            const auto names = namesReceived(kLampAddress);
-            return !names.empty() && names.back() == "XTerm";
-        });
-        return namesReceived(kLampAddress);
+    // The lamp hears names only once it accepted `password`, and the first right then: before
+    // its notifications are on, and the same name the witness last heard, the application in
+    // front at that moment.
+    void expectNamesOnlyOnceUnlocked(const std::string& password) {
+        const auto operations = mock_->operations();
+        const auto isName = [](const test::MockOperation& operation, const std::string& address) {
+            return operation.operation == "WriteValue" && operation.address == address &&
+                   operation.uuid == kDataUuid && operation.type == "command" &&
+                   operation.value != std::vector<std::uint8_t>{0x00};
+        };
+        std::optional<std::size_t> accepted, firstName, notifying;
+        std::optional<std::string> witnessLast;
+        for (std::size_t i = 0; i < operations.size(); ++i) {
+            const auto& operation = operations[i];
+            if (operation.address == kLampAddress && operation.uuid == kPasswordUuid &&
+                operation.value == test::bytesOf(password))
+                accepted = i;
+            if (!notifying && operation.operation == "StartNotify" &&
+                operation.address == kLampAddress && operation.uuid == kDataUuid)
+                notifying = i;
+            if (!firstName && isName(operation, kLampAddress)) {
+                firstName = i;
+                EXPECT_EQ(witnessLast, textOf(operation.value));
+            }
+            if (!firstName && isName(operation, kWitnessAddress))
+                witnessLast = textOf(operation.value);
+        }
+        ASSERT_TRUE(accepted && firstName && notifying);
+        EXPECT_GT(*firstName, *accepted) << "a name reached the lamp before it was unlocked";
+        EXPECT_LT(*firstName, *notifying) << "the lamp waited for an activation";
+    }
+
+    // Brings the xterm to the front: the unlocked lamp hears it like any other device.
+    bool lampHearsTheXterm() {
+        return activate(xterm_) && test::waitUntil([&] {
+                   const auto names = namesReceived(kLampAddress);
+                   return !names.empty() && names.back() == "XTerm";
+               });
+    }
+
+    // Brings the xterm to the front while an alert is open and waits until the witness heard it:
+    // the lamp, not unlocked, must not have.
+    void switchAwayWhileTheAlertIsOpen() {
+        const std::size_t before = namesReceived(kWitnessAddress).size();
+        ASSERT_TRUE(activate(xterm_));
+        ASSERT_TRUE(test::waitUntil([&] {
+            const auto names = namesReceived(kWitnessAddress);
+            return names.size() > before && names.back() == "XTerm";
+        }));
+        EXPECT_EQ(namesReceived(kLampAddress), std::vector<std::string>{});
     }
 
     std::size_t linesStartingWith(const std::string& prefix) {
@@ -109,9 +155,10 @@ std::vector<std::string> describe(const std::vector<test::MockOperation>& operat
 }
 
 TEST_F(PasswordDialog, TypedPasswordUnlocksTheDeviceAndIsKeptInTheSettings) {
-    ASSERT_FALSE(std::filesystem::exists(settingsPath()));
+    ASSERT_FALSE(readSettings().contains(QString::fromStdString(kLampIdentifier)));
     const xcb_window_t alert = connectFromTheWindow();
     ASSERT_NE(alert, 0u) << "no password alert came up";
+    switchAwayWhileTheAlertIsOpen();
     typeInto(alert, "open sesame 42");
 
     ASSERT_TRUE(waitForPaired(kLampAddress));
@@ -133,9 +180,9 @@ TEST_F(PasswordDialog, TypedPasswordUnlocksTheDeviceAndIsKeptInTheSettings) {
     ASSERT_EQ(stat(settingsPath().c_str(), &status), 0);
     EXPECT_EQ(status.st_mode & 0777, 0600u);
 
-    // The device unlocked this way takes part in the main job like any other, and the name of
-    // the program brought to the front is the first it hears.
-    EXPECT_EQ(namesUpToTheXterm(), std::vector<std::string>{"XTerm"});
+    // The device unlocked this way takes part in the main job like any other.
+    expectNamesOnlyOnceUnlocked("open sesame 42");
+    EXPECT_TRUE(lampHearsTheXterm());
 }
 
 TEST_F(PasswordDialog, RefusedPasswordIsAskedForAgainAndTheRetryReplacesIt) {
@@ -151,6 +198,8 @@ TEST_F(PasswordDialog, RefusedPasswordIsAskedForAgainAndTheRetryReplacesIt) {
     const xcb_window_t second = waitForWindowTitled(kAlertTitle, first, 20s);
     ASSERT_NE(second, 0u) << "no second password alert came up";
     EXPECT_FALSE(windowExists(first));
+    // Connected but refused: still nothing for the lamp.
+    switchAwayWhileTheAlertIsOpen();
     typeInto(second, "open sesame 42");
 
     ASSERT_TRUE(waitForPaired(kLampAddress));
@@ -165,8 +214,8 @@ TEST_F(PasswordDialog, RefusedPasswordIsAskedForAgainAndTheRetryReplacesIt) {
     EXPECT_EQ(linesStartingWith("Password write failed: "), 1u);
     EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
               QStringLiteral("open sesame 42"));
-    // Two alerts came and went, and the focus went back to vontal's window each time.
-    EXPECT_EQ(namesUpToTheXterm(), std::vector<std::string>{"XTerm"});
+    expectNamesOnlyOnceUnlocked("open sesame 42");
+    EXPECT_TRUE(lampHearsTheXterm());
 }
 
 } // namespace

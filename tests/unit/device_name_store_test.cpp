@@ -5,6 +5,8 @@
 namespace vontal {
 namespace {
 
+constexpr std::chrono::milliseconds kSaveDelay = std::chrono::seconds(1);
+
 using ::testing::IsEmpty;
 
 const std::string kKey = PeripheralManager::deviceNamesDefaultsKey;
@@ -78,6 +80,7 @@ TEST_F(DeviceNameStore, UnusableStoredValuesAreIgnoredWholeAndLeftInPlace) {
     // The next name read replaces the unusable value with a dictionary of that name alone.
     const BluetoothUuid id = addKnownDevice(1);
     start();
+    advance(kSaveDelay);
     EXPECT_EQ(stored(), dictionary({{id.toString(), "Device 1"}}));
 }
 
@@ -93,6 +96,7 @@ TEST_F(DeviceNameStore, NamesSurviveARestartAndTheStoreHoldsExactlyNamesAndPassw
     manager->connect(discovered(deviceId(2)));
     run();
     ASSERT_TRUE(sim.bluetooth.isUnlocked(deviceId(1)) && sim.bluetooth.isUnlocked(deviceId(2)));
+    advance(kSaveDelay);
 
     const std::map<std::string, DefaultsValue> expected{
         {"vontal.deviceNames",
@@ -118,15 +122,18 @@ TEST_F(DeviceNameStore, NamesSurviveARestartAndTheStoreHoldsExactlyNamesAndPassw
 TEST_F(DeviceNameStore, ANameReadAgainReplacesTheEntryAndEmptyNamesAreKept) {
     const BluetoothUuid id = addKnownDevice(1);
     start();
+    advance(kSaveDelay);
     EXPECT_EQ(stored(), dictionary({{id.toString(), "Device 1"}}));
 
     sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf("Renamed"));
     run();
     EXPECT_EQ(manager->deviceNames().at(id), "Renamed");
+    advance(kSaveDelay);
     EXPECT_EQ(stored(), dictionary({{id.toString(), "Renamed"}}));
 
     sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, {});
     run();
+    advance(kSaveDelay);
     EXPECT_EQ(manager->deviceNames().at(id), "");
     EXPECT_EQ(stored(), dictionary({{id.toString(), ""}}));
     EXPECT_EQ(manager->displayName(manager->connectedPeripherals().front()), "");
@@ -138,9 +145,46 @@ TEST_F(DeviceNameStore, DisconnectAndPowerOffKeepNames) {
     manager->disconnect(manager->connectedPeripherals().front());
     sim.bluetooth.setRadioState(CentralState::PoweredOff);
     run();
+    advance(kSaveDelay);
     EXPECT_FALSE(storedPassword(id));
     EXPECT_EQ(manager->deviceNames().at(id), "Device 1");
     EXPECT_EQ(stored(), dictionary({{id.toString(), "Device 1"}}));
+}
+
+TEST_F(DeviceNameStore, AFloodOfNamesIsSavedOncePerPauseAndWhatIsLeftIsSavedAtTheEnd) {
+    const BluetoothUuid id = addKnownDevice(1);
+    start();
+    advance(kSaveDelay);
+    const auto saves = [&] {
+        return std::count_if(sim.defaults.changes().begin(), sim.defaults.changes().end(),
+                             [](const auto& change) { return change.key == "vontal.deviceNames"; });
+    };
+    const auto before = saves();
+
+    // The same name again changes nothing and is not saved.
+    for (int i = 0; i < 50; ++i) {
+        sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf("Device 1"));
+        advance(std::chrono::milliseconds(1));
+    }
+    advance(kSaveDelay);
+    EXPECT_EQ(saves(), before);
+
+    // 2,000 different names a millisecond apart: one save per pause, the last one kept.
+    for (int i = 0; i < 2000; ++i) {
+        sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID,
+                             bytesOf("Name " + std::to_string(i)));
+        advance(std::chrono::milliseconds(1));
+    }
+    EXPECT_GE(saves() - before, 1);
+    EXPECT_LE(saves() - before, 2);
+    EXPECT_EQ(manager->deviceNames().at(id), "Name 1999");
+
+    // Quitting within the pause loses nothing.
+    sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf("Last words"));
+    run();
+    EXPECT_NE(stored(), dictionary({{id.toString(), "Last words"}}));
+    manager.reset();
+    EXPECT_EQ(stored(), dictionary({{id.toString(), "Last words"}}));
 }
 
 } // namespace

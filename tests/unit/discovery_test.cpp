@@ -214,7 +214,11 @@ TEST_F(Discovery, AKnownDeviceWhoseStoredPasswordIsRejectedKeepsComingBackUntilD
     sim.alerts.cancel();
     sim.alerts.cancel([&] { sim.bluetooth.setAdvertising(id, false); });
     start();
-    // Two rounds: refused, alert, Cancel, link dropped, reported again, connected again.
+    // Refused, alert, Cancel, link dropped, reported again: connected again after a pause.
+    EXPECT_EQ(count(Kind::Connect, id), 1u);
+    EXPECT_TRUE(manager->isBackingOff(id));
+    advance(seconds(1));
+    // Two rounds in all.
     EXPECT_EQ(sim.alerts.requests().size(), 2u);
     for (const AlertRequest& alert : sim.alerts.requests())
         EXPECT_EQ(alert.messageText, "Incorrect password for Device 1");

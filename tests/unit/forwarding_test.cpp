@@ -34,7 +34,7 @@ TEST_F(Forwarding, NamesGoAsExactUtf8BytesToEveryConnectedDeviceInListOrder) {
     EXPECT_THAT(activate(""), ElementsAre(std::pair{a, Bytes{}}, std::pair{b, Bytes{}}));
     // The same application again: sent again.
     EXPECT_EQ(activate("Editor").size(), 2u);
-    // Long names go whole; nothing is cut to fit a packet.
+    // Where the stack does not know the link's size, long names go whole.
     const std::string longName(600, 'x');
     EXPECT_THAT(activate(longName),
                 ElementsAre(std::pair{a, bytesOf(longName)}, std::pair{b, bytesOf(longName)}));
@@ -121,34 +121,97 @@ TEST_F(Forwarding, OneWritePerListedCustomServiceToItsFirstDataCharacteristic) {
     EXPECT_THAT(targets, ElementsAre(std::pair{0, 1}, std::pair{1, 0}));
 }
 
-TEST_F(Forwarding, ADeviceConnectedAfterAnActivationWaitsForTheNextOne) {
-    const BluetoothUuid c = addKnownDevice(3);
+TEST_F(Forwarding, AnUnlockedDeviceHearsTheFrontApplicationOnceThenEveryActivation) {
     activate("Editor");
-    sim.bluetooth.setRadioState(CentralState::PoweredOn);
+    const BluetoothUuid c = addKnownDevice(3);
     run();
     ASSERT_EQ(connectedIds().back(), c);
-    EXPECT_THAT(dataWrites(c), IsEmpty());
-    activate("Mail");
-    EXPECT_THAT(dataWrites(c), ElementsAre(bytesOf("Mail")));
+    // Right after its password was accepted, it alone heard the application in front.
+    EXPECT_THAT(dataWrites(c), ElementsAre(bytesOf("Editor")));
+    EXPECT_THAT(dataWrites(a), ElementsAre(bytesOf("Editor")));
+    EXPECT_THAT(activate("Mail"),
+                ElementsAre(std::pair{a, bytesOf("Mail")}, std::pair{b, bytesOf("Mail")},
+                            std::pair{c, bytesOf("Mail")}));
+
+    // With nothing in front (no window has the focus), a device unlocked then hears nothing.
+    sim.workspace.setFrontmost(std::nullopt);
+    const BluetoothUuid d = addKnownDevice(4);
+    run();
+    ASSERT_TRUE(manager->isUnlocked(d));
+    EXPECT_THAT(dataWrites(d), IsEmpty());
 }
 
-TEST_F(Forwarding, WritesDoNotWaitForTheDeviceToAcceptItsPassword) {
+TEST_F(Forwarding, NamesNeverReachADeviceThatHasNotAcceptedItsPassword) {
+    // C refuses the stored password; D is new and waits for the user's first answer. Both are
+    // connected while their alerts are open.
     SimDeviceSpec stubborn = makeDeviceSpec(3);
     stubborn.password = "something else";
     const BluetoothUuid c = addDevice(stubborn);
     storePassword(c, "pw-3");
-    std::vector<std::pair<BluetoothUuid, Bytes>> duringAlert;
+    const BluetoothUuid d = addDevice(4);
+    std::vector<std::pair<BluetoothUuid, Bytes>> duringAlert, duringFirstAlert;
     sim.alerts.cancel([&] {
         duringAlert = activate("Editor");
         sim.bluetooth.setAdvertising(c, false);
     });
+    sim.alerts.accept("pw-4", [&] { duringFirstAlert = activate("Secret Project"); });
     sim.bluetooth.setRadioState(CentralState::PoweredOn);
     run();
     ASSERT_EQ(sim.alerts.requests().size(), 1u);
     EXPECT_EQ(sim.alerts.requests()[0].messageText, "Incorrect password for Device 3");
     const Bytes editor = bytesOf("Editor");
-    EXPECT_THAT(duringAlert,
-                ElementsAre(std::pair{a, editor}, std::pair{b, editor}, std::pair{c, editor}));
+    EXPECT_THAT(duringAlert, ElementsAre(std::pair{a, editor}, std::pair{b, editor}));
+
+    manager->connect(discovered(d));
+    run();
+    ASSERT_EQ(sim.alerts.requests().size(), 2u);
+    const Bytes secret = bytesOf("Secret Project");
+    EXPECT_THAT(duringFirstAlert, ElementsAre(std::pair{a, secret}, std::pair{b, secret}));
+    // Accepted now: D hears the application in front, and every data write it got came after.
+    EXPECT_THAT(dataWrites(d), ElementsAre(secret));
+    for (const SimRequest& write : sim.bluetooth.requestsOf(SimRequest::Kind::WriteValue))
+        if (write.writeType == WriteType::WithoutResponse && write.value != Bytes{0x00})
+            EXPECT_TRUE(write.unlocked) << write;
+}
+
+TEST_F(Forwarding, ANameLongerThanTheLinkCarriesIsCutToWholeCharactersAndSaidOncePerLink) {
+    // MTU 23: 20 bytes per write without response. The name's 20th byte is inside a
+    // three-byte character, which is left out whole.
+    sim.bluetooth.setMtu(a, 23);
+    const std::string name = "Terminal \u2014 projec\u6771\u4eac";
+    ASSERT_EQ(name.size(), 25u);
+    const Bytes cut = bytesOf("Terminal \u2014 projec");
+    ASSERT_EQ(cut.size(), 19u);
+    takeLines();
+    EXPECT_THAT(activate(name), ElementsAre(std::pair{a, cut}, std::pair{b, bytesOf(name)}));
+    activate(name);
+    activate("Mail");
+    EXPECT_THAT(takeLines(), ElementsAre("Names to Device 1 are cut to 20 bytes "
+                                         "(link MTU 23)"));
+    EXPECT_THAT(dataWrites(a).back(), bytesOf("Mail"));
+
+    // A new link says it again.
+    sim.bluetooth.loseLink(a);
+    run();
+    ASSERT_TRUE(manager->isUnlocked(a));
+    activate(name);
+    EXPECT_THAT(takeLines(), ::testing::Contains(::testing::StartsWith("Names to Device 1")));
+}
+
+TEST_F(Forwarding, AWriteTheStackCouldNotSendIsLoggedOncePerDeviceAndError) {
+    sim.bluetooth.failNext(a, SimOperation::WriteWithoutResponse, {{"Failed to initiate write"}},
+                           PeripheralManager::characteristicUUID, kSimFaultForever);
+    takeLines();
+    for (int i = 0; i < 3; ++i)
+        activate("Editor");
+    sim.bluetooth.clearFaults(a);
+    sim.bluetooth.failNext(a, SimOperation::WriteWithoutResponse, {{"Not connected"}},
+                           PeripheralManager::characteristicUUID, 2);
+    activate("Mail");
+    activate("Mail");
+    run();
+    EXPECT_THAT(takeLines(), ElementsAre("Writing to Device 1 failed: Failed to initiate write",
+                                         "Writing to Device 1 failed: Not connected"));
 }
 
 } // namespace

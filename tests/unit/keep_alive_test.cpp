@@ -51,6 +51,9 @@ TEST_F(KeepAlive, TicksKeepComingWhileAPasswordAlertIsOpen) {
     ASSERT_EQ(sim.alerts.requests().size(), 1u);
     EXPECT_EQ(ticksAt(a), 2u);
     EXPECT_EQ(ticksAt(b), 2u);
+    // A keep-alive carries nothing of the user's: the newcomer, whose password is still asked
+    // for, gets them too (and no name).
+    EXPECT_THAT(dataWrites(newcomer), ElementsAre(kKeepAlive, kKeepAlive));
 }
 
 TEST_F(KeepAlive, StopsWithTheManager) {

@@ -105,10 +105,12 @@ TEST_F(PasswordPrompt, AWrongPasswordStaysStoredAfterCancelAndKeepsTheDeviceComi
     sim.alerts.cancel([&] { storedWhileRefused = storedPassword(id); });
     sim.alerts.accept("pw-1");
     connectFromList(id);
+    advance(std::chrono::seconds(1));
 
     EXPECT_EQ(storedWhileRefused, "wrong") << "stored before the device answered";
     // Cancel dropped the link, the scan found the (known) device, and it was connected again
-    // without the user; the stored wrong password led straight to the incorrect-password alert.
+    // without the user after a pause; the stored wrong password led straight to the
+    // incorrect-password alert.
     EXPECT_THAT(messages(),
                 ElementsAre("Enter password for Device 1", "Incorrect password for Device 1",
                             "Incorrect password for Device 1"));

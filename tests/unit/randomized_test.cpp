@@ -120,11 +120,13 @@ protected:
     bool known(const BluetoothUuid& id) const { return storedPassword(id).has_value(); }
 
     // Where an activation must write: each listed entry (again for a duplicate entry) whose link
-    // is up, once per discovered custom service, to its first data characteristic.
+    // is up and whose device accepted a password on it, once per discovered custom service, to
+    // its first data characteristic.
     std::vector<std::tuple<BluetoothUuid, int, int>> expectedTargets() const {
         std::vector<std::tuple<BluetoothUuid, int, int>> targets;
         for (const PeripheralRef& peripheral : manager->connectedPeripherals()) {
-            if (peripheral->state() != PeripheralState::Connected)
+            if (peripheral->state() != PeripheralState::Connected ||
+                !sim.bluetooth.isUnlocked(peripheral->identifier()))
                 continue;
             const auto services = peripheral->services();
             if (!services)
@@ -320,6 +322,11 @@ protected:
                         << r;
                 } else {
                     ASSERT_EQ(r.characteristic, PeripheralManager::characteristicUUID) << r;
+                    // Only a keep-alive reaches a device that has not accepted its password.
+                    if (r.value != Bytes{0x00}) {
+                        ASSERT_TRUE(r.unlocked) << "a name to a locked device: " << r << "\n"
+                                                << history();
+                    }
                 }
                 break;
             default:
@@ -358,7 +365,9 @@ protected:
                 << id.toString() << " is connected but not listed\n"
                 << history();
         }
-        // The stored names follow the map.
+        // The stored names follow the map, a moment later.
+        if (manager->hasUnsavedDeviceNames())
+            return;
         if (const auto stored =
                 sim.defaults.dictionaryForKey(PeripheralManager::deviceNamesDefaultsKey)) {
             DefaultsDictionary expected;

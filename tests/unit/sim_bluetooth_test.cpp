@@ -83,6 +83,10 @@ public:
         note("notifying " + suffix(peripheral) + (characteristic->isNotifying() ? " on" : " off") +
              describe(error));
     }
+    void didFailWriteWithoutResponse(const PeripheralRef& peripheral, const CharacteristicRef&,
+                                     const Error& error) override {
+        note("unsent " + suffix(peripheral) + describe(error));
+    }
 };
 
 class SimBluetoothTest : public ::testing::Test {

@@ -27,13 +27,17 @@ AdapterMonitor::AdapterMonitor(std::function<void()> changed, std::function<void
             changed_();
         });
     }
-    bluezRunning_ = vontal::bluezRunning();
-    poll_.setInterval(kPollInterval);
-    QObject::connect(&poll_, &QTimer::timeout, [this] {
-        if (refresh())
+    adapterSignals_ = std::make_unique<BluezAdapterSignals>([this](bool removed) {
+        // Qt may not have heard of the removal yet, so the bound device may still look valid.
+        if (removed) {
+            unbind();
+            refresh();
             changed_();
+        } else if (refresh()) {
+            changed_();
+        }
     });
-    poll_.start();
+    bluezRunning_ = vontal::bluezRunning();
     refresh();
 }
 

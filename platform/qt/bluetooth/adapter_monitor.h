@@ -2,14 +2,14 @@
 
 // Follows the Bluetooth adapter: whether bluetoothd is on the system bus, whether it has an
 // adapter and whether that adapter is powered. Qt finds an adapter only when a
-// QBluetoothLocalDevice is made, so an adapter that appears later is found by polling, and
-// bluetoothd leaving or joining the bus is watched directly.
+// QBluetoothLocalDevice is made, so adapters coming and going are heard from bluetoothd's object
+// manager, and bluetoothd leaving or joining the bus from the bus itself. Nothing is polled.
+
+#include "bluez_adapter_signals.h"
 
 #include <QBluetoothAddress>
 #include <QBluetoothLocalDevice>
 #include <QDBusServiceWatcher>
-#include <QTimer>
-#include <chrono>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -18,8 +18,6 @@ namespace vontal {
 
 class AdapterMonitor {
 public:
-    static constexpr std::chrono::milliseconds kPollInterval{1000};
-
     // changed: the adapter, its power or bluetoothd's presence changed.
     // bluezStarted: bluetoothd joined the bus after the monitor was made.
     AdapterMonitor(std::function<void()> changed, std::function<void()> bluezStarted);
@@ -40,7 +38,7 @@ private:
     std::function<void()> changed_;
     std::function<void()> bluezStarted_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
-    QTimer poll_;
+    std::unique_ptr<BluezAdapterSignals> adapterSignals_;
     std::unique_ptr<QBluetoothLocalDevice> local_;
     bool bluezRunning_ = false;
 };

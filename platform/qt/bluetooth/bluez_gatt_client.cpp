@@ -3,6 +3,7 @@
 #include "bluez_object_tree.h"
 
 #include <QDBusConnection>
+#include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QObject>
@@ -16,9 +17,10 @@ const QString kBluezService = QStringLiteral("org.bluez");
 
 } // namespace
 
-void lookUpCharacteristicPaths(QObject* context, const QBluetoothAddress& device,
-                               const QBluetoothAddress& adapter, const BluetoothUuid& service,
-                               std::function<void(std::map<BluetoothUuid, QString>)> found) {
+void lookUpCharacteristicPaths(
+    QObject* context, const QBluetoothAddress& device, const QBluetoothAddress& adapter,
+    const BluetoothUuid& service,
+    std::function<void(std::map<BluetoothUuid, QString>, std::optional<int> mtu)> found) {
     const QDBusMessage request = QDBusMessage::createMethodCall(
         kBluezService, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
         QStringLiteral("GetManagedObjects"));
@@ -29,18 +31,36 @@ void lookUpCharacteristicPaths(QObject* context, const QBluetoothAddress& device
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
                      [watcher, device, adapter, service, found = std::move(found)] {
                          watcher->deleteLater();
-                         found(characteristicPaths(bluezObjectsFrom(watcher->reply()), device,
-                                                   adapter, service));
+                         const BluezObjects objects = bluezObjectsFrom(watcher->reply());
+                         auto paths = characteristicPaths(objects, device, adapter, service);
+                         // One link, one MTU: any characteristic of the device tells it.
+                         std::optional<int> mtu;
+                         for (const auto& [uuid, path] : paths) {
+                             if ((mtu = characteristicMtu(objects, path)))
+                                 break;
+                         }
+                         found(std::move(paths), mtu);
                      });
 }
 
-void writeCommand(const QString& path, const QByteArray& value) {
+void writeCommand(QObject* context, const QString& path, const QByteArray& value,
+                  std::function<void(const QString& description)> failed) {
     QDBusMessage write = QDBusMessage::createMethodCall(
         kBluezService, path, QStringLiteral("org.bluez.GattCharacteristic1"),
         QStringLiteral("WriteValue"));
     write << value << QVariantMap{{QStringLiteral("type"), QStringLiteral("command")}};
-    // The answer only says that bluetoothd queued the write; nobody waits for it.
-    QDBusConnection::systemBus().asyncCall(write);
+    // The answer only says whether bluetoothd could queue the write; nobody waits for it, but a
+    // refusal is worth telling.
+    auto* watcher =
+        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(write), context);
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
+                     [watcher, failed = std::move(failed)] {
+                         watcher->deleteLater();
+                         if (!watcher->isError())
+                             return;
+                         const QDBusError error = watcher->error();
+                         failed(error.message().isEmpty() ? error.name() : error.message());
+                     });
 }
 
 } // namespace vontal

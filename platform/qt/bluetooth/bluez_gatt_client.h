@@ -14,6 +14,7 @@
 #include <chrono>
 #include <functional>
 #include <map>
+#include <optional>
 
 class QObject;
 
@@ -23,14 +24,17 @@ namespace vontal {
 inline constexpr std::chrono::milliseconds kObjectLookupTimeout{3000};
 
 // Asks bluetoothd, without waiting, where the characteristics of one service of a device are
-// (see characteristicPaths). `found` gets the answer, empty if none came in time; it is not called
-// once `context` is gone.
-void lookUpCharacteristicPaths(QObject* context, const QBluetoothAddress& device,
-                               const QBluetoothAddress& adapter, const BluetoothUuid& service,
-                               std::function<void(std::map<BluetoothUuid, QString>)> found);
+// (see characteristicPaths), and the link's ATT MTU as it gives it on them. `found` gets the
+// answer, empty if none came in time; it is not called once `context` is gone.
+void lookUpCharacteristicPaths(
+    QObject* context, const QBluetoothAddress& device, const QBluetoothAddress& adapter,
+    const BluetoothUuid& service,
+    std::function<void(std::map<BluetoothUuid, QString>, std::optional<int> mtu)> found);
 
 // Sends the bytes as a write without response (WriteValue with type "command") to the
-// characteristic object at `path`. Like any write without response it reports nothing.
-void writeCommand(const QString& path, const QByteArray& value);
+// characteristic object at `path`. Nothing waits for it; if bluetoothd answers that it could not
+// send it (too long for the link, say), `failed` gets its description, unless `context` is gone.
+void writeCommand(QObject* context, const QString& path, const QByteArray& value,
+                  std::function<void(const QString& description)> failed);
 
 } // namespace vontal

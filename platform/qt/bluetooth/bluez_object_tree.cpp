@@ -103,4 +103,20 @@ std::map<BluetoothUuid, QString> characteristicPaths(const BluezObjects& objects
     return paths;
 }
 
+std::optional<int> characteristicMtu(const BluezObjects& objects, const QString& path) {
+    const auto object = objects.find(QDBusObjectPath(path));
+    if (object == objects.end())
+        return std::nullopt;
+    const QVariantMap* properties = propertiesOf(object.value(), kCharacteristicInterface);
+    if (!properties)
+        return std::nullopt;
+    const QVariant mtu = properties->value(QStringLiteral("MTU"));
+    // Sent as a D-Bus uint16; an ATT MTU is never below 23.
+    bool ok = false;
+    const int value = mtu.toInt(&ok);
+    if (!ok || mtu.typeId() != QMetaType::UShort || value < 23)
+        return std::nullopt;
+    return value;
+}
+
 } // namespace vontal

@@ -14,6 +14,7 @@
 #include <QString>
 #include <QVariantMap>
 #include <map>
+#include <optional>
 
 class QDBusMessage;
 
@@ -33,5 +34,9 @@ std::map<BluetoothUuid, QString> characteristicPaths(const BluezObjects& objects
                                                      const QBluetoothAddress& device,
                                                      const QBluetoothAddress& adapter,
                                                      const BluetoothUuid& service);
+
+// The MTU property bluetoothd gives a characteristic object (BlueZ 5.62 and later): the ATT MTU
+// of the device's link. Absent where it gives none.
+std::optional<int> characteristicMtu(const BluezObjects& objects, const QString& path);
 
 } // namespace vontal

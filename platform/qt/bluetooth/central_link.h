@@ -6,17 +6,19 @@
 
 #include "callback_queue.h"
 #include "devicelink/bluetooth.h"
+#include "platform/diagnostics.h"
 
 #include <QBluetoothAddress>
 
 namespace vontal {
 
 struct CentralLink {
-    CentralLink(Central& central, CentralDelegate& delegate)
-        : central(central), delegate(delegate) {}
+    CentralLink(Central& central, CentralDelegate& delegate, Diagnostics& diagnostics)
+        : central(central), delegate(delegate), diagnostics(diagnostics) {}
 
     Central& central;
     CentralDelegate& delegate;
+    Diagnostics& diagnostics;
     CallbackQueue queue;
     QBluetoothAddress adapter;
     bool poweredOn = false;

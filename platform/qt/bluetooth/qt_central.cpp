@@ -7,7 +7,7 @@
 namespace vontal {
 
 QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics)
-    : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate)),
+    : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate, diagnostics)),
       scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }) {
     if (auto problem = bluezProblem())
         diagnostics_.line(*problem);

@@ -2,6 +2,9 @@
 
 #include "identifiers.h"
 
+#include <algorithm>
+#include <string>
+
 namespace vontal {
 
 namespace {
@@ -32,7 +35,6 @@ Error controllerError(QLowEnergyController::Error error, const QString& text) {
 QtPeripheral::QtPeripheral(const QBluetoothDeviceInfo& info, std::weak_ptr<CentralLink> link)
     : info_(info), identifier_(peripheralIdentifier(info)), link_(std::move(link)) {
     retry_.setSingleShot(true);
-    retry_.setInterval(kRetryDelay);
     QObject::connect(&retry_, &QTimer::timeout, [this] {
         if (wanted_ && state_ == PeripheralState::Connecting && !controller_)
             startAttempt();
@@ -58,9 +60,16 @@ void QtPeripheral::requestConnection() {
         return;
     if (state_ == PeripheralState::Connected || state_ == PeripheralState::Connecting) {
         wanted_ = true;
+        // Asked again while waiting out a pause: try now, and count afresh.
+        if (retry_.isActive()) {
+            retry_.stop();
+            failedAttempts_ = 0;
+            startAttempt();
+        }
         return;
     }
     wanted_ = true;
+    failedAttempts_ = 0;
     state_ = PeripheralState::Connecting;
     startAttempt();
 }
@@ -124,6 +133,7 @@ void QtPeripheral::onControllerError(QLowEnergyController::Error error) {
 
 void QtPeripheral::linkUp() {
     wanted_ = false;
+    failedAttempts_ = 0;
     state_ = PeripheralState::Connected;
     services_.reset();
     reportToCentral([](CentralDelegate& delegate, Central& central, const PeripheralRef& self) {
@@ -154,8 +164,21 @@ void QtPeripheral::attemptFailed() {
         state_ = PeripheralState::Disconnected;
         return;
     }
-    // Still Connecting: the request stands, as a connection request without a time limit does.
-    retry_.start();
+    // Still Connecting: the request stands, as a connection request without a time limit does,
+    // but a device that keeps failing is not asked for again every second.
+    ++failedAttempts_;
+    auto delay = kRetryDelay;
+    for (unsigned i = 1; i < failedAttempts_ && delay < kMaximumRetryDelay; ++i)
+        delay *= 2;
+    delay = std::min(delay, kMaximumRetryDelay);
+    if (failedAttempts_ == 2) {
+        if (auto link = link_.lock())
+            link->diagnostics.line("Connecting " + name().value_or("Unknown") + " (" +
+                                   info_.address().toString().toStdString() +
+                                   ") keeps failing; trying again after a growing pause, up to " +
+                                   std::to_string(kMaximumRetryDelay.count() / 1000) + " s");
+    }
+    retry_.start(delay);
 }
 
 void QtPeripheral::cancelConnection() {
@@ -191,6 +214,7 @@ void QtPeripheral::dropLink() {
 void QtPeripheral::releaseConnection() {
     ++connection_;
     services_.reset();
+    linkMtu_.reset();
     serviceDiscoveryWaiting_ = false;
     echoes_.clear();
     if (QLowEnergyController* controller = controller_.data()) {

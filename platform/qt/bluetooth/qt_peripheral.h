@@ -29,8 +29,10 @@ namespace vontal {
 
 class QtPeripheral final : public Peripheral, public std::enable_shared_from_this<QtPeripheral> {
 public:
-    // Pause between two attempts to reach a device that did not answer.
+    // Pause before the next attempt to reach a device that did not answer, doubled with each
+    // failed attempt in a row up to the maximum.
     static constexpr std::chrono::milliseconds kRetryDelay{1000};
+    static constexpr std::chrono::milliseconds kMaximumRetryDelay{60000};
 
     QtPeripheral(const QBluetoothDeviceInfo& info, std::weak_ptr<CentralLink> link);
     ~QtPeripheral() override;
@@ -50,6 +52,7 @@ public:
     void setNotifyValue(bool enabled, const CharacteristicRef& characteristic) override;
     void writeValue(const Bytes& value, const CharacteristicRef& characteristic,
                     WriteType type) override;
+    std::optional<std::size_t> maximumWriteValueLength(WriteType type) const override;
 
     // Used by the central.
     const QBluetoothDeviceInfo& info() const { return info_; }
@@ -95,7 +98,7 @@ private:
     void lookUpObjectPaths(const std::shared_ptr<QtService>& service);
     void objectPathsFound(const std::shared_ptr<QtService>& service,
                           const std::map<BluetoothUuid, QString>& paths);
-    bool sendCommand(const QtCharacteristic& target, const Bytes& value);
+    bool sendCommand(const std::shared_ptr<QtCharacteristic>& target, const Bytes& value);
     // The service and characteristic of a handle, when they belong to the live connection.
     std::shared_ptr<QtService> liveService(const ServiceRef& service) const;
     std::pair<std::shared_ptr<QtService>, std::shared_ptr<QtCharacteristic>>
@@ -121,7 +124,10 @@ private:
     unsigned connection_ = 0;
     QPointer<QLowEnergyController> controller_;
     QTimer retry_;
+    unsigned failedAttempts_ = 0;
     std::optional<Error> lastError_;
+    // The link's ATT MTU as bluetoothd gives it; unknown until the object lookup answers.
+    std::optional<int> linkMtu_;
 
     std::optional<std::vector<std::shared_ptr<QtService>>> services_;
     std::vector<BluetoothUuid> serviceFilter_;

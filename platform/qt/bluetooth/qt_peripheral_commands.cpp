@@ -21,11 +21,14 @@ void QtPeripheral::lookUpObjectPaths(const std::shared_ptr<QtService>& service) 
     std::weak_ptr<QtService> weakService = service;
     lookUpCharacteristicPaths(
         controller_.data(), info_.address(), link->adapter, service->uuid(),
-        forThisConnection(
-            [weakService](QtPeripheral& self, const std::map<BluetoothUuid, QString>& paths) {
-                if (auto service = weakService.lock())
-                    self.objectPathsFound(service, paths);
-            }));
+        forThisConnection([weakService](QtPeripheral& self,
+                                        const std::map<BluetoothUuid, QString>& paths,
+                                        std::optional<int> mtu) {
+            if (mtu)
+                self.linkMtu_ = mtu;
+            if (auto service = weakService.lock())
+                self.objectPathsFound(service, paths);
+        }));
 }
 
 void QtPeripheral::objectPathsFound(const std::shared_ptr<QtService>& service,
@@ -46,12 +49,28 @@ void QtPeripheral::objectPathsFound(const std::shared_ptr<QtService>& service,
     answerCharacteristicDiscoveries(service, std::nullopt);
 }
 
-bool QtPeripheral::sendCommand(const QtCharacteristic& target, const Bytes& value) {
-    if (target.objectPath().isEmpty())
+bool QtPeripheral::sendCommand(const std::shared_ptr<QtCharacteristic>& target,
+                               const Bytes& value) {
+    if (target->objectPath().isEmpty() || !controller_)
         return false;
-    writeCommand(target.objectPath(), QByteArray(reinterpret_cast<const char*>(value.data()),
-                                                 static_cast<qsizetype>(value.size())));
+    writeCommand(controller_.data(), target->objectPath(),
+                 QByteArray(reinterpret_cast<const char*>(value.data()),
+                            static_cast<qsizetype>(value.size())),
+                 forThisConnection([target](QtPeripheral& self, const QString& description) {
+                     self.reportToDelegate(
+                         [target, error = Error{description.toStdString()}](
+                             PeripheralDelegate& delegate, const PeripheralRef& peripheral) {
+                             delegate.didFailWriteWithoutResponse(peripheral, target, error);
+                         });
+                 }));
     return true;
+}
+
+std::optional<std::size_t> QtPeripheral::maximumWriteValueLength(WriteType type) const {
+    // Only what bluetoothd says of the link; Qt's own figure is not kept up to date on BlueZ.
+    if (type != WriteType::WithoutResponse || state_ != PeripheralState::Connected || !linkMtu_)
+        return std::nullopt;
+    return static_cast<std::size_t>(*linkMtu_ - 3);
 }
 
 } // namespace vontal

@@ -233,7 +233,7 @@ void QtPeripheral::writeValue(const Bytes& value, const CharacteristicRef& chara
     if (!target)
         return;
     // Straight to bluetoothd where its object is known (qt_peripheral_commands.cpp).
-    if (type == WriteType::WithoutResponse && sendCommand(*target, value))
+    if (type == WriteType::WithoutResponse && sendCommand(target, value))
         return;
     // Recorded first: Qt may report a refusal before the call returns.
     if (type == WriteType::WithResponse)
