@@ -80,4 +80,10 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt talks to the Bluetooth adapter through the BlueZ daemon.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bluez")
+# Qt loads its platform plugins at run time, so dpkg-shlibdeps cannot see them. The X11 one ships
+# in libqt6gui6, which the programs link; the Wayland ones, which vontal's window and password
+# alert use in a Wayland session, are in qt6-wayland, named here, since a system that installs
+# without recommended packages would otherwise have no window to open there.
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "qt6-wayland")
+include(cmake/documentation.cmake)
 include(CPack)

@@ -11,7 +11,8 @@ public:
     virtual void line(std::string_view text) = 0;
 };
 
-// Standard output, flushed after every line (the output is often a pipe or the journal).
+// Standard output, flushed after every line (the output is often a pipe or the journal), with
+// control characters escaped (see control_characters.h).
 class StdoutDiagnostics final : public Diagnostics {
 public:
     void line(std::string_view text) override;

@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Builds the Debian package from a configured build tree, installs it with dpkg, checks what it
-# installed and that the installed vontal runs, then removes it and checks that it is gone.
+# Builds the Debian package from a configured build tree, checks it with lintian, installs it with
+# dpkg, checks what it installed and that the installed vontal runs, then removes it and checks
+# that it is gone. Last, it installs the package without recommended packages into a minimal
+# Debian 12 tree (mmdebstrap, from the archive this machine uses) and runs vontal there.
 #   scripts/package-test.sh build/default
 # The package is removed again however the run ends, so the script can be run any number of times.
 set -euo pipefail
@@ -55,9 +57,14 @@ echo "package-test: built $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-test: Depends: $depends"
-for lib in libc6 libglib2.0-0 libqt6widgets6; do
+for lib in libc6 libglib2.0-0 libqt6widgets6 libqt6gui6 libwayland-client0 qt6-wayland; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
 done
+
+# No errors and no warnings.
+lintian --fail-on error,warning "$deb" >"$out/lintian.log" 2>&1 ||
+  { cat "$out/lintian.log" >&2; fail "lintian reports errors or warnings"; }
+echo "package-test: lintian: no errors, no warnings"
 
 $sudo dpkg -i "$deb"
 installed || fail "dpkg does not list $package as installed"
@@ -69,6 +76,10 @@ files=(
   "/usr/share/applications/$helper_id.desktop"
   "/usr/share/icons/hicolor/scalable/apps/$main_id.svg"
   "/usr/share/metainfo/$main_id.metainfo.xml"
+  /usr/share/man/man1/vontal.1.gz
+  /usr/share/man/man1/vontalloginhelper.1.gz
+  /usr/share/doc/vontal/copyright
+  /usr/share/doc/vontal/changelog.gz
 )
 for f in "${files[@]}"; do
   [ -f "$f" ] || fail "$f is not installed"
@@ -128,3 +139,47 @@ for f in "${files[@]}"; do
 done
 
 echo "package-test: the package builds, installs, runs and removes cleanly"
+
+# A minimal Debian 12 with apt only, the package installed without recommended packages: its
+# dependencies alone must bring what vontal needs to open a window (Qt's platform plugins).
+sources=()
+for list in /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources; do
+  if [ -f "$list" ] && grep -qE '^(deb|URIs:)' "$list"; then sources+=("$list"); fi
+done
+if [ ${#sources[@]} -eq 0 ]; then
+  sources=("deb http://deb.debian.org/debian bookworm main"
+           "deb http://deb.debian.org/debian-security bookworm-security main")
+fi
+cat >"$out/in-tree.sh" <<'SCRIPT'
+set -eu
+export PATH=/usr/bin:/bin:/usr/sbin:/sbin HOME=/root QT_QPA_PLATFORM=offscreen
+unset XDG_RUNTIME_DIR DISPLAY WAYLAND_DISPLAY
+echo "in-tree: $(vontal --version)"
+plugins=$(dirname "$(ls /usr/lib/*/qt6/plugins/platforms/libqxcb.so)")
+for plugin in libqxcb.so libqwayland-generic.so libqoffscreen.so; do
+  [ -f "$plugins/$plugin" ] || { echo "in-tree: no Qt platform plugin $plugin"; exit 1; }
+  if ldd "$plugins/$plugin" | grep 'not found'; then
+    echo "in-tree: $plugin misses libraries"; exit 1
+  fi
+done
+vontal --simulate >/tmp/simulate.log 2>&1 &
+pid=$!
+for _ in $(seq 200); do
+  grep -q "Bluetooth powered ON" /tmp/simulate.log && break
+  sleep 0.1
+done
+kill "$pid" 2>/dev/null || true
+cat /tmp/simulate.log
+grep -q "Bluetooth powered ON" /tmp/simulate.log || { echo "in-tree: vontal --simulate did not start"; exit 1; }
+echo "in-tree: vontal --simulate started on the offscreen platform"
+SCRIPT
+echo "package-test: installing into a minimal Debian 12 tree (mmdebstrap --variant=apt)"
+$sudo mmdebstrap --variant=apt --quiet \
+  --aptopt='Acquire::Check-Valid-Until "false"' \
+  --customize-hook="copy-in '$deb' '$out/in-tree.sh' /tmp" \
+  --customize-hook="chroot \"\$1\" apt-get install -y --no-install-recommends -q /tmp/$(basename "$deb")" \
+  --customize-hook='chroot "$1" sh /tmp/in-tree.sh' \
+  bookworm /dev/null "${sources[@]}" >"$out/tree.log" 2>&1 ||
+  { cat "$out/tree.log" >&2; fail "the package does not install or run in a minimal tree"; }
+grep "in-tree:" "$out/tree.log"
+echo "package-test: installed without recommends in a minimal Debian 12, vontal runs there"

@@ -1,5 +1,6 @@
 #include "device_row.h"
 
+#include "elided_label.h"
 #include "labels.h"
 
 #include <QHBoxLayout>
@@ -10,12 +11,11 @@ namespace vontal {
 
 DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
     : QWidget(parent), kind_(kind), tap_(std::move(tap)) {
-    name_ = new QLabel(this);
-    name_->setObjectName(QStringLiteral("name"));
     // Device names come from the radio: a name such as "<b>x</b>" must show those characters,
-    // and QLabel would otherwise guess rich text from them.
-    name_->setTextFormat(Qt::PlainText);
-    // A long name is cut rather than widening the window beyond what the user chose.
+    // controls must not break the row, and a long name is elided rather than widening the
+    // window beyond what the user chose.
+    name_ = new ElidedLabel(this);
+    name_->setObjectName(QStringLiteral("name"));
     name_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
 
     auto* layout = new QHBoxLayout(this);
@@ -45,7 +45,7 @@ DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
 
 void DeviceRow::present(const PeripheralRef& peripheral, const QString& label) {
     peripheral_ = peripheral;
-    name_->setText(label);
+    name_->setName(label);
     const char* action = labels::kConnect;
     if (kind_ == Kind::Connected) {
         const bool linkUp = peripheral->state() == PeripheralState::Connected;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/bluetooth.h"
+#include "elided_label.h"
 
 #include <QWidget>
 #include <functional>
@@ -27,7 +28,7 @@ public:
     void present(const PeripheralRef& peripheral, const QString& label);
 
     const PeripheralRef& peripheral() const { return peripheral_; }
-    QLabel* nameLabel() const { return name_; }
+    ElidedLabel* nameLabel() const { return name_; }
     QLabel* statusLabel() const { return status_; } // absent in the discovered list
     QPushButton* button() const { return button_; }
 
@@ -35,7 +36,7 @@ private:
     const Kind kind_;
     const Tap tap_;
     PeripheralRef peripheral_;
-    QLabel* name_ = nullptr;
+    ElidedLabel* name_ = nullptr;
     QLabel* status_ = nullptr;
     QPushButton* button_ = nullptr;
 };

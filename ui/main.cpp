@@ -40,11 +40,11 @@ int main(int argc, char** argv) {
     QString instanceName = QString::fromLatin1(kMainIdentifier);
     if (mode == Runtime::Mode::Simulated)
         instanceName += QStringLiteral(".simulate");
-    SingleInstance instance(SingleInstance::addressFor(instanceName));
+    StdoutDiagnostics diagnostics;
+    SingleInstance instance(SingleInstance::addressFor(instanceName, &diagnostics), &diagnostics);
     if (!instance.claim())
         return 0;
 
-    StdoutDiagnostics diagnostics;
     std::unique_ptr<LoginItemService> loginItems = makeLoginItemService(mode, diagnostics);
     QtAlertPresenter dialogs;
     PromptTracker prompts(dialogs);

@@ -23,9 +23,9 @@ std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& que
 }
 
 // A simulation keeps its settings in memory: demo passwords never reach the user's file.
-std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode) {
+std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode, Diagnostics& diagnostics) {
     if (mode == Runtime::Mode::System)
-        return std::make_unique<SettingsDefaults>(SettingsDefaults::defaultPath());
+        return std::make_unique<SettingsDefaults>(SettingsDefaults::defaultPath(), &diagnostics);
     return std::make_unique<InMemoryUserDefaults>();
 }
 
@@ -33,7 +33,7 @@ std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode) {
 
 Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
     : bluetooth_(makeBluetooth(mode, mainQueue_, timers_, diagnostics)),
-      defaults_(makeDefaults(mode)), workspace_(makeWorkspace(diagnostics)),
+      defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)),
       platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
                                                     *defaults_, alerts, diagnostics})),
       manager_(std::make_unique<PeripheralManager>(*platform_)) {}

@@ -1,13 +1,13 @@
 #include "workspace_factory.h"
 
-#include "platform/x11/desktop_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
 
 namespace vontal {
 
 std::unique_ptr<Workspace> makeWorkspace(Diagnostics& diagnostics) {
-    // Where activations cannot be observed (no X display, a Wayland session) this says so in one
-    // line and gives a workspace that never posts: a made-up activation would send a wrong name
-    // to every connected device.
+    // Where activations cannot be observed (no X display, a Wayland desktop without an observer)
+    // this says so in one line and gives a workspace that never posts: a made-up activation would
+    // send a wrong name to every connected device.
     return makeDesktopWorkspace(diagnostics);
 }
 

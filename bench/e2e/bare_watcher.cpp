@@ -1,8 +1,9 @@
-// The floor under the main job's latency: the X11 workspace alone, with nothing behind it. Prints
+// The floor under the main job's latency: the session's workspace alone (X11 or wlroots, chosen as
+// vontal chooses), with nothing behind it. Prints
 // "ready" once it watches, then one line per activation: the CLOCK_MONOTONIC time in nanoseconds
 // at which the activation was posted, a space, and the application's localized name.
 
-#include "platform/x11/x11_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
 
 #include <QCoreApplication>
 #include <chrono>
@@ -33,7 +34,7 @@ std::string nameIn(const vontal::Notification& notification) {
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     StderrDiagnostics diagnostics;
-    const auto workspace = vontal::X11Workspace::connect(diagnostics);
+    const auto workspace = vontal::makeDesktopWorkspace(diagnostics);
     if (!workspace)
         return 1;
     const auto subscription =

@@ -1,19 +1,21 @@
-// How long the main job takes on a real desktop. vontal runs under Xvfb and openbox with four
-// connected devices (the BlueZ stand-in on a private system bus, stamping each write as it
-// arrives) and a bare watcher beside it. Two windows are activated in turn by sending the window
-// manager _NET_ACTIVE_WINDOW from here, and each activation is timed from just before that message
-// to
-//   - the bare watcher posting it (the floor set by X, the window manager and the resolution),
+// How long the main job takes on a real desktop. vontal runs under Xvfb and openbox (or headless
+// sway) with four connected devices (the BlueZ stand-in on a private system bus, stamping each
+// write as it arrives) and a bare watcher beside it. Two windows are activated in turn by sending
+// the window manager _NET_ACTIVE_WINDOW from here (on sway, a focus command on its IPC socket),
+// and each activation is timed from just before that request to
+//   - the bare watcher posting it (the floor set by the display server, the window manager and
+//     the resolution),
 //   - the stand-in taking vontal's name write off the bus, for the first and the last device.
 // The bus and the stand-in's dispatch are also timed on their own, with calls from here.
 //
 // Not a test; run by hand (it starts a private system bus when it has none):
-//   vontal_e2e_bench [activations=200] [devices=4]
+//   vontal_e2e_bench [activations=200] [devices=4] [x11|sway]
 
 #include "bluez_mock_client.h"
 #include "bus_monitor.h"
 #include "latency.h"
 #include "qt_wait.h"
+#include "sway_ipc.h"
 #include "tests/e2e/vontal_environment.h"
 
 #include <QCoreApplication>
@@ -45,6 +47,7 @@ std::int64_t monotonicNs() {
 struct Options {
     int activations = 200;
     int devices = 4;
+    bool sway = false;
 };
 
 // A write without response as the stand-in saw it.
@@ -142,6 +145,60 @@ void drainEvents(testing::XSession& session) {
         std::free(event);
 }
 
+// The desktop the activations happen on, with two windows, and how the benchmark asks for one.
+class BenchDesktop {
+public:
+    virtual ~BenchDesktop() = default;
+    virtual QProcessEnvironment environment(const fs::path& root) const = 0;
+    // Asks for window `which` (0 or 1) to come to the front, as a pager would.
+    virtual void activate(std::size_t which) = 0;
+    // After an activation has been measured: what the request brought back is read.
+    virtual void settle() = 0;
+};
+
+class X11BenchDesktop final : public BenchDesktop {
+public:
+    explicit X11BenchDesktop(const fs::path& root) : session_(root / "session") {
+        windows_ = {session_.createWindow({"alpha\0Alpha\0"s, {}, {}, {}}),
+                    session_.createWindow({"beta\0Beta\0"s, {}, {}, {}})};
+    }
+    QProcessEnvironment environment(const fs::path& root) const override {
+        return vontalEnvironment(root, session_);
+    }
+    void activate(std::size_t which) override { askToActivate(session_, windows_[which]); }
+    void settle() override { drainEvents(session_); }
+
+private:
+    testing::XSession session_;
+    std::vector<xcb_window_t> windows_;
+};
+
+class SwayBenchDesktop final : public BenchDesktop {
+public:
+    explicit SwayBenchDesktop(const fs::path& root) : session_(root / "session") {
+        for (const char* appId : {"bench-alpha", "bench-beta"}) {
+            pids_.push_back(session_.launch({"foot", "--app-id="s + appId}));
+            if (!session_.waitForWindow(appId, testing::deadlineIn(20s)))
+                throw std::runtime_error("no window from foot");
+        }
+        ipc_ = std::make_unique<SwayIpc>(session_.variable("SWAYSOCK").value_or(""));
+        if (!ipc_->connected())
+            throw std::runtime_error("cannot reach sway's IPC socket");
+    }
+    QProcessEnvironment environment(const fs::path& root) const override {
+        return vontalEnvironment(root, session_);
+    }
+    void activate(std::size_t which) override {
+        ipc_->send("[pid=" + std::to_string(pids_[which]) + "] focus");
+    }
+    void settle() override { ipc_->answer(); }
+
+private:
+    testing::WaylandSession session_;
+    std::vector<pid_t> pids_;
+    std::unique_ptr<SwayIpc> ipc_;
+};
+
 std::string address(int index) {
     char text[32];
     std::snprintf(text, sizeof text, "C0:FF:EE:00:01:%02X", index + 1);
@@ -173,11 +230,12 @@ int measure(const fs::path& root, const Options& options) {
                                "\nExec=true\nStartupWMClass=Beta\n"))
         return 1;
 
-    testing::XSession session(root / "session");
-    const std::vector<xcb_window_t> windows = {
-        session.createWindow({"alpha\0Alpha\0"s, {}, {}, {}}),
-        session.createWindow({"beta\0Beta\0"s, {}, {}, {}}),
-    };
+    // On X11 the windows are named by their class, on sway by their app_ids (the entries' ids).
+    std::unique_ptr<BenchDesktop> desktop;
+    if (options.sway)
+        desktop = std::make_unique<SwayBenchDesktop>(root);
+    else
+        desktop = std::make_unique<X11BenchDesktop>(root);
 
     test::BluezMock mock;
     if (mock.pid() == 0)
@@ -200,7 +258,7 @@ int measure(const fs::path& root, const Options& options) {
 
     const char* busAddress = std::getenv("DBUS_SYSTEM_BUS_ADDRESS");
     BusMonitor monitor(busAddress != nullptr ? busAddress : "");
-    const QProcessEnvironment environment = vontalEnvironment(root, session);
+    const QProcessEnvironment environment = desktop->environment(root);
     QProcess watcher;
     QProcess vontal;
     const auto stop = [&] {
@@ -238,9 +296,9 @@ int measure(const fs::path& root, const Options& options) {
     std::vector<Sample> samples;
     const int warmUp = 10;
     for (int round = 0; round < warmUp + options.activations; ++round) {
-        const std::size_t which = static_cast<std::size_t>(round) % windows.size();
+        const std::size_t which = static_cast<std::size_t>(round) % 2;
         const std::int64_t asked = monotonicNs();
-        askToActivate(session, windows[which]);
+        desktop->activate(which);
         const auto watcherTime = watched.timeOf(names[which], 3s);
 
         // The monitor is read here, in this process: waiting on it costs vontal nothing.
@@ -280,7 +338,7 @@ int measure(const fs::path& root, const Options& options) {
             }
             std::this_thread::sleep_for(5ms);
         }
-        drainEvents(session);
+        desktop->settle();
         if (!watcherTime || static_cast<int>(onBus.size()) != options.devices ||
             static_cast<int>(arrived.size()) != options.devices) {
             std::fprintf(stderr,
@@ -343,9 +401,10 @@ int measure(const fs::path& root, const Options& options) {
         lastRow.nanoseconds.push_back(sample.lastArrival);
         handledRow.nanoseconds.push_back(sample.lastHandled);
     }
-    std::printf("%d activations (after %d to warm up), %d connected devices; times from the "
-                "_NET_ACTIVE_WINDOW request\n",
-                options.activations, warmUp, options.devices);
+    std::printf("%d activations (after %d to warm up), %d connected devices on %s; times from "
+                "the %s request\n",
+                options.activations, warmUp, options.devices, options.sway ? "sway" : "X11",
+                options.sway ? "focus" : "_NET_ACTIVE_WINDOW");
     printTable({watcherRow, firstBusRow, lastBusRow, firstRow, lastRow, handledRow, oneWay,
                 propertyRoundTrip});
     for (const auto* row : {&lastBusRow, &lastRow}) {
@@ -380,6 +439,8 @@ int main(int argc, char** argv) {
         options.activations = std::max(1, std::atoi(argv[1]));
     if (argc > 2)
         options.devices = std::clamp(std::atoi(argv[2]), 1, 200);
+    if (argc > 3)
+        options.sway = std::string(argv[3]) == "sway";
 
     char pattern[] = "/tmp/vontal-e2e-bench-XXXXXX";
     if (mkdtemp(pattern) == nullptr)

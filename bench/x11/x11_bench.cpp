@@ -4,8 +4,8 @@
 // - the delay from asking the window manager to switch windows to the notification, on Xvfb with
 //   openbox: by a _NET_ACTIVE_WINDOW client message (what pagers and xdotool send), and by
 //   running `xdotool windowactivate`, process start included.
+#include "platform/frontmost/gio_application_catalog.h"
 #include "platform/x11/application_resolver.h"
-#include "platform/x11/gio_application_catalog.h"
 #include "platform/x11/x11_workspace.h"
 #include "tests/x11/x_session.h"
 

@@ -1,17 +1,14 @@
 #include "recording_diagnostics.h"
 
-#include <cstdio>
 #include <utility>
 
 namespace vontal {
 
 void RecordingDiagnostics::line(std::string_view text) {
     lines_.emplace_back(text);
-    if (echo_) {
-        std::fwrite(text.data(), 1, text.size(), stdout);
-        std::fputc('\n', stdout);
-        std::fflush(stdout);
-    }
+    // Echoed as the application writes its lines, control characters escaped.
+    if (echo_)
+        StdoutDiagnostics().line(text);
 }
 
 std::vector<std::string> RecordingDiagnostics::takeLines() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/application_catalog.h"
+#include "platform/frontmost/application_catalog.h"
 #include "platform/x11/window_facts.h"
 
 #include <cstdint>

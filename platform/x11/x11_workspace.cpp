@@ -1,16 +1,15 @@
 #include "platform/x11/x11_workspace.h"
 
-#include "platform/x11/activation_tracker.h"
+#include "platform/frontmost/activation_observers.h"
+#include "platform/frontmost/activation_tracker.h"
+#include "platform/frontmost/gio_application_catalog.h"
 #include "platform/x11/application_resolver.h"
-#include "platform/x11/gio_application_catalog.h"
 #include "platform/x11/xcb_window_inspector.h"
 
 #include <QSocketNotifier>
 #include <QTimer>
 #include <cstdlib>
-#include <map>
 #include <unistd.h>
-#include <vector>
 
 namespace vontal {
 
@@ -22,14 +21,6 @@ std::string localHostName() {
         return {};
     return name;
 }
-
-using Observer = std::function<void(const Notification&)>;
-
-// Shared with the subscriptions, which may outlive the workspace.
-struct Observers {
-    std::uint64_t nextId = 0;
-    std::map<std::uint64_t, Observer> byId;
-};
 
 } // namespace
 
@@ -116,19 +107,7 @@ struct X11Workspace::Impl {
         return running;
     }
 
-    void post(const Notification& notification) {
-        // An observer may add or remove observers; only those still registered are called.
-        std::vector<std::uint64_t> ids;
-        for (const auto& [id, observer] : observers->byId)
-            ids.push_back(id);
-        for (const auto id : ids) {
-            const auto it = observers->byId.find(id);
-            if (it == observers->byId.end())
-                continue;
-            const Observer observer = it->second;
-            observer(notification);
-        }
-    }
+    void post(const Notification& notification) { observers.post(notification); }
 
     void connectionLost() {
         notifier.setEnabled(false);
@@ -146,7 +125,7 @@ struct X11Workspace::Impl {
     ActivationTracker tracker;
     // What the last activation (or the start) described; null during a real gap.
     std::shared_ptr<RunningApplication> frontmost;
-    std::shared_ptr<Observers> observers = std::make_shared<Observers>();
+    ActivationObservers observers;
     QSocketNotifier notifier;
     QTimer gapTimer;
 };
@@ -191,13 +170,7 @@ X11Workspace::X11Workspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) 
 X11Workspace::~X11Workspace() = default;
 
 Subscription X11Workspace::observeActivations(std::function<void(const Notification&)> observer) {
-    auto& observers = *impl_->observers;
-    const auto id = observers.nextId++;
-    observers.byId.emplace(id, std::move(observer));
-    return Subscription([weak = std::weak_ptr<Observers>(impl_->observers), id] {
-        if (const auto observers = weak.lock())
-            observers->byId.erase(id);
-    });
+    return impl_->observers.add(std::move(observer));
 }
 
 std::shared_ptr<RunningApplication> X11Workspace::frontmostApplication() const {

@@ -4,10 +4,13 @@
 
 #include <cerrno>
 #include <filesystem>
+#include <gio/gdesktopappinfo.h>
 #include <glib.h>
 #include <glib/gstdio.h>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
+#include <utility>
 
 namespace vontal {
 
@@ -57,6 +60,45 @@ bool isExecutableFile(const std::string& path) {
            access(path.c_str(), X_OK) == 0;
 }
 
+// A readable regular file (through symbolic links, as the session reads it).
+bool isReadableFile(const std::string& path) {
+    struct stat info {};
+    return ::stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode) &&
+           access(path.c_str(), R_OK) == 0;
+}
+
+// Whether the session would run the entry on this desktop: OnlyShowIn must name one of the
+// desktops in XDG_CURRENT_DESKTOP, NotShowIn none of them. (GIO answers this too, but reads the
+// variable only once per process.)
+bool showsOnThisDesktop(GKeyFile* file) {
+    const char* current = g_getenv("XDG_CURRENT_DESKTOP");
+    gchar** desktops = g_strsplit(current ? current : "", ":", -1);
+    const auto namesOne = [&](const char* key) {
+        gsize count = 0;
+        gchar** listed = g_key_file_get_string_list(file, kGroup, key, &count, nullptr);
+        bool found = false;
+        for (gsize i = 0; listed && i < count && !found; ++i)
+            found = listed[i][0] != '\0' && g_strv_contains(desktops, listed[i]);
+        const bool present = listed != nullptr;
+        g_strfreev(listed);
+        return std::pair{present, found};
+    };
+    const auto [onlyListed, onlyHere] = namesOne(G_KEY_FILE_DESKTOP_KEY_ONLY_SHOW_IN);
+    const bool notHere = namesOne(G_KEY_FILE_DESKTOP_KEY_NOT_SHOW_IN).second;
+    g_strfreev(desktops);
+    return (!onlyListed || onlyHere) && !notHere;
+}
+
+// GIO, which the desktop sessions' autostart follows, accepts the entry as an application it can
+// start: Type, TryExec, and an Exec whose program exists.
+bool gioAccepts(GKeyFile* file) {
+    GDesktopAppInfo* info = g_desktop_app_info_new_from_keyfile(file);
+    if (!info)
+        return false;
+    g_object_unref(info);
+    return true;
+}
+
 } // namespace
 
 XdgLoginItem::XdgLoginItem(std::string identifier, std::string entryPath, std::string helperPath)
@@ -85,18 +127,19 @@ bool XdgLoginItem::startsInstalledHelper(const std::string& exec) const {
 LoginItemStatus XdgLoginItem::status() const {
     if (entryPath_.empty() || !helperInstalled())
         return LoginItemStatus::NotFound;
-    std::error_code error;
-    if (!std::filesystem::exists(entryPath_, error))
+    struct stat info {};
+    if (::lstat(entryPath_.c_str(), &info) != 0 && errno == ENOENT)
         return LoginItemStatus::NotRegistered;
+    if (!isReadableFile(entryPath_))
+        return LoginItemStatus::RequiresApproval;
 
     auto file = newKeyFile();
     if (!g_key_file_load_from_file(file.get(), entryPath_.c_str(), G_KEY_FILE_NONE, nullptr))
         return LoginItemStatus::RequiresApproval;
     if (booleanOr(file.get(), G_KEY_FILE_DESKTOP_KEY_HIDDEN, false))
         return LoginItemStatus::NotRegistered;
-    if (!booleanOr(file.get(), kAutostartEnabled, true) ||
-        stringOr(file.get(), G_KEY_FILE_DESKTOP_KEY_TYPE, "") !=
-            G_KEY_FILE_DESKTOP_TYPE_APPLICATION ||
+    if (!booleanOr(file.get(), kAutostartEnabled, true) || !showsOnThisDesktop(file.get()) ||
+        !gioAccepts(file.get()) ||
         !startsInstalledHelper(stringOr(file.get(), G_KEY_FILE_DESKTOP_KEY_EXEC, "")))
         return LoginItemStatus::RequiresApproval;
     return LoginItemStatus::Enabled;
@@ -128,8 +171,19 @@ std::optional<LoginItemError> XdgLoginItem::registerItem() {
     g_key_file_set_boolean(file.get(), kGroup, G_KEY_FILE_DESKTOP_KEY_TERMINAL, FALSE);
     g_key_file_set_boolean(file.get(), kGroup, kAutostartEnabled, TRUE);
 
+    // What is written must read back, through GIO, as an entry that starts this helper. GIO
+    // checks the program in Exec before it expands "%%", so a helper whose path holds a '%'
+    // cannot be named at all.
     gsize length = 0;
     gchar* data = g_key_file_to_data(file.get(), &length, nullptr);
+    auto readBack = newKeyFile();
+    if (!g_key_file_load_from_data(readBack.get(), data, length, G_KEY_FILE_NONE, nullptr) ||
+        !gioAccepts(readBack.get()) ||
+        !startsInstalledHelper(stringOr(readBack.get(), G_KEY_FILE_DESKTOP_KEY_EXEC, ""))) {
+        g_free(data);
+        return LoginItemError{"An autostart entry cannot start " + helperPath_ +
+                              " from where it is installed"};
+    }
     GError* error = nullptr;
     const bool written = g_file_set_contents_full(entryPath_.c_str(), data, gssize(length),
                                                   G_FILE_SET_CONTENTS_CONSISTENT, 0644, &error);

@@ -37,11 +37,19 @@ void VontalDesktop::SetUp() {
     root_ = pattern;
     prepareVontalHome(root_);
     try {
-        session_ = std::make_unique<testing::XSession>(root_ / "session");
+        startDesktop();
     } catch (const std::exception& error) {
         FAIL() << "test desktop: " << error.what();
     }
     mock_ = std::make_unique<test::BluezMock>();
+}
+
+void VontalDesktop::startDesktop() {
+    session_ = std::make_unique<testing::XSession>(root_ / "session");
+}
+
+QProcessEnvironment VontalDesktop::environment() const {
+    return vontalEnvironment(root_, *session_);
 }
 
 void VontalDesktop::TearDown() {
@@ -56,7 +64,7 @@ void VontalDesktop::TearDown() {
         vontal_.reset();
     }
     mock_.reset();
-    session_.reset();
+    stopDesktop();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
 }
@@ -96,8 +104,7 @@ QJsonObject VontalDesktop::readSettings() const {
 
 void VontalDesktop::startVontal() {
     vontal_ = std::make_unique<QProcess>();
-    ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {},
-                           vontalEnvironment(root_, *session_)))
+    ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {}, environment()))
         << "vontal did not start";
 }
 

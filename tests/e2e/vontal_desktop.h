@@ -33,6 +33,10 @@ class VontalDesktop : public ::testing::Test {
 protected:
     void SetUp() override;
     void TearDown() override;
+    // The desktop vontal runs on: an X11 one (session_) unless a scenario starts another.
+    virtual void startDesktop();
+    virtual void stopDesktop() { session_.reset(); }
+    virtual QProcessEnvironment environment() const;
 
     // Desktop entries that only vontal sees (the programs keep the system's data directories).
     void addDesktopEntry(const std::string& fileName, const std::string& body);

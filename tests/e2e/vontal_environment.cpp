@@ -25,27 +25,49 @@ void prepareVontalHome(const fs::path& root) {
     fs::permissions(root / "runtime", fs::perms::owner_all, fs::perm_options::replace);
 }
 
-QProcessEnvironment vontalEnvironment(const fs::path& root, const testing::XSession& session) {
+namespace {
+
+QProcessEnvironment homeEnvironment(const fs::path& root, const std::string& busAddress) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     const auto set = [&](const char* name, const QString& value) {
         environment.insert(QString::fromLatin1(name), value);
     };
-    set("DISPLAY", QString::fromStdString(session.display()));
-    set("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(session.busAddress()));
+    set("DBUS_SESSION_BUS_ADDRESS", QString::fromStdString(busAddress));
     set("HOME", pathText(root / "home"));
     set("XDG_CONFIG_HOME", pathText(root / "config"));
     set("XDG_DATA_HOME", pathText(root / "data-home"));
     set("XDG_DATA_DIRS", pathText(root / "data"));
     set("XDG_CACHE_HOME", pathText(root / "cache"));
     set("XDG_RUNTIME_DIR", pathText(root / "runtime"));
-    set("XDG_SESSION_TYPE", QStringLiteral("x11"));
-    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
-    set("QT_QPA_PLATFORM", QStringLiteral("xcb"));
     set("LANGUAGE", QStringLiteral("de"));
     set("GSETTINGS_BACKEND", QStringLiteral("memory"));
     set("NO_AT_BRIDGE", QStringLiteral("1"));
     // The stand-in for bluetoothd is a Python program whose version Qt cannot read.
     set("BLUETOOTH_FORCE_DBUS_LE_VERSION", QStringLiteral("5.66"));
+    return environment;
+}
+
+} // namespace
+
+QProcessEnvironment vontalEnvironment(const fs::path& root, const testing::XSession& session) {
+    QProcessEnvironment environment = homeEnvironment(root, session.busAddress());
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromStdString(session.display()));
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("x11"));
+    environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+    environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    return environment;
+}
+
+QProcessEnvironment vontalEnvironment(const fs::path& root,
+                                      const testing::WaylandSession& session) {
+    QProcessEnvironment environment = homeEnvironment(root, session.busAddress());
+    environment.insert(QStringLiteral("DISPLAY"), QString::fromStdString(session.xDisplay()));
+    environment.insert(QStringLiteral("WAYLAND_DISPLAY"),
+                       QString::fromStdString(session.waylandDisplay()));
+    environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+    environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("sway"));
+    // Qt picks its Wayland plugin by itself there; only a test runner's own choice is undone.
+    environment.remove(QStringLiteral("QT_QPA_PLATFORM"));
     return environment;
 }
 

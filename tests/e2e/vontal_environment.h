@@ -4,6 +4,7 @@
 // directories (with the desktop entries it names programs by) and runtime directory, and the
 // environment that points vontal, or a program standing beside it, there.
 
+#include "tests/x11/wayland_session.h"
 #include "tests/x11/x_session.h"
 
 #include <QJsonObject>
@@ -22,6 +23,10 @@ void prepareVontalHome(const std::filesystem::path& root);
 // under `root`, German as the language, and Qt told which BlueZ the stand-in plays.
 QProcessEnvironment vontalEnvironment(const std::filesystem::path& root,
                                       const testing::XSession& session);
+// The same on a Wayland desktop: a Wayland session, Qt on its Wayland plugin, and Xwayland's
+// display for X11 programs, as a login on that desktop has them.
+QProcessEnvironment vontalEnvironment(const std::filesystem::path& root,
+                                      const testing::WaylandSession& session);
 
 // A desktop entry under root/data/applications; false if it could not be written.
 bool writeDesktopEntry(const std::filesystem::path& root, const std::string& fileName,

@@ -35,5 +35,23 @@ check "the metainfo is valid" appstreamcli validate --no-net --explain "$metainf
 check "the metainfo launches the main entry" \
   grep -q "<launchable type=\"desktop-id\">$main_id.desktop</launchable>" "$metainfo"
 check "the metainfo carries the main identifier" grep -q "<id>$main_id</id>" "$metainfo"
+check "the metainfo names the project's licence" grep -q "<project_license>MIT</project_license>" "$metainfo"
+
+# Manual pages and the package documentation, compressed without a name or time stamp.
+man1=$prefix/share/man/man1
+docs=$prefix/share/doc/vontal
+for page in "$man1/vontal.1.gz" "$man1/vontalloginhelper.1.gz" "$docs/changelog.gz"; do
+  # Header bytes 3-7: the flags (no name stored) and the time stamp (none).
+  check "$page is gzip without a stored name or time" \
+    bash -c 'gzip -t "$1" && [ "$(od -An -tu1 -j3 -N5 "$1" | tr -s " ")" = " 0 0 0 0 0" ]' _ "$page"
+done
+check "the copyright file names the MIT (Expat) licence" grep -q "^License: Expat" "$docs/copyright"
+# man(1) renders each page and reports any formatting warning it has.
+for page in "$man1/vontal.1.gz" "$man1/vontalloginhelper.1.gz"; do
+  check "$(basename "$page") renders without warnings" \
+    bash -c 'out=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -l "$1" 2>&1 >/dev/null); [ -z "$out" ] || { echo "$out"; false; }' _ "$page"
+done
+check "vontal(1) describes the --simulate option" \
+  bash -c 'LC_ALL=C.UTF-8 man -l "$1" 2>/dev/null | grep -q -- "--simulate"' _ "$man1/vontal.1.gz"
 
 [ "$failures" -eq 0 ]

@@ -1,9 +1,11 @@
 #include "child_process.h"
+#include "platform/diagnostics.h"
 #include "platform/qt/settings/settings_defaults.h"
 #include "sample_entries.h"
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
@@ -155,7 +157,8 @@ TEST_F(SettingsDefaultsTest, AnUnreadableFileIsKeptAsideAndTheStoreStartsEmpty) 
         ASSERT_EQ(copies.size(), 1);
         const QString copy = dir.filePath(copies.front());
         EXPECT_EQ(contentsOf(copy), garbage);
-        EXPECT_EQ(modeOf(copy), 0600u);
+        // vontal never writes the copy: it keeps the mode it had.
+        EXPECT_EQ(modeOf(copy), 0644u);
 
         store.setObject("fresh", "fresh");
         EXPECT_EQ(contentsOf(copy), garbage);
@@ -192,6 +195,107 @@ TEST_F(SettingsDefaultsTest, AnEmptyFileIsAnEmptyStore) {
     SettingsDefaults store(path.toStdString());
     EXPECT_FALSE(store.valueForKey("anything"));
     EXPECT_TRUE(corruptCopies().isEmpty());
+}
+
+unsigned linkModeOf(const QString& path) {
+    struct stat st {};
+    return lstat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_mode & S_IFMT : 0;
+}
+
+ino_t inodeOf(const QString& path) {
+    struct stat st {};
+    return stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+TEST_F(SettingsDefaultsTest, ALinkedFileIsFollowedAndItsTargetReplacedWhole) {
+    const QString target = dir.filePath("dotfiles/vontal.json");
+    ASSERT_TRUE(QDir().mkpath(dir.filePath("dotfiles")));
+    writeFile(target, R"({"kept": "yes"})", 0644);
+    ASSERT_TRUE(QFile::link(target, path));
+    const ino_t before = inodeOf(target);
+    {
+        SettingsDefaults store(path.toStdString());
+        EXPECT_EQ(store.stringForKey("kept"), "yes");
+        store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    }
+    EXPECT_EQ(linkModeOf(path), unsigned(S_IFLNK));
+    // Replaced by a new file, not rewritten in place, and private like any settings file.
+    EXPECT_NE(inodeOf(target), before);
+    EXPECT_EQ(modeOf(target), 0600u);
+    const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(target)).object();
+    EXPECT_EQ(onDisk["kept"], "yes");
+    EXPECT_EQ(onDisk["A1B2C3D4-0000-4000-8000-00000000ABCD"], "secret");
+}
+
+TEST_F(SettingsDefaultsTest, FilesVontalDoesNotWriteKeepTheirModeAndContent) {
+    // A link to a file that is something else entirely: the link goes aside, the file stays.
+    const QString bashrc = dir.filePath("bashrc");
+    writeFile(bashrc, "export PATH=$HOME/bin:$PATH\n", 0644);
+    ASSERT_TRUE(QFile::link(bashrc, path));
+    {
+        SettingsDefaults store(path.toStdString());
+        EXPECT_FALSE(store.valueForKey("anything"));
+        store.setObject("fresh", "fresh");
+    }
+    EXPECT_EQ(contentsOf(bashrc), "export PATH=$HOME/bin:$PATH\n");
+    EXPECT_EQ(modeOf(bashrc), 0644u);
+    const QStringList copies = corruptCopies().split(' ', Qt::SkipEmptyParts);
+    ASSERT_EQ(copies.size(), 1);
+    EXPECT_EQ(QFileInfo(dir.filePath(copies.front())).symLinkTarget(), bashrc);
+    EXPECT_EQ(linkModeOf(path), unsigned(S_IFREG));
+    EXPECT_EQ(modeOf(path), 0600u);
+
+    // A settings file its owner made read-only, behind a link: read, never written nor widened,
+    // whoever runs vontal.
+    QFile::remove(path);
+    const QString frozen = dir.filePath("frozen.json");
+    writeFile(frozen, R"({"kept": "yes"})", 0444);
+    ASSERT_TRUE(QFile::link(frozen, path));
+    {
+        SettingsDefaults store(path.toStdString());
+        EXPECT_EQ(store.stringForKey("kept"), "yes");
+        store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    }
+    EXPECT_EQ(contentsOf(frozen), R"({"kept": "yes"})");
+    EXPECT_EQ(modeOf(frozen), 0444u);
+    EXPECT_EQ(linkModeOf(path), unsigned(S_IFLNK));
+}
+
+struct Lines final : Diagnostics {
+    void line(std::string_view text) override { lines.emplace_back(text); }
+    std::vector<std::string> lines;
+};
+
+TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
+    writeFile(path, R"({
+        "A1B2C3D4-0000-4000-8000-00000000ABCD": 1234,
+        "a1b2c3d4-0000-4000-8000-00000000abce": "secret",
+        "A1B2C3D4-0000-4000-8000-00000000ABCF": "secret",
+        "vontal.devicenames": {},
+        "vontal.someOtherSetting": true,
+        "vontal.deviceNames": {"a1b2c3d4-0000-4000-8000-00000000abcd": "Desk", "Pad": "Pad"}
+    })",
+              0600);
+    Lines diagnostics;
+    SettingsDefaults store(path.toStdString(), &diagnostics);
+    EXPECT_EQ(
+        diagnostics.lines,
+        (std::vector<std::string>{
+            R"(Settings entry "A1B2C3D4-0000-4000-8000-00000000ABCD" is ignored: a password must be text)",
+            R"(Settings entry "a1b2c3d4-0000-4000-8000-00000000abce" is ignored: device identifiers are written in upper case)",
+            R"(Settings entry "vontal.deviceNames / Pad" is ignored: not a device identifier)",
+            R"(Settings entry "vontal.devicenames" is ignored: the key is written vontal.deviceNames)",
+        }));
+    // Only named: what the file holds is read and kept as it is.
+    EXPECT_TRUE(store.valueForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));
+
+    writeFile(path, R"({"vontal.deviceNames": {"A1B2C3D4-0000-4000-8000-00000000ABCD": 7}})", 0600);
+    Lines again;
+    SettingsDefaults reopened(path.toStdString(), &again);
+    EXPECT_EQ(
+        again.lines,
+        (std::vector<std::string>{
+            R"(Settings entry "vontal.deviceNames" is ignored: the name under "A1B2C3D4-0000-4000-8000-00000000ABCD" is not text)"}));
 }
 
 TEST(SettingsDefaultsPath, LivesInTheUsersConfigDirectory) {

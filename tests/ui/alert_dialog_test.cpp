@@ -4,9 +4,11 @@
 #include "platform/qt/services/qt_alert_presenter.h"
 
 #include <QApplication>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QTest>
 #include <QTimer>
 #include <functional>
@@ -106,6 +108,37 @@ TEST(AlertDialog, UnicodeTextComesBackAsUtf8) {
         QTest::mouseClick(button(dialog, 0), Qt::LeftButton);
     });
     EXPECT_EQ(response.text, "pässwörd \u00B7 \U0001F511");
+}
+
+// A device may advertise a name of hundreds of letters, or one full of control characters.
+TEST(AlertDialog, AnyNameWrapsWithinAScreenAndShowsItsControls) {
+    const std::string longName(248, 'W');
+    const AlertRequest request{"Enter the password for " + longName +
+                                   " \x1b[31m\r\nPassword accepted",
+                               {"OK", "Cancel"},
+                               200,
+                               24};
+    runAnswering(request, [](QDialog& dialog) {
+        dialog.adjustSize();
+        const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+        const auto* message = dialog.findChild<QLabel*>(AlertDialog::kMessageObjectName);
+        ASSERT_NE(message, nullptr);
+        EXPECT_LE(message->width(), AlertDialog::kMaximumMessageWidth);
+        EXPECT_LE(dialog.width(), screen.width());
+        // Every line of the message fits in the height it was given.
+        EXPECT_GE(message->height(), message->heightForWidth(message->width()));
+        EXPECT_GT(message->height(), 3 * message->fontMetrics().height()) << "it wraps";
+        for (int index : {0, 1})
+            EXPECT_TRUE(dialog.rect().contains(button(dialog, index)->geometry())) << index;
+
+        // One paragraph: the escape and the line break show as symbols, nothing of the name is
+        // lost (the wrap points are invisible).
+        QString shown = message->text();
+        shown.remove(QChar(0x200B));
+        EXPECT_EQ(shown, QString::fromStdString("Enter the password for " + std::string(248, 'W')) +
+                             QString::fromUtf8(" \u241b[31m\u240d\u240aPassword accepted"));
+        dialog.reject();
+    });
 }
 
 } // namespace

@@ -201,6 +201,29 @@ TEST_F(ContentViewTest, DeviceNamesAreShownVerbatimNeverAsMarkupOrFormat) {
     }
 }
 
+TEST_F(ContentViewTest, HostileAndLongNamesStayOnOneLineWithinTheRow) {
+    const int widthBefore = view.width();
+    addDevice(0x21, "\x1b]0;pwned\x07Pad\r\nPassword accepted");
+    addDevice(0x22, std::string(248, 'W'));
+    settle();
+    ASSERT_EQ(discovered().rowCount(), 2);
+
+    const ElidedLabel* hostile = discovered().row(0)->nameLabel();
+    EXPECT_EQ(
+        hostile->text(),
+        QString::fromUtf8("\u241b]0;pwned\u2407Pad\u240d\u240aPassword accepted \u00B7 0021"));
+
+    // The long name is painted cut short with an ellipsis inside its label, the window keeps
+    // its width, and the whole name is still there to read in the tooltip.
+    const ElidedLabel* longName = discovered().row(1)->nameLabel();
+    const QString shown = longName->displayedText();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026))) << shown.toStdString();
+    EXPECT_LE(longName->fontMetrics().horizontalAdvance(shown), longName->contentsRect().width());
+    EXPECT_LE(longName->geometry().right(), discovered().row(1)->button()->geometry().left());
+    EXPECT_EQ(view.width(), widthBefore);
+    EXPECT_EQ(longName->toolTip(), QString(248, u'W') + QString::fromUtf8(" \u00B7 0022"));
+}
+
 // Marks every text it translates, so the test sees which texts were looked up.
 class MarkingTranslator final : public QTranslator {
 public:

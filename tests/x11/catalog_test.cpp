@@ -1,6 +1,6 @@
 // The catalog against real desktop entries in private XDG directories. GIO reads the directories
 // and the language once, at its first use, so main() sets them before anything else.
-#include "platform/x11/gio_application_catalog.h"
+#include "platform/frontmost/gio_application_catalog.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -1,7 +1,8 @@
-#include "platform/x11/application_catalog.h"
-#include "platform/x11/desktop_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
+#include "platform/frontmost/application_catalog.h"
+#include "platform/frontmost/silent_workspace.h"
 #include "platform/x11/latin1.h"
-#include "platform/x11/silent_workspace.h"
+#include "tests/x11/observer_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>
@@ -11,6 +12,9 @@
 
 namespace vontal {
 namespace {
+
+using testing::RecordingDiagnostics;
+using testing::ScopedEnvironment;
 
 TEST(Latin1ToUtf8, HighBytesBecomeTwoByteSequences) {
     EXPECT_EQ(latin1ToUtf8("XTerm"), "XTerm");
@@ -36,44 +40,22 @@ TEST(WaylandSession, SessionTypeDecidesAndWaylandDisplayOnlyWhenTypeIsUnknown) {
     EXPECT_FALSE(isWaylandSession(nullptr, nullptr));
 }
 
-class RecordingDiagnostics final : public Diagnostics {
-public:
-    std::vector<std::string> lines;
-    void line(std::string_view text) override { lines.emplace_back(text); }
-};
-
-// Sets environment variables for one test and puts the old values back.
-class ScopedEnvironment {
-public:
-    void set(const char* name, const char* value) {
-        const char* old = std::getenv(name);
-        saved_.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        if (value)
-            setenv(name, value, 1);
-        else
-            unsetenv(name);
-    }
-    ~ScopedEnvironment() {
-        for (auto it = saved_.rbegin(); it != saved_.rend(); ++it) {
-            if (it->second)
-                setenv(it->first.c_str(), it->second->c_str(), 1);
-            else
-                unsetenv(it->first.c_str());
-        }
-    }
-
-private:
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved_;
-};
-
 bool isSilent(const Workspace& workspace) {
     return dynamic_cast<const SilentWorkspace*>(&workspace) != nullptr;
 }
 
-TEST(DesktopWorkspace, WaylandSessionSaysSoOnceAndObservesNothing) {
+TEST(DesktopName, FirstOfTheCurrentDesktopsThenTheSessionDesktop) {
+    EXPECT_EQ(desktopName("ubuntu:GNOME", "ubuntu"), "ubuntu");
+    EXPECT_EQ(desktopName("KDE", nullptr), "KDE");
+    EXPECT_EQ(desktopName("", "sway"), "sway");
+    EXPECT_EQ(desktopName(nullptr, nullptr), "an unknown compositor");
+}
+
+TEST(DesktopWorkspace, UnreachableWaylandCompositorSaysSoOnceAndObservesNothing) {
     ScopedEnvironment environment;
     environment.set("XDG_SESSION_TYPE", "wayland");
-    environment.set("WAYLAND_DISPLAY", "wayland-0");
+    environment.set("WAYLAND_DISPLAY", "/nonexistent/vontal-test/wayland-0");
+    environment.set("XDG_CURRENT_DESKTOP", "KDE");
     RecordingDiagnostics diagnostics;
 
     const auto workspace = makeDesktopWorkspace(diagnostics);
@@ -81,7 +63,9 @@ TEST(DesktopWorkspace, WaylandSessionSaysSoOnceAndObservesNothing) {
     ASSERT_TRUE(workspace);
     EXPECT_TRUE(isSilent(*workspace));
     ASSERT_EQ(diagnostics.lines.size(), 1u);
-    EXPECT_NE(diagnostics.lines[0].find("not observed on this desktop yet"), std::string::npos);
+    EXPECT_EQ(diagnostics.lines[0],
+              "Application activations are not observed on this desktop yet (Wayland session on "
+              "KDE: cannot connect to the Wayland compositor; KDE Plasma is not supported yet)");
     int calls = 0;
     auto subscription = workspace->observeActivations([&](const Notification&) { ++calls; });
     EXPECT_TRUE(subscription.active());

@@ -1,4 +1,5 @@
 #include "platform/x11/application_resolver.h"
+#include "tests/x11/fake_catalog.h"
 
 #include <gtest/gtest.h>
 #include <map>
@@ -16,36 +17,6 @@ public:
         if (it == windows.end())
             return std::nullopt;
         return it->second;
-    }
-};
-
-class FakeCatalog final : public ApplicationCatalog {
-public:
-    std::map<std::string, CatalogEntry, std::less<>> wmClasses, ids, programs;
-
-    void add(const std::string& id, const std::string& name) { ids[id] = {id, name}; }
-    void addWmClass(const std::string& wmClass, const std::string& id) {
-        wmClasses[wmClass] = ids.at(id);
-    }
-    void addProgram(const std::string& program, const std::string& id) {
-        programs[program] = ids.at(id);
-    }
-
-    std::optional<CatalogEntry> byStartupWmClass(std::string_view key) override {
-        return find(wmClasses, key);
-    }
-    std::optional<CatalogEntry> byDesktopId(std::string_view key) override {
-        return find(ids, key);
-    }
-    std::optional<CatalogEntry> byExecutable(std::string_view key) override {
-        return find(programs, key);
-    }
-
-private:
-    static std::optional<CatalogEntry>
-    find(const std::map<std::string, CatalogEntry, std::less<>>& m, std::string_view key) {
-        const auto it = m.find(key);
-        return it == m.end() ? std::nullopt : std::optional(it->second);
     }
 };
 

@@ -1,8 +1,9 @@
 // The X11 workspace on a real desktop: Xvfb, openbox, a session bus, xterm and gucharmap with
 // desktop entries in private XDG directories, windows switched with xdotool. One desktop serves
 // every test; each test watches it with a workspace of its own.
-#include "platform/x11/desktop_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
 #include "platform/x11/x11_workspace.h"
+#include "tests/x11/observer_support.h"
 #include "tests/x11/x_session.h"
 
 #include <QCoreApplication>
@@ -23,13 +24,12 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 using testing::deadlineIn;
+using testing::Names;
+using testing::processEventsUntil;
+using testing::Recorder;
+using testing::RecordingDiagnostics;
+using testing::writeEntry;
 using testing::XSession;
-
-class NullDiagnostics final : public Diagnostics {
-public:
-    std::vector<std::string> lines;
-    void line(std::string_view text) override { lines.emplace_back(text); }
-};
 
 // Everything the tests share: the desktop, its programs and their windows.
 struct Desktop {
@@ -49,27 +49,6 @@ struct Desktop {
 };
 Desktop* gDesktop = nullptr;
 
-void writeEntry(const fs::path& file, const std::string& body) {
-    std::ofstream out(file.string() + ".tmp");
-    out << "[Desktop Entry]\nType=Application\n" << body;
-    out.close();
-    fs::rename(file.string() + ".tmp", file);
-}
-
-// Runs the Qt event loop until `done` holds or time is up.
-template <class Predicate>
-bool processEventsUntil(Predicate done, std::chrono::milliseconds timeout) {
-    QTimer deadline;
-    deadline.setSingleShot(true);
-    deadline.start(timeout);
-    while (!done()) {
-        if (!deadline.isActive())
-            return false;
-        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
-    }
-    return true;
-}
-
 // Runs xdotool while the event loop keeps serving the workspace, so that it sees every step of a
 // switch as it happens (openbox clears the focus for an instant on most switches), not only the
 // end of it.
@@ -85,30 +64,6 @@ bool xdotool(const QStringList& arguments) {
 bool bringToFront(xcb_window_t window) {
     return xdotool({"windowactivate", "--sync", QString::number(window)});
 }
-
-// Records the activations a workspace posts, checking each arrives on the main thread.
-struct Recorder {
-    std::vector<std::optional<std::string>> names;
-    bool offMainThread = false;
-    std::thread::id mainThread = std::this_thread::get_id();
-
-    std::function<void(const Notification&)> observer() {
-        return [this](const Notification& notification) {
-            offMainThread = offMainThread || std::this_thread::get_id() != mainThread;
-            EXPECT_EQ(notification.name, kDidActivateApplicationNotification);
-            std::optional<std::string> name;
-            if (notification.userInfo) {
-                const auto it = notification.userInfo->find(kWorkspaceApplicationKey);
-                if (it != notification.userInfo->end()) {
-                    if (const auto* app =
-                            std::get_if<std::shared_ptr<RunningApplication>>(&it->second))
-                        name = (*app)->localizedName;
-                }
-            }
-            names.push_back(name);
-        };
-    }
-};
 
 class WorkspaceTest : public ::testing::Test {
 protected:
@@ -147,10 +102,8 @@ protected:
         return front;
     }
 
-    using Names = std::vector<std::optional<std::string>>;
-
     Desktop& desktop = *gDesktop;
-    NullDiagnostics diagnostics;
+    RecordingDiagnostics diagnostics;
     Recorder recorder;
     std::unique_ptr<X11Workspace> workspace;
     Subscription subscription;
@@ -269,7 +222,7 @@ TEST_F(WorkspaceTest, CancelledObserverIsNotCalledAndSubscriptionMayOutliveWorks
 }
 
 TEST(DesktopWorkspaceOnX11, FactoryWatchesTheX11Display) {
-    NullDiagnostics diagnostics;
+    RecordingDiagnostics diagnostics;
     const auto workspace = makeDesktopWorkspace(diagnostics);
     EXPECT_NE(dynamic_cast<X11Workspace*>(workspace.get()), nullptr);
     EXPECT_TRUE(diagnostics.lines.empty());

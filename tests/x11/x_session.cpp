@@ -13,8 +13,6 @@
 #include <thread>
 #include <unistd.h>
 
-extern char** environ;
-
 namespace vontal::testing {
 
 namespace {
@@ -44,14 +42,6 @@ std::string readLine(int fd, Deadline deadline) {
     }
 }
 
-void setVariable(std::vector<std::string>& environment, const std::string& name,
-                 const std::optional<std::string>& value) {
-    const std::string prefix = name + "=";
-    std::erase_if(environment, [&](const std::string& entry) { return entry.starts_with(prefix); });
-    if (value)
-        environment.push_back(prefix + *value);
-}
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
@@ -59,16 +49,14 @@ template <class T> using Reply = std::unique_ptr<T, FreeDeleter>;
 
 } // namespace
 
-XSession::XSession(std::filesystem::path workDir) : workDir_(std::move(workDir)) {
-    for (char** entry = environ; *entry != nullptr; ++entry)
-        environment_.emplace_back(*entry);
+XSession::XSession(std::filesystem::path workDir) : SessionProcesses(std::move(workDir)) {
     std::filesystem::create_directories(workDir_ / "config");
-    setVariable(environment_, "XDG_CONFIG_HOME", (workDir_ / "config").string());
-    setVariable(environment_, "XDG_SESSION_TYPE", "x11");
-    setVariable(environment_, "WAYLAND_DISPLAY", std::nullopt);
+    setVariable("XDG_CONFIG_HOME", (workDir_ / "config").string());
+    setVariable("XDG_SESSION_TYPE", "x11");
+    setVariable("WAYLAND_DISPLAY", std::nullopt);
     // GTK programs: settings in memory rather than a dconf service, no accessibility bus.
-    setVariable(environment_, "GSETTINGS_BACKEND", "memory");
-    setVariable(environment_, "NO_AT_BRIDGE", "1");
+    setVariable("GSETTINGS_BACKEND", "memory");
+    setVariable("NO_AT_BRIDGE", "1");
     try {
         int pipeFds[2];
         if (pipe2(pipeFds, O_CLOEXEC) != 0)
@@ -84,7 +72,7 @@ XSession::XSession(std::filesystem::path workDir) : workDir_(std::move(workDir))
         if (number.empty())
             throw std::runtime_error("Xvfb did not start");
         display_ = ":" + number;
-        setVariable(environment_, "DISPLAY", display_);
+        setVariable("DISPLAY", display_);
 
         if (pipe2(pipeFds, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe failed");
@@ -95,7 +83,7 @@ XSession::XSession(std::filesystem::path workDir) : workDir_(std::move(workDir))
         close(pipeFds[0]);
         if (busAddress_.empty())
             throw std::runtime_error("dbus-daemon did not start");
-        setVariable(environment_, "DBUS_SESSION_BUS_ADDRESS", busAddress_);
+        setVariable("DBUS_SESSION_BUS_ADDRESS", busAddress_);
 
         int screenNumber = 0;
         connection_ = xcb_connect(display_.c_str(), &screenNumber);
@@ -119,91 +107,21 @@ XSession::XSession(std::filesystem::path workDir) : workDir_(std::move(workDir))
                 throw std::runtime_error("openbox did not start");
         }
     } catch (...) {
-        stopAll();
+        stop();
         throw;
     }
 }
 
 XSession::~XSession() {
-    stopAll();
+    stop();
 }
 
-void XSession::stopAll() {
+void XSession::stop() {
     if (connection_ != nullptr) {
         xcb_disconnect(connection_);
         connection_ = nullptr;
     }
-    // Programs first, the window manager, bus and server last.
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it)
-        kill(*it, SIGTERM);
-    const auto deadline = deadlineIn(3s);
-    for (auto it = children_.rbegin(); it != children_.rend(); ++it) {
-        while (waitpid(*it, nullptr, WNOHANG) == 0) {
-            if (std::chrono::steady_clock::now() > deadline) {
-                kill(*it, SIGKILL);
-                waitpid(*it, nullptr, 0);
-                break;
-            }
-            std::this_thread::sleep_for(10ms);
-        }
-    }
-    children_.clear();
-}
-
-pid_t XSession::spawn(const std::vector<std::string>& argv, int passFd,
-                      const std::string& logName) {
-    // Everything the child needs is prepared before fork: after it only async-signal-safe calls.
-    std::vector<char*> args;
-    for (const auto& arg : argv)
-        args.push_back(const_cast<char*>(arg.c_str()));
-    args.push_back(nullptr);
-    std::vector<char*> env;
-    for (const auto& entry : environment_)
-        env.push_back(const_cast<char*>(entry.c_str()));
-    env.push_back(nullptr);
-    const std::string logPath = (workDir_ / logName).string();
-    const int log = open(logPath.c_str(), O_WRONLY | O_CREAT | O_APPEND | O_CLOEXEC, 0644);
-    const int devNull = open("/dev/null", O_RDONLY | O_CLOEXEC);
-    const pid_t parent = getpid();
-
-    const pid_t pid = fork();
-    if (pid == 0) {
-        prctl(PR_SET_PDEATHSIG, SIGKILL);
-        if (getppid() != parent)
-            _exit(127);
-        dup2(devNull, 0);
-        dup2(log, 1);
-        dup2(log, 2);
-        if (passFd >= 0) {
-            if (passFd == 3)
-                fcntl(3, F_SETFD, 0);
-            else
-                dup2(passFd, 3);
-        }
-        execvpe(args[0], args.data(), env.data());
-        _exit(127);
-    }
-    close(log);
-    close(devNull);
-    if (pid < 0)
-        throw std::runtime_error("fork failed");
-    children_.push_back(pid);
-    return pid;
-}
-
-pid_t XSession::launch(const std::vector<std::string>& argv) {
-    return spawn(argv, -1, "programs.log");
-}
-
-bool XSession::run(const std::vector<std::string>& argv) {
-    std::vector<std::string> bounded = {"timeout", "10"};
-    bounded.insert(bounded.end(), argv.begin(), argv.end());
-    const pid_t pid = spawn(bounded, -1, "commands.log");
-    children_.pop_back();
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) && WEXITSTATUS(status) == 0;
+    stopAll();
 }
 
 xcb_atom_t XSession::atom(const char* name) {

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "tests/x11/session_processes.h"
+
 #include <chrono>
 #include <cstdint>
 #include <filesystem>
@@ -13,31 +15,19 @@
 
 namespace vontal::testing {
 
-using Deadline = std::chrono::steady_clock::time_point;
-inline Deadline deadlineIn(std::chrono::milliseconds timeout) {
-    return std::chrono::steady_clock::now() + timeout;
-}
-
 // A private X11 desktop for tests: Xvfb, the openbox window manager and a session bus, each
 // started by us and stopped by process id (also when the test process dies: they get SIGKILL).
 // Programs started through it see that desktop and bus and nothing of the user's.
-class XSession {
+class XSession final : public SessionProcesses {
 public:
     // Throws std::runtime_error if a piece does not come up; what started is stopped again.
     explicit XSession(std::filesystem::path workDir);
-    ~XSession();
-    XSession(const XSession&) = delete;
-    XSession& operator=(const XSession&) = delete;
+    ~XSession() override;
 
     const std::string& display() const { return display_; }
     const std::string& busAddress() const { return busAddress_; }
     xcb_connection_t* connection() const { return connection_; }
     xcb_window_t root() const { return root_; }
-
-    // Starts a program on this desktop; it is stopped with the session.
-    pid_t launch(const std::vector<std::string>& argv);
-    // Runs a short command (xdotool) to completion; true if it exited with status 0.
-    bool run(const std::vector<std::string>& argv);
 
     // A window the window manager manages (_NET_CLIENT_LIST) that satisfies `matches`.
     std::optional<xcb_window_t> waitForClient(const std::function<bool(xcb_window_t)>& matches,
@@ -65,16 +55,12 @@ public:
     xcb_atom_t atom(const char* name);
 
 private:
-    pid_t spawn(const std::vector<std::string>& argv, int passFd, const std::string& logName);
     std::vector<xcb_window_t> clients();
     // Blocks until the connection has events or the deadline passes; false at the deadline.
     bool waitForEvents(Deadline deadline);
-    void stopAll();
+    void stop();
     void nudgeWindowManager();
 
-    std::filesystem::path workDir_;
-    std::vector<std::string> environment_;
-    std::vector<pid_t> children_;
     std::string display_;
     std::string busAddress_;
     xcb_connection_t* connection_ = nullptr;

@@ -84,8 +84,9 @@ protected:
         writeFile(entryPath(), "[Desktop Entry]\n" + body);
     }
 
-    SavedEnvironment environment{"XDG_CONFIG_HOME",          "HOME",   "PATH", "VONTAL_TEST_MARKER",
-                                 "DBUS_SESSION_BUS_ADDRESS", "DISPLAY"};
+    SavedEnvironment environment{"XDG_CONFIG_HOME",         "HOME",    "PATH",
+                                 "VONTAL_TEST_MARKER",      "DISPLAY", "XDG_CURRENT_DESKTOP",
+                                 "DBUS_SESSION_BUS_ADDRESS"};
     QTemporaryDir root;
     std::string helper;
 };
@@ -148,13 +149,21 @@ TEST_F(XdgLoginItemTest, AHelperInAFolderWithSpacesAndQuotesIsStartedFromItsPath
     EXPECT_EQ(readFile(marker), helper);
 }
 
-TEST_F(XdgLoginItemTest, APercentInThePathIsEscaped) {
+// GIO looks for the program in Exec before it turns "%%" back into '%', so no Exec can name a
+// helper installed under such a path: registering says so and writes nothing.
+TEST_F(XdgLoginItemTest, AHelperPathThatNoEntryCanNameIsRefused) {
     helper = installHelper("100% sure");
-    ASSERT_EQ(item()->registerItem(), std::nullopt);
-    EXPECT_NE(readFile(entryPath()).find("Exec=\"" + root.filePath("100%% sure").toStdString()),
-              std::string::npos)
-        << readFile(entryPath());
-    EXPECT_EQ(item()->status(), LoginItemStatus::Enabled);
+    const auto error = item()->registerItem();
+    ASSERT_TRUE(error);
+    EXPECT_EQ(error->description,
+              "An autostart entry cannot start " + helper + " from where it is installed");
+    EXPECT_FALSE(QFile::exists(QString::fromStdString(entryPath())));
+    EXPECT_EQ(item()->status(), LoginItemStatus::NotRegistered);
+
+    // An entry written by hand the same way is not one the session would start.
+    writeEntry("Type=Application\nExec=\"" + root.filePath("100%% sure").toStdString() +
+               "/vontalloginhelper\"\n");
+    EXPECT_EQ(item()->status(), LoginItemStatus::RequiresApproval);
 }
 
 TEST_F(XdgLoginItemTest, EntriesThatWouldNotStartTheHelperNeedApproval) {
@@ -178,11 +187,34 @@ TEST_F(XdgLoginItemTest, EntriesThatWouldNotStartTheHelperNeedApproval) {
         {"broken quoting", "Type=Application\nExec=\"" + helper + "\n",
          LoginItemStatus::RequiresApproval},
         {"not an application", "Type=Link\n" + exec, LoginItemStatus::RequiresApproval},
+        {"TryExec naming nothing", "Type=Application\nTryExec=/nonexistent/helper\n" + exec,
+         LoginItemStatus::RequiresApproval},
+        {"TryExec naming the helper", "Type=Application\nTryExec=" + helper + "\n" + exec,
+         LoginItemStatus::Enabled},
+        {"only on other desktops", "Type=Application\nOnlyShowIn=GNOME;KDE;\n" + exec,
+         LoginItemStatus::RequiresApproval},
+        {"only on this desktop", "Type=Application\nOnlyShowIn=GNOME;sway;\n" + exec,
+         LoginItemStatus::Enabled},
+        {"not on this desktop", "Type=Application\nNotShowIn=wlroots;\n" + exec,
+         LoginItemStatus::RequiresApproval},
+        {"not on other desktops", "Type=Application\nNotShowIn=GNOME;\n" + exec,
+         LoginItemStatus::Enabled},
     };
+    // A session that names two desktops, as sway's does.
+    qputenv("XDG_CURRENT_DESKTOP", "sway:wlroots");
     for (const auto& c : cases) {
         writeEntry(c.body);
         EXPECT_EQ(item()->status(), c.status) << c.what;
     }
+    qunsetenv("XDG_CURRENT_DESKTOP");
+    writeEntry("Type=Application\nOnlyShowIn=sway;\n" + exec);
+    EXPECT_EQ(item()->status(), LoginItemStatus::RequiresApproval) << "no desktop named";
+
+    // A folder where the entry belongs.
+    QFile::remove(QString::fromStdString(entryPath()));
+    QDir().mkpath(QString::fromStdString(entryPath()));
+    EXPECT_EQ(item()->status(), LoginItemStatus::RequiresApproval) << "a folder";
+    QDir().rmdir(QString::fromStdString(entryPath()));
 
     writeFile(entryPath(), "this is not a desktop entry\n");
     EXPECT_EQ(item()->status(), LoginItemStatus::RequiresApproval) << "unreadable";

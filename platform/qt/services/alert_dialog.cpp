@@ -1,13 +1,53 @@
 #include "alert_dialog.h"
 
+#include "platform/control_characters.h"
+
+#include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 #include <algorithm>
 
 namespace vontal {
+
+namespace {
+
+// Word wrapping breaks lines only between words; a name of 248 letters without a space would
+// make the dialog as wide as the name. A zero-width space after every so many letters of a
+// long run gives the wrap a place to break, and shows nothing.
+constexpr int kLongestUnbrokenRun = 24;
+constexpr char16_t kZeroWidthSpace = 0x200B;
+
+// The message as shown: controls made visible, long runs breakable.
+QString displayedMessage(const std::string& message) {
+    const QString visible = QString::fromStdString(showControlCharacters(message));
+    QString shown;
+    shown.reserve(visible.size() + visible.size() / kLongestUnbrokenRun);
+    int run = 0;
+    for (const QChar c : visible) {
+        if (c.isSpace()) {
+            run = 0;
+        } else if (++run > kLongestUnbrokenRun && !c.isLowSurrogate()) {
+            shown += QChar(kZeroWidthSpace);
+            run = 1;
+        }
+        shown += c;
+    }
+    return shown;
+}
+
+} // namespace
+
+int AlertDialog::maximumMessageWidth() {
+    int width = kMaximumMessageWidth;
+    // On a small screen the dialog, with its margins, still fits.
+    if (const QScreen* screen = QGuiApplication::primaryScreen())
+        width = std::min(width, screen->availableGeometry().width() * 3 / 4);
+    return width;
+}
 
 AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     : QDialog(parent), buttonCount_(static_cast<int>(request.buttons.size())) {
@@ -15,11 +55,12 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     setWindowTitle(QString::fromLatin1(kWindowTitle));
     setWindowModality(Qt::ApplicationModal);
 
-    auto* message = new QLabel(QString::fromStdString(request.messageText), this);
+    auto* message = new QLabel(displayedMessage(request.messageText), this);
     message->setObjectName(QString::fromLatin1(kMessageObjectName));
     // The message carries the device's advertised name, which must never be read as markup.
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
+    message->setMaximumWidth(maximumMessageWidth());
 
     field_ = new QLineEdit(this);
     field_->setObjectName(QString::fromLatin1(kFieldObjectName));

@@ -20,6 +20,11 @@ public:
     // Buttons are named "alertButton0", "alertButton1", ... in the order given.
     static constexpr const char* kButtonObjectNamePrefix = "alertButton";
 
+    // The message wraps within this width (less on a screen too narrow for it), however long
+    // the device's name. Its control characters show as visible symbols.
+    static constexpr int kMaximumMessageWidth = 480;
+    static int maximumMessageWidth();
+
     explicit AlertDialog(const AlertRequest& request, QWidget* parent = nullptr);
 
     // The button chosen: kAlertFirstButtonReturn + its index.

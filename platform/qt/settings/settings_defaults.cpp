@@ -1,10 +1,13 @@
 #include "settings_defaults.h"
 
 #include "defaults_variant.h"
+#include "platform/diagnostics.h"
 #include "private_files.h"
 #include "settings_json.h"
 #include "settings_keys.h"
+#include "settings_lint.h"
 
+#include <QFile>
 #include <QFileInfo>
 #include <QLockFile>
 #include <QSettings>
@@ -37,20 +40,52 @@ void clearAbandonedLock(const QString& path) {
         lock.unlock();
 }
 
+// The file to read and replace: the target of a symbolic link, so that the link stays and its
+// target is replaced. A target that is there but is no settings file (a link to ~/.bashrc) is
+// left untouched, and the link itself is kept aside to make room for a new file.
+QString fileToUse(const QString& path) {
+    const QFileInfo link(path);
+    if (!link.isSymLink())
+        return path;
+    const QString target = link.symLinkTarget();
+    QFile file(target);
+    if (!file.exists())
+        return target; // the first write creates it
+    if (file.open(QIODevice::ReadOnly)) {
+        const QByteArray bytes = file.readAll();
+        // QSettings reads an empty file as an empty store.
+        if (bytes.isEmpty() || parseSettingsJson(bytes))
+            return target;
+    }
+    keepSettingsFileAside(path);
+    return path;
+}
+
+bool isReadOnly(const QString& file) {
+    const QFileInfo info(file);
+    return info.exists() && !(info.permissions() & QFileDevice::WriteOwner);
+}
+
 } // namespace
 
-SettingsDefaults::SettingsDefaults(const std::string& path)
-    : path_(QFileInfo(QString::fromStdString(path)).absoluteFilePath()) {
-    makePrivateDirectory(QFileInfo(path_).path());
-    // A file left readable by others (copied in, or written by an older version) is narrowed
-    // before it is read; from then on every write keeps it at 0600.
-    restrictToOwner(path_);
+SettingsDefaults::SettingsDefaults(const std::string& path, Diagnostics* diagnostics) {
+    const QString given = QFileInfo(QString::fromStdString(path)).absoluteFilePath();
+    makePrivateDirectory(QFileInfo(given).path());
+    path_ = fileToUse(given);
     clearAbandonedLock(path_);
     settings_ = openSettings(path_);
     if (settings_->status() == QSettings::FormatError) {
         // The unreadable file has been moved aside while being read; start over on an empty
         // store so that the error does not stick to this instance.
         settings_ = openSettings(path_);
+    } else if (!isReadOnly(path_)) {
+        // A settings file left readable by others (copied in, or written by an older version)
+        // is narrowed once it has been read as one; from then on every write keeps it at 0600.
+        restrictToOwner(path_);
+    }
+    if (diagnostics) {
+        for (const QString& line : ignoredEntries(*settings_))
+            diagnostics->line(line.toStdString());
     }
 }
 

@@ -4,11 +4,14 @@
 
 #include <QDateTime>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QSaveFile>
 #include <QtDebug>
 #include <charconv>
+#include <cstdio>
 #include <iterator>
 
 namespace vontal {
@@ -106,23 +109,8 @@ QJsonValue valueToJson(const QVariant& value) {
 }
 
 void keepAside(QIODevice& device) {
-    auto* file = qobject_cast<QFile*>(&device);
-    if (!file)
-        return;
-    const QString name = file->fileName();
-    const QString stem = name + QStringLiteral(".corrupt-") +
-                         QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss.zzz'Z'");
-    QString backup = stem;
-    for (int n = 1; QFile::exists(backup); ++n)
-        backup = stem + u'-' + QString::number(n);
-    if (!QFile::rename(name, backup)) {
-        qWarning("vontal: settings file %s cannot be read and could not be moved aside",
-                 qUtf8Printable(name));
-        return;
-    }
-    QFile::setPermissions(backup, QFileDevice::ReadOwner | QFileDevice::WriteOwner);
-    qWarning("vontal: settings file %s cannot be read; kept it as %s and started empty",
-             qUtf8Printable(name), qUtf8Printable(backup));
+    if (auto* file = qobject_cast<QFile*>(&device))
+        keepSettingsFileAside(file->fileName());
 }
 
 bool readJsonSettings(QIODevice& device, QSettings::SettingsMap& map) {
@@ -136,6 +124,13 @@ bool readJsonSettings(QIODevice& device, QSettings::SettingsMap& map) {
 }
 
 bool writeJsonSettings(QIODevice& device, const QSettings::SettingsMap& map) {
+    // A file its owner made read-only stays as it is, even for root, whom the system would let
+    // replace it; the write fails and is reported like any other.
+    if (auto* save = qobject_cast<QSaveFile*>(&device)) {
+        const QFileInfo target(save->fileName());
+        if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
+            return false;
+    }
     // QSettings hands over a QSaveFile: the mode set here is the one the file has when it
     // replaces the old one, so there is no moment at which it is readable by others.
     if (auto* file = qobject_cast<QFileDevice*>(&device)) {
@@ -147,6 +142,25 @@ bool writeJsonSettings(QIODevice& device, const QSettings::SettingsMap& map) {
 }
 
 } // namespace
+
+std::optional<QString> keepSettingsFileAside(const QString& name) {
+    const QString stem = name + QStringLiteral(".corrupt-") +
+                         QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss.zzz'Z'");
+    QString backup = stem;
+    for (int n = 1; QFileInfo(backup).exists() || QFileInfo(backup).isSymLink(); ++n)
+        backup = stem + u'-' + QString::number(n);
+    // rename(2) moves a symbolic link itself, never its target. The copy keeps its mode: vontal
+    // never writes it, and it may be a file the user made for something else.
+    if (std::rename(QFile::encodeName(name).constData(), QFile::encodeName(backup).constData()) !=
+        0) {
+        qWarning("vontal: settings file %s cannot be read and could not be moved aside",
+                 qUtf8Printable(name));
+        return std::nullopt;
+    }
+    qWarning("vontal: settings file %s cannot be read; kept it as %s and started empty",
+             qUtf8Printable(name), qUtf8Printable(backup));
+    return backup;
+}
 
 std::optional<QSettings::SettingsMap> parseSettingsJson(const QByteArray& bytes) {
     QJsonParseError error{};

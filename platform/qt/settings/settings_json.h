@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QSettings>
+#include <QString>
 #include <optional>
 
 namespace vontal {
@@ -24,5 +25,9 @@ QByteArray serializeSettingsJson(const QSettings::SettingsMap& map);
 // owner only. A file that cannot be parsed is moved aside to "<name>.corrupt-<UTC time>" as soon as
 // it is read, because QSettings would otherwise overwrite it at its next write.
 QSettings::Format jsonSettingsFormat();
+
+// Moves a settings file (or the symbolic link at its place) aside to "<name>.corrupt-<UTC time>",
+// keeping its mode, and says so in one line. The new name, or nothing when it could not be moved.
+std::optional<QString> keepSettingsFileAside(const QString& name);
 
 } // namespace vontal

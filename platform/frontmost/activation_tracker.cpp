@@ -1,4 +1,4 @@
-#include "platform/x11/activation_tracker.h"
+#include "platform/frontmost/activation_tracker.h"
 
 namespace vontal {
 

@@ -20,6 +20,9 @@ public:
     virtual std::optional<CatalogEntry> byStartupWmClass(std::string_view wmClass) = 0;
     // The entry with this desktop id (with the ".desktop" suffix).
     virtual std::optional<CatalogEntry> byDesktopId(std::string_view desktopId) = 0;
+    // The entry whose desktop id matches this one when ASCII case is ignored; among several, the
+    // first in desktop-id order.
+    virtual std::optional<CatalogEntry> byDesktopIdIgnoringCase(std::string_view desktopId) = 0;
     // The entry whose Exec program has this file name.
     virtual std::optional<CatalogEntry> byExecutable(std::string_view programName) = 0;
 };

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/x11/application_catalog.h"
+#include "platform/frontmost/application_catalog.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +21,7 @@ public:
 
     std::optional<CatalogEntry> byStartupWmClass(std::string_view wmClass) override;
     std::optional<CatalogEntry> byDesktopId(std::string_view desktopId) override;
+    std::optional<CatalogEntry> byDesktopIdIgnoringCase(std::string_view desktopId) override;
     std::optional<CatalogEntry> byExecutable(std::string_view programName) override;
 
     // How many times the indexes have been built.

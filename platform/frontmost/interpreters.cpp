@@ -1,4 +1,4 @@
-#include "platform/x11/application_catalog.h"
+#include "platform/frontmost/application_catalog.h"
 
 #include <array>
 

@@ -1,4 +1,4 @@
-#include "platform/x11/gio_application_catalog.h"
+#include "platform/frontmost/gio_application_catalog.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -15,6 +15,7 @@ namespace {
 struct Indexes {
     std::map<std::string, CatalogEntry, std::less<>> byStartupWmClass;
     std::map<std::string, CatalogEntry, std::less<>> byDesktopId;
+    std::map<std::string, CatalogEntry, std::less<>> byLowerCaseDesktopId;
     std::map<std::string, CatalogEntry, std::less<>> byExecutable;
 };
 
@@ -51,11 +52,21 @@ std::vector<IndexedApp> installedApps() {
     return apps;
 }
 
+std::string asciiLower(std::string_view text) {
+    std::string lower(text);
+    for (char& c : lower) {
+        if (c >= 'A' && c <= 'Z')
+            c = static_cast<char>(c - 'A' + 'a');
+    }
+    return lower;
+}
+
 Indexes buildIndexes() {
     Indexes indexes;
     const auto apps = installedApps();
     for (const auto& app : apps) {
         indexes.byDesktopId.emplace(app.entry.desktopId, app.entry);
+        indexes.byLowerCaseDesktopId.emplace(asciiLower(app.entry.desktopId), app.entry);
         if (!app.startupWmClass.empty())
             indexes.byStartupWmClass.emplace(app.startupWmClass, app.entry);
     }
@@ -123,6 +134,11 @@ std::optional<CatalogEntry> GioApplicationCatalog::byStartupWmClass(std::string_
 
 std::optional<CatalogEntry> GioApplicationCatalog::byDesktopId(std::string_view desktopId) {
     return find(impl_->current().byDesktopId, desktopId);
+}
+
+std::optional<CatalogEntry>
+GioApplicationCatalog::byDesktopIdIgnoringCase(std::string_view desktopId) {
+    return find(impl_->current().byLowerCaseDesktopId, asciiLower(desktopId));
 }
 
 std::optional<CatalogEntry> GioApplicationCatalog::byExecutable(std::string_view programName) {

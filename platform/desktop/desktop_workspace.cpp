@@ -1,0 +1,87 @@
+#include "platform/desktop/desktop_workspace.h"
+
+#include "platform/frontmost/silent_workspace.h"
+#include "platform/wlroots/wlroots_workspace.h"
+#include "platform/x11/x11_workspace.h"
+
+#include <cstdlib>
+#include <string_view>
+
+namespace vontal {
+
+namespace {
+
+// One way of observing a Wayland desktop: a workspace, or null and the reason in `whyNot`.
+using WaylandObserver = std::unique_ptr<Workspace> (*)(Diagnostics&, std::string& whyNot);
+
+std::unique_ptr<Workspace> wlrootsObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    return WlrootsWorkspace::connect(diagnostics, nullptr, whyNot);
+}
+
+// Tried in order; the first that can observe this desktop wins. KWin (a script calling vontal)
+// and GNOME Shell (an extension calling vontal) take their places after wlroots.
+constexpr WaylandObserver kWaylandObservers[] = {
+    &wlrootsObserver,
+};
+
+bool contains(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle) != std::string_view::npos;
+}
+
+// What the user can do on this desktop.
+std::string remedy(std::string_view desktop) {
+    if (contains(desktop, "KDE"))
+        return "KDE Plasma is not supported yet";
+    if (contains(desktop, "GNOME"))
+        return "GNOME Shell is not supported yet";
+    return "names are sent on wlroots compositors such as sway, Hyprland, labwc, river, Wayfire "
+           "and niri, and on X11 sessions";
+}
+
+std::unique_ptr<Workspace> makeWaylandWorkspace(Diagnostics& diagnostics) {
+    std::string whyNot;
+    for (const auto observer : kWaylandObservers) {
+        std::string reason;
+        if (auto workspace = observer(diagnostics, reason))
+            return workspace;
+        if (whyNot.empty())
+            whyNot = reason;
+    }
+    const std::string desktop =
+        desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP"));
+    diagnostics.line("Application activations are not observed on this desktop yet (Wayland "
+                     "session on " +
+                     desktop + ": " + whyNot + "; " + remedy(desktop) + ")");
+    return std::make_unique<SilentWorkspace>();
+}
+
+} // namespace
+
+bool isWaylandSession(const char* sessionType, const char* waylandDisplay) {
+    const std::string_view type = sessionType != nullptr ? sessionType : "";
+    if (type == "wayland")
+        return true;
+    if (type == "x11")
+        return false;
+    return waylandDisplay != nullptr && *waylandDisplay != '\0';
+}
+
+std::string desktopName(const char* currentDesktop, const char* sessionDesktop) {
+    // XDG_CURRENT_DESKTOP is a colon-separated list, most specific first ("ubuntu:GNOME").
+    const std::string_view current = currentDesktop != nullptr ? currentDesktop : "";
+    if (const auto first = current.substr(0, current.find(':')); !first.empty())
+        return std::string(first);
+    if (sessionDesktop != nullptr && *sessionDesktop != '\0')
+        return sessionDesktop;
+    return "an unknown compositor";
+}
+
+std::unique_ptr<Workspace> makeDesktopWorkspace(Diagnostics& diagnostics) {
+    if (isWaylandSession(std::getenv("XDG_SESSION_TYPE"), std::getenv("WAYLAND_DISPLAY")))
+        return makeWaylandWorkspace(diagnostics);
+    if (auto workspace = X11Workspace::connect(diagnostics))
+        return workspace;
+    return std::make_unique<SilentWorkspace>();
+}
+
+} // namespace vontal

@@ -1,0 +1,41 @@
+#pragma once
+
+#include "platform/diagnostics.h"
+#include "platform/workspace.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vontal {
+
+// Application activations on a wlroots compositor (sway, Hyprland, labwc, river, Wayfire, niri),
+// through its foreign-toplevel manager on a Wayland connection of our own, served by the Qt event
+// loop of the thread that creates it (the main thread). Posts one activation notification each
+// time the front application changes, named after its desktop entry in the user's language.
+class WlrootsWorkspace final : public Workspace {
+public:
+    // Connects to `displayName` (WAYLAND_DISPLAY when null). Null when the compositor cannot be
+    // reached or does not offer the manager; `whyNot` then says which, and nothing is written.
+    static std::unique_ptr<WlrootsWorkspace> connect(Diagnostics& diagnostics,
+                                                     const char* displayName, std::string& whyNot);
+    ~WlrootsWorkspace() override;
+    WlrootsWorkspace(const WlrootsWorkspace&) = delete;
+    WlrootsWorkspace& operator=(const WlrootsWorkspace&) = delete;
+
+    [[nodiscard]] Subscription
+    observeActivations(std::function<void(const Notification&)> observer) override;
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
+
+    // Who is in front, as told apart for activations; nullopt when no application is.
+    std::optional<std::string> frontApplication() const;
+    // The manager version the compositor and we agreed on.
+    unsigned protocolVersion() const;
+
+private:
+    struct Impl;
+    explicit WlrootsWorkspace(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vontal

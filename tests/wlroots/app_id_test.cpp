@@ -1,0 +1,48 @@
+#include "platform/wlroots/app_id_resolver.h"
+#include "tests/x11/fake_catalog.h"
+
+#include <gtest/gtest.h>
+
+namespace vontal {
+namespace {
+
+TEST(AppIdResolver, DesktopIdThenCaseInsensitiveIdThenStartupWmClass) {
+    FakeCatalog catalog;
+    catalog.add("org.gnome.TextEditor.desktop", "Texteditor");
+    catalog.add("foot.desktop", "Foot");
+    catalog.add("Foot.desktop", "Large Foot");
+    catalog.add("debian-xterm.desktop", "XTerm");
+    catalog.addWmClass("XTerm", "debian-xterm.desktop");
+    // An entry whose StartupWMClass equals another entry's id in other case: the id wins.
+    catalog.add("org.vontal.Notes.desktop", "Notizen");
+    catalog.add("notes-helper.desktop", "Notes Helper");
+    catalog.addWmClass("ORG.VONTAL.NOTES", "notes-helper.desktop");
+
+    EXPECT_EQ(resolveAppId(catalog, "org.gnome.TextEditor"),
+              (ToplevelApplication{"org.gnome.TextEditor.desktop", "Texteditor"}));
+    // Exact case first, even where another entry differs only in case.
+    EXPECT_EQ(resolveAppId(catalog, "foot").localizedName, "Foot");
+    EXPECT_EQ(resolveAppId(catalog, "Foot").localizedName, "Large Foot");
+    EXPECT_EQ(resolveAppId(catalog, "ORG.VONTAL.NOTES"),
+              (ToplevelApplication{"org.vontal.Notes.desktop", "Notizen"}));
+    // Xwayland windows report their X class.
+    EXPECT_EQ(resolveAppId(catalog, "XTerm"),
+              (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
+    // An app_id that already carries the suffix.
+    EXPECT_EQ(resolveAppId(catalog, "foot.desktop").identity, "foot.desktop");
+}
+
+TEST(AppIdResolver, UnclaimedAppIdsAreTheirOwnUnnamedApplications) {
+    FakeCatalog catalog;
+    const auto stray = resolveAppId(catalog, "stray");
+    EXPECT_FALSE(stray.localizedName);
+    // Told apart from each other.
+    EXPECT_NE(stray.identity, resolveAppId(catalog, "other").identity);
+    EXPECT_EQ(stray.identity, resolveAppId(catalog, "stray").identity);
+    const auto nameless = resolveAppId(catalog, "");
+    EXPECT_FALSE(nameless.localizedName);
+    EXPECT_NE(nameless.identity, stray.identity);
+}
+
+} // namespace
+} // namespace vontal
