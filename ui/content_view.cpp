@@ -6,6 +6,7 @@
 #include "login_item_control.h"
 #include "vontal_ids.h"
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -44,11 +45,13 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
     connectedList_ = new DeviceListView(
         DeviceRow::Kind::Connected, [this](const PeripheralRef& p) { tapConnected(p); }, this);
     connectedList_->setObjectName(QStringLiteral("connectedList"));
+    connectedList_->setAccessibleName(labels::text(labels::kConnected));
     discoveredHeader_ = makeHeader(labels::kDiscovered, 0, kDiscoveredHeaderHeight, this);
     discoveredHeader_->setObjectName(QStringLiteral("discoveredHeader"));
     discoveredList_ = new DeviceListView(
         DeviceRow::Kind::Discovered, [this](const PeripheralRef& p) { tapDiscovered(p); }, this);
     discoveredList_->setObjectName(QStringLiteral("discoveredList"));
+    discoveredList_->setAccessibleName(labels::text(labels::kDiscovered));
     launchAtLoginBlock_ = new LaunchAtLoginBlock([this] { launchAtLoginAppeared(); },
                                                  [this](bool on) { setLaunchAtLogin(on); }, this);
 
@@ -95,6 +98,9 @@ void ContentView::rebuild() {
     };
     connectedList_->present(manager_.connectedPeripherals(), label);
     discoveredList_->present(manager_.discoveredPeripherals(), label);
+    // Rows are made as devices come and go, so creation order is not reading order. Tab goes
+    // down the connected rows, then the discovered ones, then to the toggle and round again.
+    discoveredList_->chainFocus(connectedList_->chainFocus(launchAtLoginBlock_->toggle()));
 }
 
 void ContentView::tapConnected(const PeripheralRef& peripheral) {

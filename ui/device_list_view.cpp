@@ -1,6 +1,7 @@
 #include "device_list_view.h"
 
 #include <QEvent>
+#include <QPushButton>
 #include <QScrollBar>
 #include <algorithm>
 #include <unordered_map>
@@ -93,7 +94,21 @@ void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
         ++unchanged;
     rows_ = std::move(rows);
     rowsByKey_ = std::move(rowsByKey);
+    chained_ = std::min(chained_, unchanged);
     settle(unchanged, tallest);
+}
+
+QWidget* DeviceListView::chainFocus(QWidget* after) {
+    if (after != chainAnchor_) {
+        chainAnchor_ = after;
+        chained_ = 0;
+    }
+    QWidget* previous = chained_ == 0 ? after : rows_[chained_ - 1]->button();
+    for (; chained_ < rows_.size(); ++chained_) {
+        QWidget::setTabOrder(previous, rows_[chained_]->button());
+        previous = rows_[chained_]->button();
+    }
+    return previous;
 }
 
 void DeviceListView::settle(std::size_t unchanged, int tallest) {

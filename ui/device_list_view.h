@@ -22,6 +22,11 @@ public:
     // One row per entry, in list order; rows of peripherals no longer listed go away.
     void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
 
+    // Puts the rows' buttons in list order into the keyboard focus chain right after `after`;
+    // returns the last of them, or `after` when the list is empty. Rows already placed after the
+    // same widget, and not moved since, stay where they are.
+    QWidget* chainFocus(QWidget* after);
+
     int rowCount() const { return static_cast<int>(rows_.size()); }
     DeviceRow* row(int index) const { return rows_.at(static_cast<std::size_t>(index)); }
 
@@ -48,6 +53,9 @@ private:
     std::vector<DeviceRow*> rows_;
     std::map<Key, DeviceRow*> rowsByKey_;
     int rowHeight_ = 0;
+    // The leading rows whose buttons are in the focus chain in list order after chainAnchor_.
+    std::size_t chained_ = 0;
+    QWidget* chainAnchor_ = nullptr;
 };
 
 } // namespace vontal

@@ -46,11 +46,18 @@ DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
 void DeviceRow::present(const PeripheralRef& peripheral, const QString& label) {
     peripheral_ = peripheral;
     name_->setName(label);
+    const char* action = labels::kConnect;
     if (kind_ == Kind::Connected) {
         const bool linkUp = peripheral->state() == PeripheralState::Connected;
         status_->setText(labels::text(linkUp ? labels::kLinkUp : labels::kLinkDown));
-        button_->setText(labels::text(linkUp ? labels::kDisconnect : labels::kConnect));
+        status_->setAccessibleDescription(
+            labels::text(linkUp ? labels::kLinkUpDescription : labels::kLinkDownDescription));
+        if (linkUp)
+            action = labels::kDisconnect;
+        button_->setText(labels::text(action));
     }
+    // A screen reader reads the button on its own, away from the row: it names its device.
+    button_->setAccessibleName(labels::text(action) + QLatin1Char(' ') + label);
 }
 
 } // namespace vontal

@@ -16,6 +16,10 @@ inline constexpr const char* kDisconnect = QT_TRANSLATE_NOOP("ContentView", "Dis
 inline constexpr const char* kLaunchOnLogin = QT_TRANSLATE_NOOP("ContentView", "Launch on login");
 inline constexpr const char* kLinkUp = QT_TRANSLATE_NOOP("ContentView", "🟢");
 inline constexpr const char* kLinkDown = QT_TRANSLATE_NOOP("ContentView", "⚪️");
+// What a screen reader says for the two dots.
+inline constexpr const char* kLinkUpDescription = QT_TRANSLATE_NOOP("ContentView", "connected");
+inline constexpr const char* kLinkDownDescription =
+    QT_TRANSLATE_NOOP("ContentView", "connecting or disconnected");
 
 inline QString text(const char* key) {
     return QCoreApplication::translate(kContext, key);

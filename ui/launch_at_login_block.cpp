@@ -15,6 +15,7 @@ LaunchAtLoginBlock::LaunchAtLoginBlock(std::function<void()> appeared,
     setObjectName(QStringLiteral("launchAtLoginBlock"));
     toggle_ = new QCheckBox(labels::text(labels::kLaunchOnLogin), this);
     toggle_->setObjectName(QStringLiteral("launchAtLogin"));
+    toggle_->setAccessibleName(labels::text(labels::kLaunchOnLogin));
     connect(toggle_, &QCheckBox::toggled, this,
             [flipped = std::move(flipped)](bool on) { flipped(on); });
 

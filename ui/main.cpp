@@ -1,12 +1,18 @@
+#include "app_icon.h"
 #include "command_line.h"
 #include "memory_login_items.h"
+#include "platform/qt/services/qt_alert_presenter.h"
+#include "prompt_tracker.h"
 #include "runtime.h"
 #include "single_instance.h"
+#include "termination_signals.h"
 #include "translations.h"
+#include "tray_icon.h"
 #include "vontal_app.h"
 #include "vontal_ids.h"
 
 #include <QApplication>
+#include <csignal>
 
 using namespace vontal;
 
@@ -23,6 +29,10 @@ int main(int argc, char** argv) {
 
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kMainIdentifier));
+    // The devices go on hearing names while no window is open; vontal ends only when asked to
+    // (File > Quit, the tray's Quit, or a termination signal).
+    QApplication::setQuitOnLastWindowClosed(false);
+    QApplication::setWindowIcon(applicationIcon());
     installTranslations(application);
 
     // A simulation is its own instance: trying vontal out must not wake the real one, nor the
@@ -36,10 +46,23 @@ int main(int argc, char** argv) {
         return 0;
 
     std::unique_ptr<LoginItemService> loginItems = makeLoginItemService(mode, diagnostics);
-    vontalApp app([mode, &diagnostics] { return Runtime::start(mode, diagnostics); }, *loginItems,
-                  diagnostics);
+    QtAlertPresenter dialogs;
+    PromptTracker prompts(dialogs);
+    // Declared after what it uses: on the way out the windows and then the manager go first,
+    // and the manager's end drops every link.
+    vontalApp app(
+        [mode, &diagnostics, &prompts] { return Runtime::start(mode, diagnostics, prompts); },
+        *loginItems, diagnostics);
+    // Another start (the launcher, the login helper) finds this one: show a window, making one
+    // if none is open.
     QObject::connect(&instance, &SingleInstance::activationRequested, &application,
                      [&app] { app.bringForward(); });
+    const auto quit = [] {
+        QCoreApplication::quit();
+    };
+    TerminationSignals termination(quit, {SIGTERM, SIGINT});
     app.newWindow();
+    TrayIcon tray(
+        app.manager(), prompts, [&app] { app.bringForward(); }, quit);
     return QApplication::exec();
 }

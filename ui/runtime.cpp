@@ -31,17 +31,18 @@ std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode, Diagnostics& diag
 
 } // namespace
 
-Runtime::Runtime(Mode mode, Diagnostics& diagnostics)
+Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
     : bluetooth_(makeBluetooth(mode, mainQueue_, timers_, diagnostics)),
       defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)),
       platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
-                                                    *defaults_, alerts_, diagnostics})),
+                                                    *defaults_, alerts, diagnostics})),
       manager_(std::make_unique<PeripheralManager>(*platform_)) {}
 
 Runtime::~Runtime() = default;
 
-std::shared_ptr<PeripheralManager> Runtime::start(Mode mode, Diagnostics& diagnostics) {
-    auto runtime = std::make_shared<Runtime>(mode, diagnostics);
+std::shared_ptr<PeripheralManager> Runtime::start(Mode mode, Diagnostics& diagnostics,
+                                                  AlertPresenter& alerts) {
+    auto runtime = std::make_shared<Runtime>(mode, diagnostics, alerts);
     PeripheralManager* manager = runtime->manager_.get();
     return std::shared_ptr<PeripheralManager>(std::move(runtime), manager);
 }

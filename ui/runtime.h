@@ -1,8 +1,8 @@
 #pragma once
 
 #include "devicelink/peripheral_manager.h"
+#include "platform/alert_presenter.h"
 #include "platform/login_item.h"
-#include "platform/qt/services/qt_alert_presenter.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
 
@@ -16,7 +16,8 @@ class Runtime final {
 public:
     enum class Mode { System, Simulated };
 
-    Runtime(Mode mode, Diagnostics& diagnostics);
+    // Password alerts go through `alerts`, which outlives the runtime.
+    Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts);
     ~Runtime();
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
@@ -24,12 +25,12 @@ public:
     PeripheralManager& manager() { return *manager_; }
 
     // The manager, sharing this runtime's lifetime.
-    static std::shared_ptr<PeripheralManager> start(Mode mode, Diagnostics& diagnostics);
+    static std::shared_ptr<PeripheralManager> start(Mode mode, Diagnostics& diagnostics,
+                                                    AlertPresenter& alerts);
 
 private:
     QtMainQueue mainQueue_;
     QtTimers timers_;
-    QtAlertPresenter alerts_;
     std::unique_ptr<BluetoothStack> bluetooth_;
     std::unique_ptr<UserDefaults> defaults_;
     std::unique_ptr<Workspace> workspace_;

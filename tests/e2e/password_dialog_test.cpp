@@ -45,14 +45,15 @@ protected:
     }
 
     // The user presses "Connect" on the one discovered row: the keyboard focus starts on the
-    // launch-at-login toggle, and the rows come after it. The row may be drawn a moment after the
-    // scan starts, so a press that brings no alert is made again.
+    // launch-at-login toggle, last in the tab order after the connected rows and then the
+    // discovered ones, so one step back is the lamp's row. The row may be drawn a moment after
+    // the scan starts, so a press that brings no alert is made again.
     xcb_window_t connectFromTheWindow() {
         const auto deadline = ::vontal::testing::deadlineIn(40s);
         while (std::chrono::steady_clock::now() < deadline) {
             if (!activate(window_))
                 continue;
-            if (!xdotool({"key", "Tab", "space"}))
+            if (!xdotool({"key", "shift+Tab", "space"}))
                 continue;
             if (const xcb_window_t alert = waitForWindowTitled(kAlertTitle, 0, 8s))
                 return alert;

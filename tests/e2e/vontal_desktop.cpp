@@ -8,6 +8,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <fstream>
 
 namespace vontal::e2e {
 
@@ -105,6 +106,45 @@ void VontalDesktop::startVontal() {
     vontal_ = std::make_unique<QProcess>();
     ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {}, environment()))
         << "vontal did not start";
+}
+
+int VontalDesktop::startVontalAgain() {
+    QProcess second;
+    if (!startChild(second, QStringLiteral(VONTAL_PROGRAM), {},
+                    vontalEnvironment(root_, *session_)))
+        return -1;
+    if (!second.waitForFinished(20000)) {
+        second.kill();
+        second.waitForFinished(5000);
+        return -1;
+    }
+    return second.exitStatus() == QProcess::NormalExit ? second.exitCode() : -1;
+}
+
+int VontalDesktop::terminateVontal() {
+    if (!vontal_)
+        return -1;
+    vontal_->terminate(); // SIGTERM, by its pid
+    if (!vontal_->waitForFinished(20000))
+        return -1;
+    vontalLines();
+    return vontal_->exitStatus() == QProcess::NormalExit ? vontal_->exitCode() : -1;
+}
+
+bool VontalDesktop::closeThroughWindowManager(xcb_window_t window) {
+    char id[32];
+    std::snprintf(id, sizeof id, "0x%08x", window);
+    if (session_->run({"wmctrl", "-i", "-c", id}))
+        return true;
+    // What wmctrl said, for the test's output.
+    std::ifstream log(root_ / "session" / "commands.log");
+    std::fprintf(stderr, "wmctrl: %s\n",
+                 std::string(std::istreambuf_iterator<char>(log), {}).c_str());
+    return false;
+}
+
+bool VontalDesktop::vontalRunning() const {
+    return vontal_ && vontal_->state() == QProcess::Running;
 }
 
 xcb_window_t VontalDesktop::vontalWindow() {

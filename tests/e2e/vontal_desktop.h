@@ -50,6 +50,16 @@ protected:
     QJsonObject readSettings() const;
 
     void startVontal();
+    // Another start of vontal with the same environment, as a launcher would do it; its exit
+    // status, or -1 when it did not end by itself.
+    int startVontalAgain();
+    // Ends vontal with SIGTERM, as a session logout does; its exit status, or -1 when it did not
+    // end by itself or ended by the signal.
+    int terminateVontal();
+    // Closes a window as the user does: the window manager asks its program to close it.
+    bool closeThroughWindowManager(xcb_window_t window);
+    // vontal's process is still there.
+    bool vontalRunning() const;
     // vontal's main window, once the window manager manages it.
     xcb_window_t vontalWindow();
     // Lines vontal wrote to standard output so far.

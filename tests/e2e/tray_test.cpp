@@ -1,0 +1,138 @@
+// vontal's tray icon as a StatusNotifierItem host sees it (a stand-in for the desktop's watcher on
+// the test desktop's session bus): the tooltip and menu follow the connected devices and a
+// password alert that waits; activating the item opens a window; "Quit" ends vontal cleanly.
+
+#include "qt_wait.h"
+#include "vontal_desktop.h"
+
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
+#include <algorithm>
+
+namespace vontal::e2e {
+namespace {
+
+using namespace std::chrono_literals;
+
+const std::string kDeskAddress = "C0:FF:EE:00:00:01";
+const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
+const std::string kLampAddress = "C0:FF:EE:00:00:02";
+const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
+const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+
+class Tray : public VontalDesktop {
+protected:
+    void SetUp() override {
+        VontalDesktop::SetUp();
+        if (HasFatalFailure())
+            return;
+        bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            QString::fromStdString(session_->busAddress()), QStringLiteral("tray-test")));
+        session_->launch(
+            {"/usr/bin/python3", "-m", "dbusmock", "--template", VONTAL_STATUS_NOTIFIER_WATCHER});
+        ASSERT_TRUE(test::waitUntil(
+            [&] { return bus_->interface()->isServiceRegistered(kWatcher).value(); }, 20s));
+    }
+
+    void TearDown() override {
+        bus_.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("tray-test"));
+        VontalDesktop::TearDown();
+    }
+
+    // Asks the stand-in, which reads vontal's item as a panel does.
+    QVariant host(const QString& method, const QVariantList& arguments = {}) {
+        QDBusMessage message =
+            QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                           QStringLiteral("org.vontal.TrayHost"), method);
+        message.setArguments(arguments);
+        return bus_->call(message, QDBus::Block, 5000).arguments().value(0);
+    }
+    QString toolTip() { return host(QStringLiteral("ToolTip")).toString(); }
+    QStringList menu() { return host(QStringLiteral("MenuEntries")).toStringList(); }
+    bool waitForToolTip(const std::function<bool(const QString&)>& matches) {
+        return test::waitUntil([&] { return matches(toolTip()); }, 20s);
+    }
+
+    // vontal running with its item registered, and its window closed.
+    void startInTheBackground() {
+        startVontal();
+        const xcb_window_t window = vontalWindow();
+        ASSERT_NE(window, 0u);
+        ASSERT_TRUE(test::waitUntil(
+            [&] { return !host(QStringLiteral("Item")).toString().isEmpty(); }, 20s))
+            << "vontal's item never registered";
+        ASSERT_TRUE(closeThroughWindowManager(window));
+        ASSERT_TRUE(test::waitUntil([&] { return !windowExists(window); }, 10s));
+    }
+
+    std::unique_ptr<QDBusConnection> bus_;
+};
+
+TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")}});
+    startInTheBackground();
+
+    // The device connects by itself; it is listed by its own name once that is read.
+    EXPECT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip == QStringLiteral("vontal\n1 device connected:\nSchreibtisch");
+    })) << toolTip().toStdString();
+    EXPECT_EQ(menu(), (QStringList{"Open vontal", "(Schreibtisch)", "Quit"}));
+
+    // The device goes out of reach.
+    mock_->setReachable(kDeskAddress, false);
+    mock_->dropLink(kDeskAddress);
+    EXPECT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip == QStringLiteral("vontal\nNo device connected");
+    })) << toolTip().toStdString();
+    EXPECT_EQ(menu(), (QStringList{"Open vontal", "Quit"}));
+
+    host(QStringLiteral("Activate"));
+    EXPECT_NE(vontalWindow(), 0u) << "activating the item opened no window";
+
+    // "Quit" ends vontal with status 0: the link up at that moment is dropped, the password kept.
+    mock_->setReachable(kDeskAddress, true);
+    ASSERT_TRUE(waitForToolTip([](const QString& tip) { return tip.contains("Schreibtisch"); }));
+    const std::size_t disconnects = test::only(mock_->operations(), "Disconnect").size();
+    ASSERT_TRUE(host(QStringLiteral("Click"), {QStringLiteral("Quit")}).toBool());
+    ASSERT_TRUE(vontal_->waitForFinished(20000));
+    EXPECT_EQ(vontal_->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vontal_->exitCode(), 0);
+    EXPECT_EQ(test::only(mock_->operations(), "Disconnect", kDeskAddress).size(), disconnects + 1);
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kDeskIdentifier)).toString(),
+              QStringLiteral("sesame"));
+}
+
+TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceWaits) {
+    // A stored password the device refuses; the radio comes on once vontal's window is closed.
+    mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
+    writeSettings({{QString::fromStdString(kLampIdentifier), QStringLiteral("open sesame")}});
+    mock_->setPowered(false);
+    startInTheBackground();
+    mock_->setPowered(true);
+
+    const xcb_window_t alert = waitForWindowTitled(kAlertTitle, 0, 30s);
+    ASSERT_NE(alert, 0u) << "no password alert came up";
+    // It came to the front by itself: keys typed now go into its field.
+    EXPECT_TRUE(session_->waitForActive([&](xcb_window_t active) { return active == alert; },
+                                        testing::deadlineIn(10s)));
+    EXPECT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip.endsWith(QStringLiteral("\nA device is waiting for its password"));
+    })) << toolTip().toStdString();
+
+    ASSERT_TRUE(xdotool({"type", "--delay", "25", "open sesame 42"}));
+    ASSERT_TRUE(xdotool({"key", "Return"}));
+    ASSERT_TRUE(waitForPaired(kLampAddress));
+    EXPECT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip == QStringLiteral("vontal\n1 device connected:\nStehlampe");
+    })) << toolTip().toStdString();
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame 42"));
+    // The alert was the last window to close; vontal runs on.
+    EXPECT_TRUE(vontalRunning());
+}
+
+} // namespace
+} // namespace vontal::e2e

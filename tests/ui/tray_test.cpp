@@ -1,0 +1,62 @@
+// The tray icon's two states of vontal's artwork, and the dot while a password alert is open.
+// (Its tooltip, menu and click are checked end to end, as a desktop's tray host sees them.)
+
+#include "ui/app_icon.h"
+#include "ui/prompt_tracker.h"
+#include "ui/tray_icon.h"
+#include "ui_fixture.h"
+
+#include <QSystemTrayIcon>
+
+namespace vontal {
+namespace {
+
+bool grey(QRgb pixel) {
+    return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
+}
+
+using TrayIconTest = UiFixture;
+
+TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileAnAlertWaits) {
+    PromptTracker prompts(sim.alerts);
+    TrayIcon tray(
+        *manager, prompts, [] {}, [] {});
+    const auto shown = [&] {
+        return iconImage(tray.icon()->icon(), 64);
+    };
+
+    const QImage none = shown();
+    const QImage colour = iconImage(applicationIcon(), 64);
+    int colouredPixels = 0;
+    for (int y = 0; y < 64; ++y)
+        for (int x = 0; x < 64; ++x) {
+            EXPECT_TRUE(grey(none.pixel(x, y))) << x << "," << y;
+            if (qAlpha(colour.pixel(x, y)) == 0) {
+                EXPECT_EQ(qAlpha(none.pixel(x, y)), 0) << x << "," << y;
+            }
+            colouredPixels += grey(colour.pixel(x, y)) ? 0 : 1;
+        }
+    EXPECT_GT(colouredPixels, 64 * 64 / 4);
+
+    // While an alert goes through the tracker: a dot in the top right corner.
+    sim.alerts.accept("1234", [&] {
+        turnQtLoop();
+        const QImage waiting = shown();
+        EXPECT_GT(qRed(waiting.pixel(54, 10)), 200);
+        EXPECT_LT(qBlue(waiting.pixel(54, 10)), 80);
+        EXPECT_EQ(waiting.pixel(10, 54), none.pixel(10, 54));
+    });
+    EXPECT_EQ(prompts.runModal({"Enter password for Pad", {"OK", "Cancel"}}).text, "1234");
+    turnQtLoop();
+    EXPECT_EQ(shown(), none);
+
+    sim.bluetooth.addDevice(vontalDevice(identifierForAddress(0x01), "Pad", std::nullopt));
+    sim.alerts.accept("1234");
+    settle();
+    manager->connect(manager->discoveredPeripherals().at(0));
+    settle();
+    EXPECT_EQ(shown(), colour);
+}
+
+} // namespace
+} // namespace vontal

@@ -1,0 +1,45 @@
+#pragma once
+
+#include "devicelink/peripheral_manager.h"
+#include "prompt_tracker.h"
+#include "tray_summary.h"
+
+#include <QObject>
+#include <functional>
+
+class QAction;
+class QMenu;
+class QSystemTrayIcon;
+
+namespace vontal {
+
+// vontal's icon in the desktop's tray while it runs (StatusNotifierItem where the desktop hosts
+// one, the XEmbed tray elsewhere; nothing where there is neither). Its tooltip and menu list the
+// connected devices; a click opens or raises a window; its menu opens a window or quits.
+class TrayIcon final : public QObject {
+public:
+    TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::function<void()> open,
+             std::function<void()> quit, QObject* parent = nullptr);
+    ~TrayIcon() override;
+
+    QSystemTrayIcon* icon() const { return icon_; }
+
+private:
+    void scheduleRefresh();
+    void refresh();
+
+    PeripheralManager& manager_;
+    PromptTracker& prompts_;
+    QSystemTrayIcon* icon_ = nullptr;
+    QMenu* menu_ = nullptr;
+    QAction* devicesEnd_ = nullptr;
+    // The device entries of the menu, in order; they only inform.
+    QList<QAction*> devices_;
+    TraySummary summary_;
+    bool refreshScheduled_ = false;
+    bool shownOnce_ = false;
+    Subscription managerChanges_;
+    Subscription promptChanges_;
+};
+
+} // namespace vontal

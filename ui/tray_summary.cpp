@@ -1,0 +1,45 @@
+#include "tray_summary.h"
+
+#include <QCoreApplication>
+#include <set>
+
+namespace vontal {
+
+namespace {
+
+QString tr(const char* text) {
+    return QCoreApplication::translate("Tray", text);
+}
+
+} // namespace
+
+QString TraySummary::toolTip() const {
+    QStringList lines{QStringLiteral("vontal")};
+    if (connected.isEmpty())
+        lines << tr("No device connected");
+    else if (connected.size() == 1)
+        lines << tr("1 device connected:");
+    else
+        lines << tr("%1 devices connected:").arg(connected.size());
+    lines << connected;
+    if (waitingForPassword)
+        lines << tr("A device is waiting for its password");
+    return lines.join(QLatin1Char('\n'));
+}
+
+TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts) {
+    TraySummary summary;
+    // The connected list may hold one device twice (a second "Connect" on a row whose link is
+    // down); the user has one device.
+    std::set<BluetoothUuid> seen;
+    for (const PeripheralRef& peripheral : manager.connectedPeripherals()) {
+        if (peripheral->state() != PeripheralState::Connected ||
+            !seen.insert(peripheral->identifier()).second)
+            continue;
+        summary.connected << QString::fromStdString(manager.displayName(peripheral));
+    }
+    summary.waitingForPassword = openPasswordAlerts > 0;
+    return summary;
+}
+
+} // namespace vontal
