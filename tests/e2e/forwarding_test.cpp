@@ -45,28 +45,19 @@ TEST_F(VontalDesktop, EachActivatedProgramReachesAStoredPasswordDeviceAsItsLocal
         const auto names = namesReceived(kDeskAddress);
         return std::find(names.begin(), names.end(), "Startfenster") != names.end();
     }));
-    const std::size_t before = namesReceived(kDeskAddress).size();
-
-    const std::vector<std::pair<xcb_window_t, std::string>> switches = {
-        {xterm, "XTerm"},
-        {charmap, "Zeichentabelle"},
-        {cafe, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
-        {tram, "\u6771\u4eac \U0001F68B Stra\u00dfenbahn"},
-        {xterm, "XTerm"},
-        {cafe, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
-        {start, "Startfenster"},
-    };
-    std::vector<std::string> expected;
-    for (const auto& [window, name] : switches) {
-        ASSERT_TRUE(activate(window)) << name;
-        expected.push_back(name);
-        // A second write for one switch would show up here, before the next switch's name.
-        ASSERT_TRUE(waitForNames(kDeskAddress, before + expected.size())) << name;
-    }
-    const auto names = namesReceived(kDeskAddress);
-    EXPECT_EQ(
-        std::vector<std::string>(names.begin() + static_cast<std::ptrdiff_t>(before), names.end()),
-        expected);
+    expectOneNamePerSwitch(
+        kDeskAddress,
+        {
+            {[&] { return activate(xterm); }, "XTerm"},
+            {[&] { return activate(charmap); }, "Zeichentabelle"},
+            {[&] { return activate(cafe); }, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
+            {[&] { return activate(tram); }, "\u6771\u4eac \U0001F68B Stra\u00dfenbahn"},
+            {[&] { return activate(xterm); }, "XTerm"},
+            {[&] { return activate(cafe); }, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
+            {[&] { return activate(start); }, "Startfenster"},
+        });
+    if (HasFatalFailure())
+        return;
 
     const auto operations = mock_->operations();
     const auto dataWrites = test::only(operations, "WriteValue", kDeskAddress, kDataUuid);

@@ -235,6 +235,23 @@ std::vector<std::string> VontalDesktop::namesReceived(const std::string& address
     return names;
 }
 
+void VontalDesktop::expectOneNamePerSwitch(
+    const std::string& address,
+    const std::vector<std::pair<std::function<bool()>, std::string>>& switches) {
+    const std::size_t before = namesReceived(address).size();
+    std::vector<std::string> expected;
+    for (const auto& [bringToFront, name] : switches) {
+        ASSERT_TRUE(bringToFront()) << name;
+        expected.push_back(name);
+        // A second write for one switch would show up here, before the next switch's name.
+        ASSERT_TRUE(waitForNames(address, before + expected.size())) << name;
+    }
+    const auto names = namesReceived(address);
+    EXPECT_EQ(
+        std::vector<std::string>(names.begin() + static_cast<std::ptrdiff_t>(before), names.end()),
+        expected);
+}
+
 bool VontalDesktop::waitForNames(const std::string& address, std::size_t count) {
     return test::waitUntil([&] { return namesReceived(address).size() >= count; }, 10s);
 }

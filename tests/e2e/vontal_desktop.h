@@ -84,6 +84,11 @@ protected:
     // left out: the application names it received, in order.
     std::vector<std::string> namesReceived(const std::string& address);
     bool waitForNames(const std::string& address, std::size_t count);
+    // Brings programs to the front in turn (each function says whether it could) and checks that
+    // the device hears exactly each one's name, once per switch, in order.
+    void expectOneNamePerSwitch(
+        const std::string& address,
+        const std::vector<std::pair<std::function<bool()>, std::string>>& switches);
     // The device finished its handshake: notifications on its data characteristic are on.
     bool waitForPaired(const std::string& address);
 

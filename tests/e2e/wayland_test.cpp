@@ -79,28 +79,18 @@ TEST_F(VontalOnSway, EachProgramSwitchedToReachesTheDeviceOnceAsItsLocalizedName
         const auto names = namesReceived(kDeskAddress);
         return std::find(names.begin(), names.end(), "Startfenster") != names.end();
     }));
-    const std::size_t before = namesReceived(kDeskAddress).size();
-
-    const std::vector<std::pair<pid_t, std::string>> switches = {
-        {xterm, "XTerm"},
-        {charmap, "Zeichentabelle"},
-        {cafe, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
-        {tram, "\u6771\u4eac \U0001F68B Stra\u00dfenbahn"},
-        {xterm, "XTerm"},
-        {cafe, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
-        {start, "Startfenster"},
-    };
-    std::vector<std::string> expected;
-    for (const auto& [pid, name] : switches) {
-        ASSERT_TRUE(focus(pid)) << name;
-        expected.push_back(name);
-        // A second write for one switch would show up here, before the next switch's name.
-        ASSERT_TRUE(waitForNames(kDeskAddress, before + expected.size())) << name;
-    }
-    const auto names = namesReceived(kDeskAddress);
-    EXPECT_EQ(
-        std::vector<std::string>(names.begin() + static_cast<std::ptrdiff_t>(before), names.end()),
-        expected);
+    expectOneNamePerSwitch(
+        kDeskAddress, {
+                          {[&] { return focus(xterm); }, "XTerm"},
+                          {[&] { return focus(charmap); }, "Zeichentabelle"},
+                          {[&] { return focus(cafe); }, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
+                          {[&] { return focus(tram); }, "\u6771\u4eac \U0001F68B Stra\u00dfenbahn"},
+                          {[&] { return focus(xterm); }, "XTerm"},
+                          {[&] { return focus(cafe); }, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
+                          {[&] { return focus(start); }, "Startfenster"},
+                      });
+    if (HasFatalFailure())
+        return;
 
     // Each name goes as its UTF-8 bytes alone (four-byte sequences too), without response.
     const auto dataWrites = test::only(mock_->operations(), "WriteValue", kDeskAddress, kDataUuid);
