@@ -1,4 +1,4 @@
-#include "platform/wlroots/app_id_resolver.h"
+#include "platform/frontmost/app_id_resolver.h"
 #include "tests/x11/fake_catalog.h"
 
 #include <gtest/gtest.h>
