@@ -28,6 +28,9 @@ TEST(AppIdResolver, DesktopIdThenCaseInsensitiveIdThenStartupWmClass) {
     // Xwayland windows report their X class.
     EXPECT_EQ(resolveAppId(catalog, "XTerm"),
               (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
+    // KWin gives the X class lower-cased.
+    EXPECT_EQ(resolveAppId(catalog, "xterm"),
+              (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
     // An app_id that already carries the suffix.
     EXPECT_EQ(resolveAppId(catalog, "foot.desktop").identity, "foot.desktop");
 }
