@@ -57,9 +57,9 @@ std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& di
         return nullptr;
     }
     const QDBusConnection bus = setup.bus;
-    auto reported = BusReportedWorkspace::create({bus, QString::fromLatin1(kKwinName),
-                                                  std::move(setup.catalog), std::move(setup.timers)},
-                                                 diagnostics, whyNot);
+    auto reported = BusReportedWorkspace::create(
+        {bus, QString::fromLatin1(kKwinName), std::move(setup.catalog), std::move(setup.timers)},
+        diagnostics, whyNot);
     if (!reported)
         return nullptr;
     auto impl = std::make_unique<Impl>(std::move(reported), KwinScript(bus, file), diagnostics);

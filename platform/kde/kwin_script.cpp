@@ -10,9 +10,9 @@ constexpr int kTimeoutMs = 5000;
 
 QDBusMessage callScripting(QDBusConnection& bus, const QString& method,
                            const QVariantList& arguments = {}) {
-    auto message = QDBusMessage::createMethodCall(
-        QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
-        QStringLiteral("org.kde.kwin.Scripting"), method);
+    auto message =
+        QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+                                       QStringLiteral("org.kde.kwin.Scripting"), method);
     message.setArguments(arguments);
     return bus.call(message, QDBus::Block, kTimeoutMs);
 }
