@@ -1,6 +1,7 @@
 #include "platform/desktop/desktop_workspace.h"
 
 #include "platform/frontmost/silent_workspace.h"
+#include "platform/kde/kde_workspace.h"
 #include "platform/wlroots/wlroots_workspace.h"
 #include "platform/x11/x11_workspace.h"
 
@@ -18,10 +19,16 @@ std::unique_ptr<Workspace> wlrootsObserver(Diagnostics& diagnostics, std::string
     return WlrootsWorkspace::connect(diagnostics, nullptr, whyNot);
 }
 
-// Tried in order; the first that can observe this desktop wins. KWin (a script calling vontal)
-// and GNOME Shell (an extension calling vontal) take their places after wlroots.
+std::unique_ptr<Workspace> kdeObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    return KdeWorkspace::connect({}, diagnostics, whyNot);
+}
+
+// Tried in order; the first that can observe this desktop wins. KWin does not offer the wlroots
+// protocol, so a wlroots compositor never meets the KWin script. GNOME Shell (an extension calling
+// vontal) takes its place after KWin.
 constexpr WaylandObserver kWaylandObservers[] = {
     &wlrootsObserver,
+    &kdeObserver,
 };
 
 bool contains(std::string_view haystack, std::string_view needle) {
@@ -31,7 +38,7 @@ bool contains(std::string_view haystack, std::string_view needle) {
 // What the user can do on this desktop.
 std::string remedy(std::string_view desktop) {
     if (contains(desktop, "KDE"))
-        return "KDE Plasma is not supported yet";
+        return "on KDE Plasma names are sent once KWin runs vontal's script";
     if (contains(desktop, "GNOME"))
         return "GNOME Shell is not supported yet";
     return "names are sent on wlroots compositors such as sway, Hyprland, labwc, river, Wayfire "
@@ -44,8 +51,7 @@ std::unique_ptr<Workspace> makeWaylandWorkspace(Diagnostics& diagnostics) {
         std::string reason;
         if (auto workspace = observer(diagnostics, reason))
             return workspace;
-        if (whyNot.empty())
-            whyNot = reason;
+        whyNot += (whyNot.empty() ? "" : ", ") + reason;
     }
     const std::string desktop =
         desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP"));

@@ -13,14 +13,16 @@
 namespace vontal::testing {
 
 // A private Wayland desktop for tests and a session bus: headless sway (a wlroots compositor, with
-// Xwayland for X11 programs), or headless weston (a compositor without wlroots' protocols).
+// Xwayland for X11 programs), headless weston (a compositor without wlroots' protocols), or
+// headless KWin (with Xwayland; run from a copy, since the installed binary carries a file
+// capability that containers refuse to grant).
 // Compositors refuse root, so when the tests run as root the compositor and the programs on it
 // run as the unprivileged user kTestUser, created if absent; the test process itself stays what
 // it is and reaches the compositor through the socket's full path.
 class WaylandSession final : public SessionProcesses {
 public:
     static constexpr const char* kTestUser = "vontaltest";
-    enum class Compositor { Sway, Weston };
+    enum class Compositor { Sway, Weston, Kwin };
 
     // Throws std::runtime_error if a piece does not come up; what started is stopped again.
     explicit WaylandSession(std::filesystem::path workDir,
@@ -51,7 +53,19 @@ public:
     // Ends the compositor now (its programs lose their display).
     void killCompositor();
 
+    // KWin only: runs this JavaScript as a KWin script of its own; true once KWin started it.
+    // Text the script print()s goes to KWin's log, see kwinPrinted().
+    bool kwinScript(const std::string& source);
+    // KWin only: the last line a script printed that starts with `prefix`, once one has.
+    std::optional<std::string> kwinPrinted(const std::string& prefix, Deadline deadline);
+    // KWin only: ends KWin and starts it again on the same socket (its programs are gone).
+    void restartKwin();
+    pid_t compositorPid() const { return compositor_; }
+
 private:
+    void startKwin(Deadline deadline);
+    // Calls org.kde.KWin /Scripting with dbus-send; its output, nullopt if the call failed.
+    std::optional<std::string> kwinScripting(const std::vector<std::string>& arguments);
     std::optional<std::string> tree();
     // The focused window's node in sway's tree; an empty object when none has the focus.
     QJsonObject focusedNode();
@@ -60,6 +74,9 @@ private:
     std::string waylandDisplay_;
     std::string busAddress_;
     std::string xDisplay_;
+    std::filesystem::path home_;
+    unsigned kwinScripts_ = 0;
+    unsigned kwinStarts_ = 0;
 };
 
 } // namespace vontal::testing
