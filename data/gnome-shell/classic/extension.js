@@ -5,6 +5,7 @@
 
 const {Gio, GLib, Shell} = imports.gi;
 const ExtensionUtils = imports.misc.extensionUtils;
+const Main = imports.ui.main;
 
 class VontalExtension {
     constructor(dir) {
@@ -24,6 +25,7 @@ class VontalExtension {
                 connection: Gio.DBus.session,
                 display: global.display,
                 tracker: Shell.WindowTracker.get_default(),
+                overview: Main.overview,
             });
             this._reporter.enable();
         }).catch(error => logError(error, 'vontal: cannot load reporter.js'));

@@ -5,6 +5,7 @@ import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
 import Shell from 'gi://Shell';
 import {Extension} from 'resource:///org/gnome/shell/extensions/extension.js';
+import * as Main from 'resource:///org/gnome/shell/ui/main.js';
 
 import {FrontmostReporter} from './reporter.js';
 
@@ -16,6 +17,7 @@ export default class VontalExtension extends Extension {
             connection: Gio.DBus.session,
             display: global.display,
             tracker: Shell.WindowTracker.get_default(),
+            overview: Main.overview,
         });
         this._reporter.enable();
     }

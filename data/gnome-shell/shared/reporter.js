@@ -26,15 +26,19 @@ export function applicationId(window, tracker) {
 
 export class FrontmostReporter {
     // gio: the Gio namespace; glib: the GLib namespace; connection: the session bus;
-    // display: global.display; tracker: Shell.WindowTracker's default instance.
-    constructor({gio, glib, connection, display, tracker}) {
+    // display: global.display; tracker: Shell.WindowTracker's default instance; overview:
+    // Main.overview, the Shell's own surface in front of every window.
+    constructor({gio, glib, connection, display, tracker, overview}) {
         this._gio = gio;
         this._glib = glib;
         this._connection = connection;
         this._display = display;
         this._tracker = tracker;
+        this._overview = overview;
         this._watch = 0;
         this._focusHandler = 0;
+        this._overviewHandlers = [];
+        this._inOverview = false;
         this._owner = null;
         this._lastSent = null;
     }
@@ -59,8 +63,20 @@ export class FrontmostReporter {
         if (!this._focusHandler) {
             this._focusHandler = this._display.connect('notify::focus-window',
                 () => this._report());
+            // The focused window keeps its focus under the overview, yet no application is in
+            // front while the overview is shown.
+            this._inOverview = this._overview.visible;
+            this._overviewHandlers = [
+                this._overview.connect('showing', () => this._overviewShown(true)),
+                this._overview.connect('hidden', () => this._overviewShown(false)),
+            ];
         }
         // A vontal that starts after the Shell learns what is in front now.
+        this._report();
+    }
+
+    _overviewShown(shown) {
+        this._inOverview = shown;
         this._report();
     }
 
@@ -68,13 +84,17 @@ export class FrontmostReporter {
         if (this._focusHandler)
             this._display.disconnect(this._focusHandler);
         this._focusHandler = 0;
+        for (const handler of this._overviewHandlers)
+            this._overview.disconnect(handler);
+        this._overviewHandlers = [];
         this._owner = null;
     }
 
     _report() {
         if (!this._owner)
             return;
-        const id = applicationId(this._display.focus_window, this._tracker);
+        const id = this._inOverview ? ''
+            : applicationId(this._display.focus_window, this._tracker);
         if (id === this._lastSent)
             return;
         this._lastSent = id;
