@@ -1,9 +1,11 @@
 #include "content_view.h"
 
 #include "device_list_view.h"
+#include "extension_notice.h"
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
+#include "platform/gnome/shell_extension.h"
 #include "vontal_ids.h"
 
 #include <QLabel>
@@ -54,6 +56,8 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Above the lists, only while the desktop's extension needs the user (GNOME).
+    layout->addWidget(new ExtensionNotice(ShellExtension::current(), diagnostics_, this));
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
