@@ -56,8 +56,9 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // Above the lists, only while the desktop's extension needs the user (GNOME).
-    layout->addWidget(new ExtensionNotice(ShellExtension::current(), diagnostics_, this));
+    // Above the lists, on GNOME, and shown only while vontal's extension needs the user.
+    if (auto extension = ShellExtension::current())
+        layout->addWidget(new ExtensionNotice(std::move(extension), diagnostics_, this));
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
