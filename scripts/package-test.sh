@@ -80,6 +80,7 @@ files=(
   /usr/share/man/man1/vontalloginhelper.1.gz
   /usr/share/doc/vontal/copyright
   /usr/share/doc/vontal/changelog.gz
+  /usr/share/vontal/kwin/vontal-frontmost.js
 )
 for f in "${files[@]}"; do
   [ -f "$f" ] || fail "$f is not installed"

@@ -13,8 +13,16 @@ namespace vontal {
 
 namespace {
 
-// One way of observing a Wayland desktop: a workspace, or null and the reason in `whyNot`.
-using WaylandObserver = std::unique_ptr<Workspace> (*)(Diagnostics&, std::string& whyNot);
+bool contains(std::string_view haystack, std::string_view needle) {
+    return haystack.find(needle) != std::string_view::npos;
+}
+
+// One way of observing a Wayland desktop: a workspace, or null and the reason in `whyNot`. On the
+// desktop it is made for (a name in XDG_CURRENT_DESKTOP; null: any), its reason is the one told.
+struct WaylandObserver {
+    std::unique_ptr<Workspace> (*connect)(Diagnostics&, std::string& whyNot);
+    const char* desktop;
+};
 
 std::unique_ptr<Workspace> wlrootsObserver(Diagnostics& diagnostics, std::string& whyNot) {
     return WlrootsWorkspace::connect(diagnostics, nullptr, whyNot);
@@ -31,14 +39,10 @@ std::unique_ptr<Workspace> gnomeObserver(Diagnostics& diagnostics, std::string& 
 // Tried in order; the first that can observe this desktop wins. KWin and GNOME Shell do not offer
 // the wlroots protocol, so a wlroots compositor never meets the KWin script or the Shell extension.
 constexpr WaylandObserver kWaylandObservers[] = {
-    &wlrootsObserver,
-    &kdeObserver,
-    &gnomeObserver,
+    {&wlrootsObserver, nullptr},
+    {&kdeObserver, "KDE"},
+    {&gnomeObserver, "GNOME"},
 };
-
-bool contains(std::string_view haystack, std::string_view needle) {
-    return haystack.find(needle) != std::string_view::npos;
-}
 
 // What the user can do on this desktop.
 std::string remedy(std::string_view desktop) {
@@ -51,15 +55,16 @@ std::string remedy(std::string_view desktop) {
 }
 
 std::unique_ptr<Workspace> makeWaylandWorkspace(Diagnostics& diagnostics) {
-    std::string whyNot;
-    for (const auto observer : kWaylandObservers) {
-        std::string reason;
-        if (auto workspace = observer(diagnostics, reason))
-            return workspace;
-        whyNot += (whyNot.empty() ? "" : ", ") + reason;
-    }
     const std::string desktop =
         desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP"));
+    std::string whyNot;
+    for (const auto& observer : kWaylandObservers) {
+        std::string reason;
+        if (auto workspace = observer.connect(diagnostics, reason))
+            return workspace;
+        if (whyNot.empty() || (observer.desktop != nullptr && contains(desktop, observer.desktop)))
+            whyNot = reason;
+    }
     diagnostics.line("Application activations are not observed on this desktop yet (Wayland "
                      "session on " +
                      desktop + ": " + whyNot + "; " + remedy(desktop) + ")");

@@ -21,8 +21,11 @@ struct BusReportedWorkspace::Impl {
               [this](const QString& sender, const QString& id) { return reported(sender, id); }),
           watcher(reporter, bus, QDBusServiceWatcher::WatchForOwnerChange) {
         QObject::connect(&watcher, &QDBusServiceWatcher::serviceOwnerChanged, &watcher,
-                         [this](const QString&, const QString&, const QString& newOwner) {
-                             ownerChanged(newOwner);
+                         [this](const QString&, const QString& oldOwner, const QString& newOwner) {
+                             // A change we already followed (a new owner that called before
+                             // this signal came) is old news.
+                             if (oldOwner == owner)
+                                 ownerChanged(newOwner);
                          });
     }
 

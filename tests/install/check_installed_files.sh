@@ -35,6 +35,8 @@ check "the metainfo is valid" appstreamcli validate --no-net --explain "$metainf
 check "the metainfo launches the main entry" \
   grep -q "<launchable type=\"desktop-id\">$main_id.desktop</launchable>" "$metainfo"
 check "the metainfo carries the main identifier" grep -q "<id>$main_id</id>" "$metainfo"
+check "the KWin script is installed where vontal looks beside its program" \
+  test -s "$prefix/share/vontal/kwin/vontal-frontmost.js"
 check "the metainfo names the project's licence" grep -q "<project_license>MIT</project_license>" "$metainfo"
 
 # Manual pages and the package documentation, compressed without a name or time stamp.

@@ -9,8 +9,6 @@
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
-#include <fstream>
-#include <sstream>
 
 namespace vontal {
 namespace {
@@ -61,25 +59,8 @@ protected:
                                      diagnostics, whyNot);
     }
 
-    // Activates the window of this process id, desktop file name or class; false if KWin has
-    // no such window (yet) by the deadline.
-    bool activate(const std::string& wanted) {
-        std::ifstream in(VONTAL_ACTIVATE_SCRIPT);
-        std::stringstream source;
-        source << in.rdbuf();
-        const auto deadline = deadlineIn(20s);
-        while (std::chrono::steady_clock::now() < deadline) {
-            std::string text = source.str();
-            const std::string token = "activate-" + std::to_string(++requests_);
-            text.replace(text.find("@WANTED@"), 8, wanted);
-            text.replace(text.find("@TOKEN@"), 7, token);
-            if (!session_->kwinScript(text))
-                return false;
-            if (session_->kwinPrinted(token, deadlineIn(5s)) == token + " activated")
-                return true;
-            processEventsUntil([] { return false; }, 100ms);
-        }
-        return false;
+    bool activate(pid_t pid) {
+        return session_->kwinActivate(std::to_string(pid), deadlineIn(20s));
     }
 
     bool scriptLoaded() {
@@ -96,7 +77,6 @@ protected:
     fs::path script_;
     std::unique_ptr<WaylandSession> session_;
     QDBusConnection bus_{QString()};
-    unsigned requests_ = 0;
 };
 
 // Whether `caller` is refused when it reports an application.
@@ -114,7 +94,7 @@ bool refused(const QDBusConnection& caller) {
 
 TEST_F(KdeWorkspaceTest, SwitchesKwinRestartsAndStrangersFollowTheActivationRules) {
     const pid_t first = session_->launch({"weston-terminal"});
-    ASSERT_TRUE(activate(std::to_string(first)));
+    ASSERT_TRUE(activate(first));
 
     RecordingDiagnostics diagnostics;
     std::string whyNot;
@@ -142,13 +122,13 @@ TEST_F(KdeWorkspaceTest, SwitchesKwinRestartsAndStrangersFollowTheActivationRule
     // An X11 program on Xwayland, by its lower-cased class; a second window of the terminal;
     // the first terminal again (same application: nothing); the X11 program again.
     const pid_t xterm = session_->launch({"xterm"});
-    ASSERT_TRUE(activate(std::to_string(xterm)));
+    ASSERT_TRUE(activate(xterm));
     ASSERT_TRUE(processEventsUntil([&] { return recorder.names.size() == 1; }, 10s));
     const pid_t second = session_->launch({"weston-terminal"});
-    ASSERT_TRUE(activate(std::to_string(second)));
+    ASSERT_TRUE(activate(second));
     ASSERT_TRUE(processEventsUntil([&] { return recorder.names.size() == 2; }, 10s));
-    ASSERT_TRUE(activate(std::to_string(first)));
-    ASSERT_TRUE(activate(std::to_string(xterm)));
+    ASSERT_TRUE(activate(first));
+    ASSERT_TRUE(activate(xterm));
     ASSERT_TRUE(processEventsUntil([&] { return recorder.names.size() == 3; }, 10s));
     EXPECT_EQ(recorder.names, (Names{"X-Konsole", "Konsole", "X-Konsole"}));
     EXPECT_EQ(workspace->frontmostApplication()->localizedName, "X-Konsole");
@@ -167,7 +147,7 @@ TEST_F(KdeWorkspaceTest, SwitchesKwinRestartsAndStrangersFollowTheActivationRule
     ASSERT_TRUE(processEventsUntil([&] { return workspace->scriptLoads() == 2; }, 20s));
     EXPECT_TRUE(scriptLoaded());
     const pid_t later = session_->launch({"weston-terminal"});
-    ASSERT_TRUE(activate(std::to_string(later)));
+    ASSERT_TRUE(activate(later));
     ASSERT_TRUE(processEventsUntil([&] { return recorder.names.size() == 4; }, 10s));
     EXPECT_EQ(recorder.names.back(), "Konsole");
     EXPECT_FALSE(recorder.offMainThread);

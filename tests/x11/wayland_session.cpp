@@ -7,6 +7,7 @@
 #include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
@@ -362,6 +363,25 @@ bool WaylandSession::kwinScript(const std::string& source) {
     if (!id || id->find("int32 -1") != std::string::npos)
         return false;
     return kwinScripting({"org.kde.kwin.Scripting.start"}).has_value();
+}
+
+bool WaylandSession::kwinActivate(const std::string& wanted, Deadline deadline) {
+    std::ifstream in(VONTAL_KWIN_ACTIVATE_SCRIPT);
+    const std::string source((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    // A window may not be mapped yet: asked again until it is.
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string text = source;
+        const std::string token = "activate-" + std::to_string(kwinScripts_ + 1);
+        text.replace(text.find("@WANTED@"), 8, wanted);
+        text.replace(text.find("@TOKEN@"), 7, token);
+        if (!kwinScript(text))
+            return false;
+        if (kwinPrinted(token, deadlineIn(5s)) == token + " activated")
+            return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
 }
 
 std::optional<std::string> WaylandSession::kwinPrinted(const std::string& prefix,

@@ -66,6 +66,10 @@ public:
     bool kwinScript(const std::string& source);
     // KWin only: the last line a script printed that starts with `prefix`, once one has.
     std::optional<std::string> kwinPrinted(const std::string& prefix, Deadline deadline);
+    // KWin only: activates the window of this process id, desktop file name or resource class
+    // through a test-only KWin script, as a user's click would; false if KWin has no such window
+    // by the deadline.
+    bool kwinActivate(const std::string& wanted, Deadline deadline);
     // KWin only: ends KWin and starts it again on the same socket (its programs are gone).
     void restartKwin();
     pid_t compositorPid() const { return compositor_; }
