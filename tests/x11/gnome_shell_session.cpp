@@ -109,12 +109,19 @@ void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
     compositor_ = spawn({"gnome-shell", "--headless", "--wayland", "--wayland-display",
                          kWaylandName, "--virtual-monitor", "1280x800"},
                         -1, "gnome-shell.log");
-    // Ready once it answers on its interface; it starts in the overview, where new windows get no
-    // focus.
-    while (!gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Set",
+    // Ready once it answers on its interface. It starts in the overview, where new windows get no
+    // focus, and may show it again as its start-up finishes: asked to leave until it reads false,
+    // which it does once the overview has finished hiding.
+    for (;;) {
+        if (gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Set",
                       {"org.gnome.Shell", "OverviewActive", "<false>"})) {
+            const auto active = gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Get",
+                                          {"org.gnome.Shell", "OverviewActive"});
+            if (active && active->find("false") != std::string::npos)
+                break;
+        }
         if (std::chrono::steady_clock::now() > deadline || waitpid(compositor_, nullptr, WNOHANG))
-            throw std::runtime_error("GNOME Shell did not start");
+            throw std::runtime_error("GNOME Shell did not start, or stays in its overview");
         std::this_thread::sleep_for(50ms);
     }
     waylandDisplay_ = (home_ / "runtime" / kWaylandName).string();
