@@ -1,6 +1,7 @@
 #include "platform/desktop/desktop_workspace.h"
 
 #include "platform/frontmost/silent_workspace.h"
+#include "platform/gnome/gnome_workspace.h"
 #include "platform/kde/kde_workspace.h"
 #include "platform/wlroots/wlroots_workspace.h"
 #include "platform/x11/x11_workspace.h"
@@ -31,12 +32,16 @@ std::unique_ptr<Workspace> kdeObserver(Diagnostics& diagnostics, std::string& wh
     return KdeWorkspace::connect({}, diagnostics, whyNot);
 }
 
-// Tried in order; the first that can observe this desktop wins. KWin does not offer the wlroots
-// protocol, so a wlroots compositor never meets the KWin script. GNOME Shell (an extension calling
-// vontal) takes its place after KWin.
+std::unique_ptr<Workspace> gnomeObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    return GnomeWorkspace::connect({}, diagnostics, whyNot);
+}
+
+// Tried in order; the first that can observe this desktop wins. KWin and GNOME Shell do not offer
+// the wlroots protocol, so a wlroots compositor never meets the KWin script or the Shell extension.
 constexpr WaylandObserver kWaylandObservers[] = {
     {&wlrootsObserver, nullptr},
     {&kdeObserver, "KDE"},
+    {&gnomeObserver, "GNOME"},
 };
 
 // What the user can do on this desktop.
@@ -44,7 +49,7 @@ std::string remedy(std::string_view desktop) {
     if (contains(desktop, "KDE"))
         return "on KDE Plasma names are sent once KWin runs vontal's script";
     if (contains(desktop, "GNOME"))
-        return "GNOME Shell is not supported yet";
+        return "on GNOME names are sent once vontal's GNOME Shell extension is switched on";
     return "names are sent on wlroots compositors such as sway, Hyprland, labwc, river, Wayfire "
            "and niri, and on X11 sessions";
 }

@@ -56,4 +56,15 @@ done
 check "vontal(1) describes the --simulate option" \
   bash -c 'LC_ALL=C.UTF-8 man -l "$1" 2>/dev/null | grep -q -- "--simulate"' _ "$man1/vontal.1.gz"
 
+# The GNOME Shell extension, system-wide, in both forms: each folder named by its metadata's uuid,
+# with the reporter both forms load.
+for uuid in vontal-classic@vontal.org vontal@vontal.org; do
+  ext=$prefix/share/gnome-shell/extensions/$uuid
+  check "the GNOME Shell extension $uuid is installed whole" \
+    test -s "$ext/extension.js" -a -s "$ext/reporter.js" -a -s "$ext/metadata.json"
+  check "$uuid's metadata names its own uuid" \
+    python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["uuid"] != sys.argv[2])' \
+    "$ext/metadata.json" "$uuid"
+done
+
 [ "$failures" -eq 0 ]

@@ -124,7 +124,7 @@ std::optional<std::string> xDisplayOf(pid_t owner) {
 
 } // namespace
 
-WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
+WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSetup gnome)
     : SessionProcesses(std::move(workDir)) {
     fs::create_directories(workDir_ / "config");
     setVariable("XDG_CONFIG_HOME", (workDir_ / "config").string());
@@ -139,8 +139,8 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
             throw std::runtime_error("pipe failed");
         std::vector<std::string> busArguments = {"dbus-daemon", "--nofork", "--nopidfile",
                                                  "--print-address=3"};
-        if (compositor == Compositor::Kwin) {
-            // KWin is on the bus too, as the unprivileged user: a session bus for every user.
+        if (compositor == Compositor::Kwin || compositor == Compositor::Gnome) {
+            // KWin or the Shell is on the bus too, as the unprivileged user: a bus for every user.
             std::ofstream(workDir_ / "session-bus.conf") << kOpenSessionBus;
             busArguments.push_back("--config-file=" + (workDir_ / "session-bus.conf").string());
         } else {
@@ -170,6 +170,11 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
         setVariable("WLR_BACKENDS", "headless");
         setVariable("WLR_LIBINPUT_NO_DEVICES", "1");
         setVariable("WLR_RENDERER", "pixman");
+        if (compositor == Compositor::Gnome) {
+            home_ = home;
+            startGnome(gnome, deadlineIn(30s));
+            return;
+        }
         if (compositor == Compositor::Kwin) {
             home_ = home;
             setVariable("DBUS_SESSION_BUS_ADDRESS", busAddress_);
