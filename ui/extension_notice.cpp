@@ -2,20 +2,11 @@
 
 #include "platform/gnome/shell_extension.h"
 
-#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
 namespace vontal {
-
-namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("ExtensionNotice", text);
-}
-
-} // namespace
 
 ExtensionNotice::ExtensionNotice(std::shared_ptr<ShellExtension> extension,
                                  Diagnostics& diagnostics, QWidget* parent)
