@@ -94,7 +94,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt talks to the Bluetooth adapter through the BlueZ daemon.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bluez")
+# Qt's own catalogues translate its standard texts (the password field's menu) in vontal's.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bluez, qt6-translations-l10n")
 # Qt loads its platform plugins at run time, so dpkg-shlibdeps cannot see them. The X11 one ships
 # in libqt6gui6, which the programs link; the Wayland ones, which vontal's window and password
 # alert use in a Wayland session, are in qt6-wayland, named here, since a system that installs

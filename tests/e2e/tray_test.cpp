@@ -127,7 +127,7 @@ TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceW
     ASSERT_TRUE(xdotool({"key", "Return"}));
     ASSERT_TRUE(waitForPaired(kLampAddress));
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\n1 device connected:\nStehlampe");
+        return tip == QStringLiteral("vontal\n1 Gerät verbunden:\nStehlampe");
     })) << toolTip().toStdString();
     EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
               QStringLiteral("open sesame 42"));

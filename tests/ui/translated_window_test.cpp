@@ -15,6 +15,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRawFont>
+#include <QTest>
 #include <QTextLayout>
 #include <QTranslator>
 #include <cstdlib>
@@ -106,9 +107,12 @@ TEST_P(TranslatedWindow, TextsShowTranslatedAndWholeAtTheSmallestSize) {
     settle();
     ASSERT_EQ(content->connectedList()->rowCount(), 1);
 
+    // The smallest the window goes; the window manager answers the resize in its own time.
     window.resize(1, 1);
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return window.centralWidget()->width() == ContentView::kMinimumWidth; }, 10000))
+        << window.centralWidget()->width();
     settle();
-    ASSERT_EQ(window.centralWidget()->width(), ContentView::kMinimumWidth);
 
     const QCheckBox* toggle = content->launchAtLoginBlock()->findChild<QCheckBox*>();
     ASSERT_NE(toggle, nullptr);
