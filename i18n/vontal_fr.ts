@@ -121,11 +121,11 @@
     </message>
     <message>
         <source>1 device connected:</source>
-        <translation>1 appareil connecté :</translation>
+        <translation>1 appareil connecté&#xa0;:</translation>
     </message>
     <message>
         <source>%1 devices connected:</source>
-        <translation>%1 appareils connectés :</translation>
+        <translation>%1 appareils connectés&#xa0;:</translation>
     </message>
     <message>
         <source>A device is waiting for its password</source>
@@ -144,7 +144,7 @@
     </message>
     <message>
         <source>Unexpected argument: %1</source>
-        <translation>Argument inattendu : %1</translation>
+        <translation>Argument inattendu&#xa0;: %1</translation>
     </message>
 </context>
 </TS>
