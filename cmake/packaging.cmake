@@ -68,6 +68,8 @@ install(FILES ${VONTAL_DATA_DIR}/icons/vontal.svg
         RENAME ${VONTAL_MAIN_ID}.svg)
 install(FILES ${VONTAL_STAGED_DATA_DIR}/${VONTAL_MAIN_ID}.metainfo.xml
         DESTINATION ${CMAKE_INSTALL_DATADIR}/metainfo)
+# The KWin script vontal asks KWin to load on KDE Plasma; found in the data dirs or ../share/.
+install(FILES ${VONTAL_DATA_DIR}/kwin/vontal-frontmost.js DESTINATION ${CMAKE_INSTALL_DATADIR}/vontal/kwin)
 
 # The Debian package: `cpack -G DEB` in the build tree. Its dependencies come from the libraries
 # the programs link (dpkg-shlibdeps).

@@ -64,6 +64,21 @@
     </message>
 </context>
 <context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Einschalten</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>Anwendungsnamen werden erst gesendet, wenn die GNOME-Erweiterung eingeschaltet ist.</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>Anwendungsnamen werden nach Ihrer nächsten Anmeldung gesendet, wenn GNOME die Erweiterung lädt.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;File</source>

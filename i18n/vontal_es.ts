@@ -64,6 +64,21 @@
     </message>
 </context>
 <context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Activar</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>Los nombres de las aplicaciones no se envían hasta que se active la extensión de GNOME.</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>Los nombres de las aplicaciones se enviarán tras su próximo inicio de sesión, cuando GNOME cargue la extensión.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;File</source>

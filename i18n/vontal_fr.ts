@@ -64,6 +64,21 @@
     </message>
 </context>
 <context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Activer</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>Les noms d’application ne sont pas envoyés tant que l’extension GNOME n’est pas activée.</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>Les noms d’application seront envoyés après votre prochaine ouverture de session, quand GNOME chargera l’extension.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;File</source>

@@ -64,6 +64,21 @@
     </message>
 </context>
 <context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Attiva</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>I nomi delle applicazioni non vengono inviati finché l’estensione di GNOME non è attivata.</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>I nomi delle applicazioni verranno inviati dopo il prossimo accesso, quando GNOME caricherà l’estensione.</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;File</source>

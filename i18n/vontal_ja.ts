@@ -64,6 +64,21 @@
     </message>
 </context>
 <context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>オンにする</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>GNOME 拡張機能をオンにするまで、アプリケーション名は送信されません。</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>次回のログイン後、GNOME が拡張機能を読み込むとアプリケーション名が送信されます。</translation>
+    </message>
+</context>
+<context>
     <name>MainWindow</name>
     <message>
         <source>&amp;File</source>

@@ -82,6 +82,7 @@ files=(
   /usr/share/doc/vontal/changelog.gz
   /usr/share/vontal/translations/vontal_de.qm
   /usr/share/vontal/translations/vontal_zh_CN.qm
+  /usr/share/vontal/kwin/vontal-frontmost.js
 )
 for f in "${files[@]}"; do
   [ -f "$f" ] || fail "$f is not installed"

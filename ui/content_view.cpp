@@ -1,9 +1,11 @@
 #include "content_view.h"
 
 #include "device_list_view.h"
+#include "extension_notice.h"
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
+#include "platform/gnome/shell_extension.h"
 #include "vontal_ids.h"
 
 #include <QCheckBox>
@@ -57,6 +59,9 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
+    // Above the lists, on GNOME, and shown only while vontal's extension needs the user.
+    if (auto extension = ShellExtension::current())
+        layout->addWidget(new ExtensionNotice(std::move(extension), diagnostics_, this));
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);

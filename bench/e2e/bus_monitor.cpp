@@ -57,6 +57,12 @@ struct BusMonitor::Connection {
                 write.type = type;
             g_variant_unref(options);
             monitor->record(std::move(write));
+        } else if (body != nullptr && member != nullptr &&
+                   std::string(member) == "ActiveApplicationChanged" &&
+                   g_variant_is_of_type(body, G_VARIANT_TYPE("(s)"))) {
+            const char* id = nullptr;
+            g_variant_get(body, "(&s)", &id);
+            monitor->record({now, g_dbus_message_get_path(message), id, "report"});
         }
         // A monitor must never answer: GDBus would reply to a call no object of ours handles.
         g_object_unref(message);
@@ -79,7 +85,8 @@ BusMonitor::BusMonitor(const std::string& address) : connection_(std::make_uniqu
     g_dbus_connection_set_exit_on_close(connection_->bus, FALSE);
     connection_->filter =
         g_dbus_connection_add_filter(connection_->bus, &Connection::filterMessage, this, nullptr);
-    const char* rules[] = {"type='method_call',member='WriteValue'", nullptr};
+    const char* rules[] = {"type='method_call',member='WriteValue'",
+                           "type='method_call',member='ActiveApplicationChanged'", nullptr};
     GVariant* reply = g_dbus_connection_call_sync(
         connection_->bus, "org.freedesktop.DBus", "/org/freedesktop/DBus",
         "org.freedesktop.DBus.Monitoring", "BecomeMonitor", g_variant_new("(^asu)", rules, 0u),

@@ -1,9 +1,11 @@
 #pragma once
 
 // A monitor on a D-Bus bus (org.freedesktop.DBus.Monitoring.BecomeMonitor) that stamps every GATT
-// WriteValue call with CLOCK_MONOTONIC as soon as it is read off the bus, in GDBus's own worker
-// thread. It sees each write when the bus daemon routes it, beside the device's side rather than
-// behind it: a device that is still busy with an earlier write does not delay the stamp.
+// WriteValue call (on a session bus: every report of the application in front to vontal, type
+// "report", value the desktop id) with CLOCK_MONOTONIC as soon as it is read off the bus, in
+// GDBus's own worker thread. It sees each write when the bus daemon routes it, beside the device's
+// side rather than behind it: a device that is still busy with an earlier write does not delay the
+// stamp.
 
 #include <cstdint>
 #include <memory>

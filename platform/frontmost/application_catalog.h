@@ -18,6 +18,9 @@ public:
     virtual ~ApplicationCatalog() = default;
     // The entry whose StartupWMClass is exactly this WM_CLASS part.
     virtual std::optional<CatalogEntry> byStartupWmClass(std::string_view wmClass) = 0;
+    // The entry whose StartupWMClass matches when ASCII case is ignored (KWin gives X11 classes
+    // lower-cased); among several, the first in desktop-id order.
+    virtual std::optional<CatalogEntry> byStartupWmClassIgnoringCase(std::string_view wmClass) = 0;
     // The entry with this desktop id (with the ".desktop" suffix).
     virtual std::optional<CatalogEntry> byDesktopId(std::string_view desktopId) = 0;
     // The entry whose desktop id matches this one when ASCII case is ignored; among several, the

@@ -14,6 +14,7 @@ namespace {
 
 struct Indexes {
     std::map<std::string, CatalogEntry, std::less<>> byStartupWmClass;
+    std::map<std::string, CatalogEntry, std::less<>> byLowerCaseStartupWmClass;
     std::map<std::string, CatalogEntry, std::less<>> byDesktopId;
     std::map<std::string, CatalogEntry, std::less<>> byLowerCaseDesktopId;
     std::map<std::string, CatalogEntry, std::less<>> byExecutable;
@@ -67,8 +68,10 @@ Indexes buildIndexes() {
     for (const auto& app : apps) {
         indexes.byDesktopId.emplace(app.entry.desktopId, app.entry);
         indexes.byLowerCaseDesktopId.emplace(asciiLower(app.entry.desktopId), app.entry);
-        if (!app.startupWmClass.empty())
+        if (!app.startupWmClass.empty()) {
             indexes.byStartupWmClass.emplace(app.startupWmClass, app.entry);
+            indexes.byLowerCaseStartupWmClass.emplace(asciiLower(app.startupWmClass), app.entry);
+        }
     }
     // An entry that names its windows' class has already had its chance to claim a window by that
     // class, so for a program run by several entries the one without StartupWMClass comes first.
@@ -130,6 +133,11 @@ GioApplicationCatalog::~GioApplicationCatalog() {
 
 std::optional<CatalogEntry> GioApplicationCatalog::byStartupWmClass(std::string_view wmClass) {
     return find(impl_->current().byStartupWmClass, wmClass);
+}
+
+std::optional<CatalogEntry>
+GioApplicationCatalog::byStartupWmClassIgnoringCase(std::string_view wmClass) {
+    return find(impl_->current().byLowerCaseStartupWmClass, asciiLower(wmClass));
 }
 
 std::optional<CatalogEntry> GioApplicationCatalog::byDesktopId(std::string_view desktopId) {

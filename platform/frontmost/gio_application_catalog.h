@@ -20,6 +20,7 @@ public:
     GioApplicationCatalog& operator=(const GioApplicationCatalog&) = delete;
 
     std::optional<CatalogEntry> byStartupWmClass(std::string_view wmClass) override;
+    std::optional<CatalogEntry> byStartupWmClassIgnoringCase(std::string_view wmClass) override;
     std::optional<CatalogEntry> byDesktopId(std::string_view desktopId) override;
     std::optional<CatalogEntry> byDesktopIdIgnoringCase(std::string_view desktopId) override;
     std::optional<CatalogEntry> byExecutable(std::string_view programName) override;

@@ -2,8 +2,8 @@
 
 #include "platform/frontmost/activation_observers.h"
 #include "platform/frontmost/activation_tracker.h"
+#include "platform/frontmost/app_id_resolver.h"
 #include "platform/frontmost/gio_application_catalog.h"
-#include "platform/wlroots/app_id_resolver.h"
 #include "platform/wlroots/foreign_toplevels.h"
 
 #include <QSocketNotifier>

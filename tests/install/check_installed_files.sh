@@ -35,6 +35,8 @@ check "the metainfo is valid" appstreamcli validate --no-net --explain "$metainf
 check "the metainfo launches the main entry" \
   grep -q "<launchable type=\"desktop-id\">$main_id.desktop</launchable>" "$metainfo"
 check "the metainfo carries the main identifier" grep -q "<id>$main_id</id>" "$metainfo"
+check "the KWin script is installed where vontal looks beside its program" \
+  test -s "$prefix/share/vontal/kwin/vontal-frontmost.js"
 check "the metainfo names the project's licence" grep -q "<project_license>MIT</project_license>" "$metainfo"
 
 # Manual pages and the package documentation, compressed without a name or time stamp.
@@ -65,5 +67,15 @@ done
 check "the helper's entry is translated" test "$(key "$helper_entry" "Comment\[de\]")" = "Startet Vontal beim Anmelden"
 check "the installed vontal speaks the user's language" \
   bash -c 'LANGUAGE=ja "$1/bin/vontal" --help | grep -q "作業中のアプリケーション"' _ "$prefix"
+# The GNOME Shell extension, system-wide, in both forms: each folder named by its metadata's uuid,
+# with the reporter both forms load.
+for uuid in vontal-classic@vontal.org vontal@vontal.org; do
+  ext=$prefix/share/gnome-shell/extensions/$uuid
+  check "the GNOME Shell extension $uuid is installed whole" \
+    test -s "$ext/extension.js" -a -s "$ext/reporter.js" -a -s "$ext/metadata.json"
+  check "$uuid's metadata names its own uuid" \
+    python3 -c 'import json, sys; sys.exit(json.load(open(sys.argv[1]))["uuid"] != sys.argv[2])' \
+    "$ext/metadata.json" "$uuid"
+done
 
 [ "$failures" -eq 0 ]

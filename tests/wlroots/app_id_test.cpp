@@ -1,4 +1,4 @@
-#include "platform/wlroots/app_id_resolver.h"
+#include "platform/frontmost/app_id_resolver.h"
 #include "tests/x11/fake_catalog.h"
 
 #include <gtest/gtest.h>
@@ -27,6 +27,9 @@ TEST(AppIdResolver, DesktopIdThenCaseInsensitiveIdThenStartupWmClass) {
               (ToplevelApplication{"org.vontal.Notes.desktop", "Notizen"}));
     // Xwayland windows report their X class.
     EXPECT_EQ(resolveAppId(catalog, "XTerm"),
+              (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
+    // KWin gives the X class lower-cased.
+    EXPECT_EQ(resolveAppId(catalog, "xterm"),
               (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
     // An app_id that already carries the suffix.
     EXPECT_EQ(resolveAppId(catalog, "foot.desktop").identity, "foot.desktop");

@@ -90,6 +90,8 @@ TEST_F(CatalogTest, NamesComeInTheUserLanguageFromTheEntryThatWins) {
     EXPECT_FALSE(catalog.byDesktopId("retired.desktop"));
     EXPECT_FALSE(catalog.byStartupWmClass("Missing"));
     EXPECT_FALSE(catalog.byStartupWmClass("editorwin"));
+    EXPECT_EQ(nameOf(catalog.byStartupWmClassIgnoringCase("editorwin")), "Bearbeiter");
+    EXPECT_FALSE(catalog.byStartupWmClassIgnoringCase("missing"));
 }
 
 TEST_F(CatalogTest, ProgramsIndexSkipsInterpretersAndPrefersEntriesWithoutWindowClass) {

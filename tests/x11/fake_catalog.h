@@ -32,8 +32,21 @@ public:
         return find(ids, key);
     }
     std::optional<CatalogEntry> byDesktopIdIgnoringCase(std::string_view key) override {
-        for (const auto& [id, entry] : ids) {
-            if (std::equal(id.begin(), id.end(), key.begin(), key.end(), [](char a, char b) {
+        return findIgnoringCase(ids, key);
+    }
+    std::optional<CatalogEntry> byStartupWmClassIgnoringCase(std::string_view key) override {
+        return findIgnoringCase(wmClasses, key);
+    }
+    std::optional<CatalogEntry> byExecutable(std::string_view key) override {
+        return find(programs, key);
+    }
+
+private:
+    static std::optional<CatalogEntry>
+    findIgnoringCase(const std::map<std::string, CatalogEntry, std::less<>>& m,
+                     std::string_view key) {
+        for (const auto& [name, entry] : m) {
+            if (std::equal(name.begin(), name.end(), key.begin(), key.end(), [](char a, char b) {
                     return std::tolower(static_cast<unsigned char>(a)) ==
                            std::tolower(static_cast<unsigned char>(b));
                 }))
@@ -41,11 +54,6 @@ public:
         }
         return std::nullopt;
     }
-    std::optional<CatalogEntry> byExecutable(std::string_view key) override {
-        return find(programs, key);
-    }
-
-private:
     static std::optional<CatalogEntry>
     find(const std::map<std::string, CatalogEntry, std::less<>>& m, std::string_view key) {
         const auto it = m.find(key);

@@ -4,8 +4,10 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
+#include <iterator>
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
@@ -82,9 +84,47 @@ std::string appIdOrClass(const QJsonObject& window) {
     return window.value("window_properties").toObject().value("class").toString().toStdString();
 }
 
+constexpr const char* kOpenSessionBus = R"(<!DOCTYPE busconfig PUBLIC
+ "-//freedesktop//DTD D-Bus Bus Configuration 1.0//EN"
+ "http://www.freedesktop.org/standards/dbus/1.0/busconfig.dtd">
+<busconfig>
+  <type>session</type>
+  <listen>unix:tmpdir=/tmp</listen>
+  <auth>EXTERNAL</auth>
+  <policy context="default">
+    <allow user="*"/>
+    <allow send_destination="*" eavesdrop="true"/>
+    <allow eavesdrop="true"/>
+    <allow own="*"/>
+  </policy>
+</busconfig>
+)";
+
+// The X display whose lock file names this process or a child of it.
+std::optional<std::string> xDisplayOf(pid_t owner) {
+    std::error_code error;
+    for (const auto& entry : fs::directory_iterator("/tmp", error)) {
+        const auto name = entry.path().filename().string();
+        if (!name.starts_with(".X") || !name.ends_with("-lock"))
+            continue;
+        pid_t pid = 0;
+        std::ifstream(entry.path()) >> pid;
+        pid_t parent = 0;
+        std::ifstream stat("/proc/" + std::to_string(pid) + "/stat");
+        std::string field;
+        for (int i = 0; i < 4 && stat >> field; ++i) {
+            if (i == 3)
+                parent = static_cast<pid_t>(std::atoi(field.c_str()));
+        }
+        if (pid == owner || parent == owner)
+            return ":" + name.substr(2, name.size() - 2 - 5);
+    }
+    return std::nullopt;
+}
+
 } // namespace
 
-WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
+WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSetup gnome)
     : SessionProcesses(std::move(workDir)) {
     fs::create_directories(workDir_ / "config");
     setVariable("XDG_CONFIG_HOME", (workDir_ / "config").string());
@@ -97,8 +137,16 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
         int pipeFds[2];
         if (pipe2(pipeFds, O_CLOEXEC) != 0)
             throw std::runtime_error("pipe failed");
-        spawn({"dbus-daemon", "--session", "--nofork", "--nopidfile", "--print-address=3"},
-              pipeFds[1], "dbus.log");
+        std::vector<std::string> busArguments = {"dbus-daemon", "--nofork", "--nopidfile",
+                                                 "--print-address=3"};
+        if (compositor == Compositor::Kwin || compositor == Compositor::Gnome) {
+            // KWin or the Shell is on the bus too, as the unprivileged user: a bus for every user.
+            std::ofstream(workDir_ / "session-bus.conf") << kOpenSessionBus;
+            busArguments.push_back("--config-file=" + (workDir_ / "session-bus.conf").string());
+        } else {
+            busArguments.push_back("--session");
+        }
+        spawn(busArguments, pipeFds[1], "dbus.log");
         close(pipeFds[1]);
         busAddress_ = readLine(pipeFds[0], deadlineIn(15s));
         close(pipeFds[0]);
@@ -122,6 +170,25 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor)
         setVariable("WLR_BACKENDS", "headless");
         setVariable("WLR_LIBINPUT_NO_DEVICES", "1");
         setVariable("WLR_RENDERER", "pixman");
+        if (compositor == Compositor::Gnome) {
+            home_ = home;
+            startGnome(gnome, deadlineIn(30s));
+            return;
+        }
+        if (compositor == Compositor::Kwin) {
+            home_ = home;
+            setVariable("DBUS_SESSION_BUS_ADDRESS", busAddress_);
+            setVariable("XDG_CONFIG_HOME", (home / ".config").string());
+            setVariable("KWIN_COMPOSE", "Q");
+            // A copy carries no file capability; the compositor's user runs it.
+            fs::copy_file("/usr/bin/kwin_wayland", home / "kwin_wayland",
+                          fs::copy_options::overwrite_existing);
+            fs::permissions(home / "kwin_wayland",
+                            fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                                fs::perms::others_read | fs::perms::others_exec);
+            startKwin(deadlineIn(20s));
+            return;
+        }
         if (compositor == Compositor::Weston) {
             compositor_ = spawn(
                 {"weston", "--backend=headless-backend.so", "--no-config", "--socket=wayland-1"},
@@ -241,6 +308,96 @@ std::optional<std::string> WaylandSession::focusedTitle() {
     if (node.isEmpty())
         return std::nullopt;
     return node.value("name").toString().toStdString();
+}
+
+void WaylandSession::startKwin(Deadline deadline) {
+    const std::string socket = "wayland-kwin";
+    compositor_ = spawn({(home_ / "kwin_wayland").string(), "--virtual", "--socket", socket,
+                         "--width", "1280", "--height", "800", "--no-lockscreen",
+                         "--no-global-shortcuts", "--no-kactivities", "--xwayland"},
+                        -1, "kwin-" + std::to_string(++kwinStarts_) + ".log");
+    // Ready once its scripting interface is on the bus; Xwayland's display is reserved by then.
+    for (;;) {
+        const auto owned = output({"dbus-send", "--session", "--print-reply",
+                                   "--dest=org.freedesktop.DBus", "/org/freedesktop/DBus",
+                                   "org.freedesktop.DBus.NameHasOwner", "string:org.kde.KWin"});
+        if (owned && owned->find("boolean true") != std::string::npos)
+            break;
+        if (std::chrono::steady_clock::now() > deadline || waitpid(compositor_, nullptr, WNOHANG))
+            throw std::runtime_error("KWin did not start");
+        std::this_thread::sleep_for(20ms);
+    }
+    std::optional<std::string> display;
+    while (!(display = xDisplayOf(compositor_))) {
+        if (std::chrono::steady_clock::now() > deadline)
+            throw std::runtime_error("KWin did not start Xwayland");
+        std::this_thread::sleep_for(20ms);
+    }
+    waylandDisplay_ = (home_ / "runtime" / socket).string();
+    xDisplay_ = *display;
+    setVariable("WAYLAND_DISPLAY", waylandDisplay_);
+    setVariable("DISPLAY", xDisplay_);
+}
+
+void WaylandSession::restartKwin() {
+    killCompositor();
+    startKwin(deadlineIn(20s));
+}
+
+std::optional<std::string>
+WaylandSession::kwinScripting(const std::vector<std::string>& arguments) {
+    std::vector<std::string> argv = {"dbus-send", "--session", "--print-reply",
+                                     "--dest=org.kde.KWin", "/Scripting"};
+    argv.insert(argv.end(), arguments.begin(), arguments.end());
+    return output(argv);
+}
+
+bool WaylandSession::kwinScript(const std::string& source) {
+    const std::string name = "vontal-test-" + std::to_string(++kwinScripts_);
+    const fs::path file = home_ / (name + ".js");
+    std::ofstream(file) << source;
+    fs::permissions(file, fs::perms::owner_read | fs::perms::owner_write | fs::perms::group_read |
+                              fs::perms::others_read);
+    const auto id = kwinScripting(
+        {"org.kde.kwin.Scripting.loadScript", "string:" + file.string(), "string:" + name});
+    if (!id || id->find("int32 -1") != std::string::npos)
+        return false;
+    return kwinScripting({"org.kde.kwin.Scripting.start"}).has_value();
+}
+
+bool WaylandSession::kwinActivate(const std::string& wanted, Deadline deadline) {
+    std::ifstream in(VONTAL_KWIN_ACTIVATE_SCRIPT);
+    const std::string source((std::istreambuf_iterator<char>(in)),
+                             std::istreambuf_iterator<char>());
+    // A window may not be mapped yet: asked again until it is.
+    while (std::chrono::steady_clock::now() < deadline) {
+        std::string text = source;
+        const std::string token = "activate-" + std::to_string(kwinScripts_ + 1);
+        text.replace(text.find("@WANTED@"), 8, wanted);
+        text.replace(text.find("@TOKEN@"), 7, token);
+        if (!kwinScript(text))
+            return false;
+        if (kwinPrinted(token, deadlineIn(5s)) == token + " activated")
+            return true;
+        std::this_thread::sleep_for(100ms);
+    }
+    return false;
+}
+
+std::optional<std::string> WaylandSession::kwinPrinted(const std::string& prefix,
+                                                       Deadline deadline) {
+    const std::string marker = "js: " + prefix;
+    for (;;) {
+        std::ifstream log(workDir_ / ("kwin-" + std::to_string(kwinStarts_) + ".log"));
+        std::optional<std::string> last;
+        for (std::string line; std::getline(log, line);) {
+            if (line.starts_with(marker))
+                last = line.substr(4);
+        }
+        if (last || std::chrono::steady_clock::now() > deadline)
+            return last;
+        std::this_thread::sleep_for(20ms);
+    }
 }
 
 void WaylandSession::killCompositor() {

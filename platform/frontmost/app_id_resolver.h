@@ -19,7 +19,8 @@ struct ToplevelApplication {
 
 // A toplevel's app_id is normally its desktop id without the suffix (a Flatpak id is one too);
 // some programs differ from their entry in case only, and Xwayland windows report their X class,
-// which entries name as StartupWMClass. An app_id no entry claims stands for itself, unnamed.
+// which entries name as StartupWMClass (KWin
+// lower-cases it). An app_id no entry claims stands for itself, unnamed.
 ToplevelApplication resolveAppId(ApplicationCatalog& catalog, std::string_view appId);
 
 } // namespace vontal

@@ -1,4 +1,4 @@
-#include "platform/wlroots/app_id_resolver.h"
+#include "platform/frontmost/app_id_resolver.h"
 
 namespace vontal {
 
@@ -13,7 +13,9 @@ std::optional<CatalogEntry> findEntry(ApplicationCatalog& catalog, std::string_v
         return entry;
     if (auto entry = catalog.byDesktopIdIgnoringCase(desktopId))
         return entry;
-    return catalog.byStartupWmClass(appId);
+    if (auto entry = catalog.byStartupWmClass(appId))
+        return entry;
+    return catalog.byStartupWmClassIgnoringCase(appId);
 }
 
 } // namespace

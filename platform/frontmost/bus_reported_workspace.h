@@ -1,0 +1,70 @@
+#pragma once
+
+#include "platform/diagnostics.h"
+#include "platform/frontmost/application_catalog.h"
+#include "platform/timers.h"
+#include "platform/workspace.h"
+
+#include <QDBusConnection>
+#include <QString>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vontal {
+
+// Application activations told to vontal over the session bus by a component of the desktop
+// (a KWin script, a GNOME Shell extension). vontal owns its well-known name and serves
+//   kObjectPath, interface kInterface, method ActiveApplicationChanged(s id)
+// where `id` is the desktop id (without ".desktop") of the application now in front, or "" when
+// none is. The call is unicast to us, so no other program learns what is in front through
+// vontal. Only the current owner of the reporter's well-known name may call it; anyone else
+// gets an org.freedesktop.DBus.Error.AccessDenied error and changes nothing.
+//
+// The first report after we start, and after the reporter's name gets a new owner, describes
+// what is in front then and is not an activation: a reporter sends the current state as soon as
+// it starts (or as soon as vontal's name appears). Runs on the Qt event loop of the main thread.
+class BusReportedWorkspace final : public Workspace {
+public:
+    static constexpr const char* kBusName = "org.vontal.vontal";
+    static constexpr const char* kObjectPath = "/org/vontal/vontal/Frontmost";
+    static constexpr const char* kInterface = "org.vontal.vontal.Frontmost";
+
+    struct Setup {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        // The well-known name of the only allowed caller, e.g. "org.kde.KWin".
+        QString reporter;
+        // The installed applications; GIO's catalog when null.
+        std::unique_ptr<ApplicationCatalog> catalog;
+        // For the gap between two applications; Qt timers when null.
+        std::unique_ptr<Timers> timers;
+    };
+
+    // Null when the bus cannot be reached, kBusName is owned by another process, or the object
+    // cannot be exported; `whyNot` then says which, and nothing stays registered.
+    static std::unique_ptr<BusReportedWorkspace> create(Setup setup, Diagnostics& diagnostics,
+                                                        std::string& whyNot);
+    ~BusReportedWorkspace() override;
+    BusReportedWorkspace(const BusReportedWorkspace&) = delete;
+    BusReportedWorkspace& operator=(const BusReportedWorkspace&) = delete;
+
+    [[nodiscard]] Subscription
+    observeActivations(std::function<void(const Notification&)> observer) override;
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
+
+    // Who is in front, as told apart for activations; nullopt when no application is.
+    std::optional<std::string> frontApplication() const;
+    // The unique bus name that owns the reporter's name now; empty when nobody does.
+    QString reporterOwner() const;
+    // Called after the reporter's name changed owner (`owner` empty: it is gone), once this
+    // workspace has forgotten what the old owner said; a layer on top reloads its script there.
+    void onReporterChanged(std::function<void(const QString& owner)> handler);
+
+private:
+    struct Impl;
+    explicit BusReportedWorkspace(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vontal

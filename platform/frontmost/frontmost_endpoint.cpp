@@ -1,0 +1,17 @@
+#include "platform/frontmost/frontmost_endpoint.h"
+
+#include <QDBusError>
+#include <QDBusMessage>
+
+namespace vontal {
+
+void FrontmostEndpoint::ActiveApplicationChanged(const QString& id) {
+    // Direct calls (not from the bus) have no sender to check; there are none in vontal.
+    if (!calledFromDBus())
+        return;
+    if (!handler_(message().service(), id))
+        sendErrorReply(QDBusError::AccessDenied,
+                       QStringLiteral("Only the desktop may report the application in front"));
+}
+
+} // namespace vontal

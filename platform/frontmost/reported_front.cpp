@@ -1,0 +1,69 @@
+#include "platform/frontmost/reported_front.h"
+
+#include "platform/frontmost/app_id_resolver.h"
+
+namespace vontal {
+
+namespace {
+
+std::shared_ptr<RunningApplication> describe(const ToplevelApplication& app) {
+    auto running = std::make_shared<RunningApplication>();
+    running->localizedName = app.localizedName;
+    return running;
+}
+
+} // namespace
+
+ReportedFront::ReportedFront(ApplicationCatalog& catalog, Timers& timers)
+    : catalog_(catalog), timers_(timers) {}
+
+void ReportedFront::awaitStartingReport() {
+    awaitingStart_ = true;
+}
+
+void ReportedFront::forget() {
+    gap_.cancel();
+    tracker_.start(std::nullopt);
+    frontmost_.reset();
+    awaitingStart_ = true;
+}
+
+void ReportedFront::start(std::string_view desktopId) {
+    awaitingStart_ = false;
+    gap_.cancel();
+    if (desktopId.empty()) {
+        tracker_.start(std::nullopt);
+        frontmost_.reset();
+        return;
+    }
+    const auto app = resolveAppId(catalog_, desktopId);
+    tracker_.start(app.identity);
+    frontmost_ = describe(app);
+}
+
+void ReportedFront::report(std::string_view desktopId) {
+    if (awaitingStart_) {
+        start(desktopId);
+        return;
+    }
+    if (desktopId.empty()) {
+        // Desktops report no application for an instant on most switches; only a gap that lasts
+        // lets the same application count again.
+        if (tracker_.focusCleared() && !gap_.active()) {
+            gap_ = timers_.singleShot(ActivationTracker::kGapDuration, [this] {
+                gap_ = Subscription();
+                tracker_.gapLasted();
+                frontmost_.reset();
+            });
+        }
+        return;
+    }
+    gap_.cancel();
+    const auto app = resolveAppId(catalog_, desktopId);
+    if (tracker_.windowFocused(app.identity)) {
+        frontmost_ = describe(app);
+        observers_.post(Notification::activation(app.localizedName));
+    }
+}
+
+} // namespace vontal

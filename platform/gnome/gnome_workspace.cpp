@@ -1,0 +1,54 @@
+#include "platform/gnome/gnome_workspace.h"
+
+#include <QDBusConnectionInterface>
+
+namespace vontal {
+
+std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics& diagnostics,
+                                                        std::string& whyNot) {
+    if (!setup.bus.isConnected()) {
+        whyNot = "no session bus";
+        return nullptr;
+    }
+    const QString shell = QString::fromLatin1(ShellExtension::kShellName);
+    const auto hasShell = setup.bus.interface()->isServiceRegistered(shell);
+    if (!hasShell.isValid() || !hasShell.value()) {
+        whyNot = "GNOME Shell is not on the session bus";
+        return nullptr;
+    }
+    const QDBusConnection bus = setup.bus;
+    auto reported = BusReportedWorkspace::create(
+        {bus, shell, std::move(setup.catalog), std::move(setup.timers)}, diagnostics, whyNot);
+    if (!reported)
+        return nullptr;
+    auto extension = std::make_shared<ShellExtension>(bus, diagnostics);
+    extension->refresh();
+    // A Shell that starts anew (a restart, the next login) may see the extension differently.
+    reported->onReporterChanged([weak = std::weak_ptr<ShellExtension>(extension)](const QString&) {
+        if (const auto extension = weak.lock())
+            extension->refresh();
+    });
+    ShellExtension::setCurrent(extension);
+    return std::unique_ptr<GnomeWorkspace>(
+        new GnomeWorkspace(std::move(reported), std::move(extension)));
+}
+
+GnomeWorkspace::GnomeWorkspace(std::unique_ptr<BusReportedWorkspace> reported,
+                               std::shared_ptr<ShellExtension> extension)
+    : reported_(std::move(reported)), extension_(std::move(extension)) {}
+
+GnomeWorkspace::~GnomeWorkspace() = default;
+
+Subscription GnomeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
+    return reported_->observeActivations(std::move(observer));
+}
+
+std::shared_ptr<RunningApplication> GnomeWorkspace::frontmostApplication() const {
+    return reported_->frontmostApplication();
+}
+
+std::optional<std::string> GnomeWorkspace::frontApplication() const {
+    return reported_->frontApplication();
+}
+
+} // namespace vontal

@@ -1,0 +1,52 @@
+#pragma once
+
+#include "platform/diagnostics.h"
+#include "platform/frontmost/bus_reported_workspace.h"
+#include "platform/gnome/shell_extension.h"
+#include "platform/workspace.h"
+
+#include <QDBusConnection>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vontal {
+
+// Application activations on GNOME Shell: vontal's Shell extension reports every change of the
+// focused window to vontal's bus name, served by a BusReportedWorkspace that hears only the
+// current owner of org.gnome.Shell. The extension runs only once the user switched it on; this
+// workspace asks the Shell whether it is (again whenever the Shell starts anew) and says so.
+class GnomeWorkspace final : public Workspace {
+public:
+    struct Setup {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        // For the reports; see BusReportedWorkspace::Setup.
+        std::unique_ptr<ApplicationCatalog> catalog;
+        std::unique_ptr<Timers> timers;
+    };
+
+    // Null when GNOME Shell is not on the session bus or vontal's bus name is taken; `whyNot`
+    // then says which. An extension that is off still gives a workspace: it posts once the user
+    // switches the extension on.
+    static std::unique_ptr<GnomeWorkspace> connect(Setup setup, Diagnostics& diagnostics,
+                                                   std::string& whyNot);
+    ~GnomeWorkspace() override;
+    GnomeWorkspace(const GnomeWorkspace&) = delete;
+    GnomeWorkspace& operator=(const GnomeWorkspace&) = delete;
+
+    [[nodiscard]] Subscription
+    observeActivations(std::function<void(const Notification&)> observer) override;
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
+
+    // Who is in front, as told apart for activations; nullopt when no application is.
+    std::optional<std::string> frontApplication() const;
+    ShellExtension& extension() const { return *extension_; }
+
+private:
+    GnomeWorkspace(std::unique_ptr<BusReportedWorkspace> reported,
+                   std::shared_ptr<ShellExtension> extension);
+    std::unique_ptr<BusReportedWorkspace> reported_;
+    std::shared_ptr<ShellExtension> extension_;
+};
+
+} // namespace vontal

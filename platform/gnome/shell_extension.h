@@ -1,0 +1,81 @@
+#pragma once
+
+#include "platform/diagnostics.h"
+
+#include <QDBusConnection>
+#include <QObject>
+#include <QString>
+#include <QVariantMap>
+#include <memory>
+#include <string>
+
+namespace vontal {
+
+// vontal's GNOME Shell extension as the running Shell sees it, asked over
+// org.gnome.Shell.Extensions. The Shell runs an extension only once the user switched it on; the
+// switch is the user's (switchOn() is called from a click, never on its own). Every change of the
+// state is said in one diagnostic line and announced with changed().
+class ShellExtension final : public QObject {
+    Q_OBJECT
+public:
+    static constexpr const char* kShellName = "org.gnome.Shell";
+    // GNOME 45 changed how extensions are loaded (ES modules), so each form has its own uuid and
+    // the Shell runs the one whose shell-version lists it.
+    static constexpr const char* kModulesUuid = "vontal@vontal.org";
+    static constexpr const char* kClassicUuid = "vontal-classic@vontal.org";
+
+    enum class State {
+        Unknown,      // not asked yet, or the Shell did not answer
+        On,           // the Shell runs it
+        Off,          // installed and known to the Shell, not switched on
+        NextLogin,    // installed after the Shell started: the Shell loads it at the next login
+        NotInstalled, // not in any data directory
+        Failed,       // the Shell could not run it; error() says why
+    };
+
+    ShellExtension(QDBusConnection bus, Diagnostics& diagnostics);
+    ~ShellExtension() override;
+
+    // The uuid of the form this Shell version ("43.9", "45.rc") runs.
+    static QString uuidFor(const QString& shellVersion);
+
+    // Asks the Shell again; a change is logged and announced.
+    void refresh();
+    State state() const { return state_; }
+    const QString& uuid() const { return uuid_; }
+    const QString& error() const { return error_; }
+
+    // Asks the Shell to switch the extension on; false and the reason when it refuses. The Shell
+    // then reports the new state, which arrives through changed().
+    bool switchOn(std::string& whyNot);
+
+    // The extension of the GNOME observer of this process, for vontal's window; null on other
+    // desktops.
+    static std::shared_ptr<ShellExtension> current();
+    static void setCurrent(std::weak_ptr<ShellExtension> extension);
+
+Q_SIGNALS:
+    void changed();
+
+private Q_SLOTS:
+    void stateChanged(const QString& uuid, const QVariantMap& info);
+
+private:
+    void apply(State state, const QString& error);
+
+    QDBusConnection bus_;
+    Diagnostics& diagnostics_;
+    QString uuid_;
+    State state_ = State::Unknown;
+    QString error_;
+};
+
+// How the Shell's extension info (GetExtensionInfo) reads for vontal, given whether the
+// extension's files are installed in a data directory.
+ShellExtension::State extensionState(const QVariantMap& info, bool installed);
+
+// The log line for a state; empty for Unknown.
+std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
+                               const QString& error);
+
+} // namespace vontal

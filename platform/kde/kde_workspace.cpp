@@ -1,0 +1,95 @@
+#include "platform/kde/kde_workspace.h"
+
+#include "platform/kde/kwin_script.h"
+#include "platform/kde/kwin_script_file.h"
+
+#include <QDBusConnectionInterface>
+
+namespace vontal {
+
+struct KdeWorkspace::Impl {
+    Impl(std::unique_ptr<BusReportedWorkspace> reported, KwinScript script,
+         Diagnostics& diagnostics)
+        : reported(std::move(reported)), script(std::move(script)), diagnostics(diagnostics) {}
+
+    ~Impl() {
+        if (!reported->reporterOwner().isEmpty())
+            script.unload();
+    }
+
+    bool load(std::string& whyNot) {
+        // The new script reports what is in front as it starts: where we start, no activation.
+        if (!script.load(whyNot))
+            return false;
+        ++loads;
+        return true;
+    }
+
+    void kwinChanged(const QString& owner) {
+        if (owner.isEmpty())
+            return; // KWin quit; its scripts went with it.
+        std::string whyNot;
+        if (!load(whyNot))
+            diagnostics.line("KWin restarted and did not load vontal's script again (" + whyNot +
+                             "): application activations are no longer observed");
+    }
+
+    std::unique_ptr<BusReportedWorkspace> reported;
+    KwinScript script;
+    Diagnostics& diagnostics;
+    unsigned loads = 0;
+};
+
+std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& diagnostics,
+                                                    std::string& whyNot) {
+    if (!setup.bus.isConnected()) {
+        whyNot = "no session bus";
+        return nullptr;
+    }
+    const auto hasKwin = setup.bus.interface()->isServiceRegistered(QString::fromLatin1(kKwinName));
+    if (!hasKwin.isValid() || !hasKwin.value()) {
+        whyNot = "KWin is not on the session bus";
+        return nullptr;
+    }
+    const QString file = setup.script.isEmpty() ? findKwinScript() : setup.script;
+    if (file.isEmpty()) {
+        whyNot = std::string("vontal's KWin script (") + kKwinScriptPath + ") is not installed";
+        return nullptr;
+    }
+    const QDBusConnection bus = setup.bus;
+    auto reported = BusReportedWorkspace::create(
+        {bus, QString::fromLatin1(kKwinName), std::move(setup.catalog), std::move(setup.timers)},
+        diagnostics, whyNot);
+    if (!reported)
+        return nullptr;
+    auto impl = std::make_unique<Impl>(std::move(reported), KwinScript(bus, file), diagnostics);
+    if (!impl->load(whyNot)) {
+        impl->script.unload();
+        return nullptr;
+    }
+    impl->reported->onReporterChanged(
+        [raw = impl.get()](const QString& owner) { raw->kwinChanged(owner); });
+    return std::unique_ptr<KdeWorkspace>(new KdeWorkspace(std::move(impl)));
+}
+
+KdeWorkspace::KdeWorkspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+
+KdeWorkspace::~KdeWorkspace() = default;
+
+Subscription KdeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
+    return impl_->reported->observeActivations(std::move(observer));
+}
+
+std::shared_ptr<RunningApplication> KdeWorkspace::frontmostApplication() const {
+    return impl_->reported->frontmostApplication();
+}
+
+std::optional<std::string> KdeWorkspace::frontApplication() const {
+    return impl_->reported->frontApplication();
+}
+
+unsigned KdeWorkspace::scriptLoads() const {
+    return impl_->loads;
+}
+
+} // namespace vontal

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "platform/diagnostics.h"
+#include "platform/frontmost/bus_reported_workspace.h"
+#include "platform/workspace.h"
+
+#include <QDBusConnection>
+#include <QString>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace vontal {
+
+// Application activations on KDE Plasma (KWin 5.27 and Plasma 6): vontal's KWin script reports
+// every change of the active window to vontal's bus name, served by a BusReportedWorkspace that
+// hears only the current owner of org.kde.KWin. The script is loaded at the start, loaded again
+// whenever KWin starts again, and unloaded when this workspace goes.
+class KdeWorkspace final : public Workspace {
+public:
+    static constexpr const char* kKwinName = "org.kde.KWin";
+
+    struct Setup {
+        QDBusConnection bus = QDBusConnection::sessionBus();
+        // The script's file; the installed one (findKwinScript()) when empty.
+        QString script;
+        // For the reports; see BusReportedWorkspace::Setup.
+        std::unique_ptr<ApplicationCatalog> catalog;
+        std::unique_ptr<Timers> timers;
+    };
+
+    // Null when KWin is not on the session bus, the script is not installed, vontal's bus name
+    // is taken, or KWin does not load the script; `whyNot` then says which, and nothing stays
+    // registered or loaded.
+    static std::unique_ptr<KdeWorkspace> connect(Setup setup, Diagnostics& diagnostics,
+                                                 std::string& whyNot);
+    ~KdeWorkspace() override;
+    KdeWorkspace(const KdeWorkspace&) = delete;
+    KdeWorkspace& operator=(const KdeWorkspace&) = delete;
+
+    [[nodiscard]] Subscription
+    observeActivations(std::function<void(const Notification&)> observer) override;
+    std::shared_ptr<RunningApplication> frontmostApplication() const override;
+
+    // Who is in front, as told apart for activations; nullopt when no application is.
+    std::optional<std::string> frontApplication() const;
+    // How many times the script has been loaded (1 after the start, +1 per KWin restart).
+    unsigned scriptLoads() const;
+
+private:
+    struct Impl;
+    explicit KdeWorkspace(std::unique_ptr<Impl> impl);
+    std::unique_ptr<Impl> impl_;
+};
+
+} // namespace vontal

@@ -1,0 +1,55 @@
+#include "platform/kde/kwin_script.h"
+
+#include <QDBusMessage>
+
+namespace vontal {
+
+namespace {
+
+constexpr int kTimeoutMs = 5000;
+
+QDBusMessage callScripting(QDBusConnection& bus, const QString& method,
+                           const QVariantList& arguments = {}) {
+    auto message =
+        QDBusMessage::createMethodCall(QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+                                       QStringLiteral("org.kde.kwin.Scripting"), method);
+    message.setArguments(arguments);
+    return bus.call(message, QDBus::Block, kTimeoutMs);
+}
+
+bool isError(const QDBusMessage& reply, std::string& whyNot) {
+    if (reply.type() != QDBusMessage::ErrorMessage)
+        return false;
+    whyNot = "KWin's scripting interface answered " + reply.errorName().toStdString() + ": " +
+             reply.errorMessage().toStdString();
+    return true;
+}
+
+} // namespace
+
+KwinScript::KwinScript(QDBusConnection bus, QString file)
+    : bus_(std::move(bus)), file_(std::move(file)) {}
+
+bool KwinScript::load(std::string& whyNot) {
+    const QString name = QString::fromLatin1(kPluginName);
+    const auto loaded = callScripting(bus_, QStringLiteral("isScriptLoaded"), {name});
+    if (isError(loaded, whyNot))
+        return false;
+    if (!loaded.arguments().isEmpty() && loaded.arguments().first().toBool())
+        unload();
+    const auto id = callScripting(bus_, QStringLiteral("loadScript"), {file_, name});
+    if (isError(id, whyNot))
+        return false;
+    if (id.arguments().isEmpty() || id.arguments().first().toInt() < 0) {
+        whyNot = "KWin did not load " + file_.toStdString();
+        return false;
+    }
+    // Runs every loaded script that is not running yet: ours.
+    return !isError(callScripting(bus_, QStringLiteral("start")), whyNot);
+}
+
+void KwinScript::unload() {
+    callScripting(bus_, QStringLiteral("unloadScript"), {QString::fromLatin1(kPluginName)});
+}
+
+} // namespace vontal

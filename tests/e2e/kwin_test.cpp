@@ -1,0 +1,108 @@
+// vontal in a Wayland session on KDE Plasma (headless KWin): program switches reported by
+// vontal's own KWin script, found in the data directories as an install puts it there.
+
+#include "qt_wait.h"
+#include "vontal_desktop.h"
+
+#include <algorithm>
+
+namespace vontal::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::deadlineIn;
+
+const std::string kDeskAddress = "C0:FF:EE:00:00:01";
+const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
+
+class VontalOnKwin : public VontalDesktop {
+protected:
+    void startDesktop() override {
+        kwin_ = std::make_unique<testing::WaylandSession>(
+            root_ / "session", testing::WaylandSession::Compositor::Kwin);
+        // KWin reads the script as its own user.
+        const fs::path kwinDir = root_ / "data" / "vontal" / "kwin";
+        fs::create_directories(kwinDir);
+        fs::copy_file(VONTAL_KWIN_SCRIPT, kwinDir / "vontal-frontmost.js",
+                      fs::copy_options::overwrite_existing);
+        for (fs::path p = kwinDir; p != root_; p = p.parent_path())
+            fs::permissions(p, fs::perms::others_exec, fs::perm_options::add);
+        fs::permissions(kwinDir / "vontal-frontmost.js", fs::perms::others_read,
+                        fs::perm_options::add);
+    }
+    void stopDesktop() override { kwin_.reset(); }
+    QProcessEnvironment environment() const override { return vontalEnvironment(root_, *kwin_); }
+
+    // Starts a program and brings its window to the front; its process id, or 0.
+    pid_t launchOnKwin(const std::vector<std::string>& argv) {
+        const pid_t pid = kwin_->launch(argv);
+        return activate(pid) ? pid : 0;
+    }
+    bool activate(pid_t pid) { return kwin_->kwinActivate(std::to_string(pid), deadlineIn(20s)); }
+
+    std::unique_ptr<testing::WaylandSession> kwin_;
+};
+
+TEST_F(VontalOnKwin, EachProgramSwitchedToReachesTheDeviceOnceAsItsLocalizedName) {
+    addProgramEntries();
+    addDesktopEntry("org.freedesktop.weston.wayland-terminal.desktop",
+                    "Name=Terminal\nName[de]=Konsole\nExec=weston-terminal\n");
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")}});
+
+    // A Wayland program by its desktop file name; X11 programs on Xwayland by their class, which
+    // KWin gives lower-cased.
+    const pid_t terminal = launchOnKwin({"weston-terminal"});
+    const pid_t xterm = launchOnKwin({"xterm"});
+    const pid_t cafe = launchOnKwin({"xterm", "-class", "CafeUnicode"});
+    const pid_t tram = launchOnKwin({"xterm", "-class", "Tram"});
+    ASSERT_TRUE(terminal && xterm && cafe && tram);
+
+    startVontal();
+    ASSERT_TRUE(waitForPaired(kDeskAddress));
+    // Whatever vontal sent for its own window, when it appeared, comes before this name.
+    ASSERT_TRUE(activate(terminal));
+    ASSERT_TRUE(test::waitUntil([&] {
+        const auto names = namesReceived(kDeskAddress);
+        return std::find(names.begin(), names.end(), "Konsole") != names.end();
+    }));
+    const std::size_t before = namesReceived(kDeskAddress).size();
+
+    const std::vector<std::pair<pid_t, std::string>> switches = {
+        {xterm, "XTerm"},      {cafe, "Caf\u00e9 \u00dcn\u00efc\u00f8d\u00e9"},
+        {terminal, "Konsole"}, {tram, "\u6771\u4eac \U0001F68B Stra\u00dfenbahn"},
+        {xterm, "XTerm"},
+    };
+    std::vector<std::string> expected;
+    for (const auto& [pid, name] : switches) {
+        ASSERT_TRUE(activate(pid)) << name;
+        expected.push_back(name);
+        // A second write for one switch would show up here, before the next switch's name.
+        ASSERT_TRUE(waitForNames(kDeskAddress, before + expected.size())) << name;
+    }
+    const auto names = namesReceived(kDeskAddress);
+    EXPECT_EQ(
+        std::vector<std::string>(names.begin() + static_cast<std::ptrdiff_t>(before), names.end()),
+        expected);
+
+    // Each name goes as its UTF-8 bytes alone, without response.
+    const auto dataWrites = test::only(mock_->operations(), "WriteValue", kDeskAddress, kDataUuid);
+    const auto tramWrite =
+        std::find_if(dataWrites.begin(), dataWrites.end(), [](const test::MockOperation& write) {
+            return textOf(write.value) == "\u6771\u4eac \U0001F68B Stra\u00dfenbahn";
+        });
+    ASSERT_NE(tramWrite, dataWrites.end());
+    EXPECT_EQ(tramWrite->type, "command");
+    EXPECT_EQ(tramWrite->value, test::bytesOf("\u6771\u4eac \U0001F68B Stra\u00dfenbahn"));
+    const auto lines = vontalLines();
+    EXPECT_EQ(std::count_if(lines.begin(), lines.end(),
+                            [](const std::string& line) {
+                                return line.starts_with("Application activations are not") ||
+                                       line.starts_with("Refused");
+                            }),
+              0);
+}
+
+} // namespace
+} // namespace vontal::e2e

@@ -1,0 +1,138 @@
+// The extension's form for GNOME 45 and later, loaded as the Shell loads it (an ES module with a
+// default class), with stand-ins for what only the Shell has: its extension base class, global
+// (the display) and the window tracker. Checks that it starts, reports the focused application to
+// vontal's bus name only, and stops following the focus while vontal is gone.
+// dbus-run-session -- gjs -m modules_entry_test.js <stand-ins .gresource> <extension folder>
+
+import Gio from 'gi://Gio';
+import GLib from 'gi://GLib';
+import Shell from 'gi://Shell';
+import System from 'system';
+
+const [resourceFile, extensionDir] = System.programArgs;
+let failures = 0;
+function check(condition, what) {
+    if (!condition) {
+        failures++;
+        printerr(`FAILED: ${what}`);
+    }
+}
+
+// Turns the main loop until `done()` holds, at most `ms` milliseconds.
+function until(done, ms = 2000) {
+    const context = GLib.MainContext.default();
+    const end = GLib.get_monotonic_time() + ms * 1000;
+    while (!done() && GLib.get_monotonic_time() < end)
+        context.iteration(false);
+    return done();
+}
+
+
+
+// The display: a focus_window and the one notification the extension follows.
+const handlers = new Map();
+let nextHandler = 1;
+const display = {
+    focus_window: null,
+    connect(signal, callback) {
+        check(signal === 'notify::focus-window', `follows ${signal}`);
+        handlers.set(nextHandler, callback);
+        return nextHandler++;
+    },
+    disconnect(id) {
+        handlers.delete(id);
+    },
+    focus(window) {
+        this.focus_window = window;
+        for (const callback of [...handlers.values()])
+            callback();
+    },
+};
+const window = (appId, wmClass) => ({appId, get_wm_class: () => wmClass});
+globalThis.global = {display};
+Shell.WindowTracker.get_default = () => ({
+    get_window_app: w => (w.appId ? {get_id: () => w.appId} : null),
+});
+// After the Shell library's own resources: GLib registers them on the first look-up of any
+// resource, and the last registered hides the ones before.
+check(Gio.resources_get_info('/org/gnome/shell/ui/main.js', 0)[0], 'the Shell library loads');
+Gio.Resource.load(resourceFile)._register();
+
+// vontal: owns its name on a connection of its own and records what it is told, and by whom.
+// The session bus is the test's own (dbus-run-session).
+const vontal = Gio.DBusConnection.new_for_address_sync(
+    Gio.dbus_address_get_for_bus_sync(Gio.BusType.SESSION, null),
+    Gio.DBusConnectionFlags.AUTHENTICATION_CLIENT | Gio.DBusConnectionFlags.MESSAGE_BUS_CONNECTION,
+    null, null);
+const reports = [];
+const registration = vontal.register_object('/org/vontal/vontal/Frontmost',
+    Gio.DBusNodeInfo.new_for_xml(`<node><interface name="org.vontal.vontal.Frontmost">
+        <method name="ActiveApplicationChanged"><arg type="s" direction="in"/></method>
+        </interface></node>`).interfaces[0],
+    (connection, sender, path, iface, method, parameters, invocation) => {
+        reports.push({method, id: parameters.deep_unpack()[0], sender});
+        invocation.return_value(null);
+    }, null, null);
+const owned = () => vontal.call_sync('org.freedesktop.DBus', '/org/freedesktop/DBus',
+    'org.freedesktop.DBus', 'RequestName', new GLib.Variant('(su)', ['org.vontal.vontal', 4]),
+    null, Gio.DBusCallFlags.NONE, -1, null);
+const released = () => vontal.call_sync('org.freedesktop.DBus', '/org/freedesktop/DBus',
+    'org.freedesktop.DBus', 'ReleaseName', new GLib.Variant('(s)', ['org.vontal.vontal']),
+    null, Gio.DBusCallFlags.NONE, -1, null);
+
+const {overview} = await import('resource:///org/gnome/shell/ui/main.js');
+const module = await import(`file://${extensionDir}/extension.js`);
+const metadata = JSON.parse(new TextDecoder().decode(
+    GLib.file_get_contents(`${extensionDir}/metadata.json`)[1]));
+check(metadata['shell-version'].every(v => Number(v) >= 45), 'metadata names GNOME 45 and later');
+const extension = new module.default(metadata);
+
+// Enabled while vontal is not running: nothing is followed.
+display.focus_window = window('org.gnome.TextEditor.desktop', 'gnome-text-editor');
+extension.enable();
+until(() => false, 300);
+check(handlers.size === 0, 'no work while vontal is not running');
+
+// vontal appears: told what is in front now, then each change.
+owned();
+check(until(() => reports.length === 1), 'the front application on vontal\'s arrival');
+check(reports[0]?.id === 'org.gnome.TextEditor', `desktop id without .desktop: ${reports[0]?.id}`);
+check(reports[0]?.method === 'ActiveApplicationChanged', 'the method');
+display.focus(window('foot.desktop', 'foot'));
+check(until(() => reports.length === 2) && reports[1].id === 'foot', 'a switch');
+display.focus(window('foot.desktop', 'foot'));
+display.focus(null);
+check(until(() => reports.length === 3) && reports[2].id === '', 'no window: ""');
+display.focus(window('window:7', 'xclock'));
+check(until(() => reports.length === 4) && reports[3].id === 'xclock',
+    'a window without a desktop entry: its class');
+until(() => false, 300);
+check(reports.length === 4, `a second window of the same application is no report: ${reports.length}`);
+
+// The overview is the Shell's own: no application while it shows, the window's again after.
+overview.show(true);
+check(until(() => reports.length === 5) && reports[4].id === '', 'the overview: ""');
+display.focus(window('foot.desktop', 'foot'));
+until(() => false, 300);
+check(reports.length === 5, 'focus under the overview is no report');
+overview.show(false);
+check(until(() => reports.length === 6) && reports[5].id === 'foot', 'back from the overview');
+
+// vontal quits: the extension stops following the focus; back again, it hears the state first.
+released();
+check(until(() => handlers.size === 0 && overview.handlerCount() === 0),
+    'stops following when vontal goes');
+owned();
+check(until(() => reports.length === 7) && reports[6].id === 'foot', 'told again on return');
+
+extension.disable();
+check(handlers.size === 0 && overview.handlerCount() === 0, 'disable leaves nothing connected');
+display.focus(window('org.gnome.TextEditor.desktop', 'gnome-text-editor'));
+until(() => false, 300);
+check(reports.length === 7, 'nothing reported once disabled');
+
+vontal.unregister_object(registration);
+vontal.close_sync(null);
+if (failures === 0)
+    print(`ok: ${reports.length} reports`);
+System.exit(failures > 0 ? 1 : 0);

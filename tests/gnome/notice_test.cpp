@@ -1,0 +1,120 @@
+// The line that asks for vontal's GNOME Shell extension, in an offscreen window, against the
+// real Shell's org.gnome.Shell.Extensions (headless GNOME Shell 43).
+
+#include "platform/gnome/shell_extension.h"
+#include "tests/ui/ui_fixture.h"
+#include "tests/x11/observer_support.h"
+#include "tests/x11/wayland_session.h"
+#include "ui/content_view.h"
+#include "ui/extension_notice.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QPushButton>
+
+namespace vontal {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+using testing::processEventsUntil;
+using testing::WaylandSession;
+
+const fs::path kExtension = fs::path(VONTAL_GNOME_EXTENSIONS) / ShellExtension::kClassicUuid;
+
+class ExtensionNoticeTest : public UiFixture {
+protected:
+    void start(std::vector<fs::path> installed) {
+        root_ = fs::temp_directory_path() / ("vontal-gnome-notice-" + std::to_string(getpid()));
+        session_ =
+            std::make_unique<WaylandSession>(root_ / "session", WaylandSession::Compositor::Gnome,
+                                             WaylandSession::GnomeSetup{std::move(installed), {}});
+        // vontal looks for the installed extension where the Shell does.
+        environment_.set("XDG_DATA_DIRS", session_->gnomeDataDir().c_str());
+        bus_ = QDBusConnection::connectToBus(QString::fromStdString(session_->busAddress()),
+                                             QStringLiteral("vontal"));
+        extension_ = std::make_shared<ShellExtension>(bus_, diagnostics_);
+        extension_->refresh();
+        ShellExtension::setCurrent(extension_);
+        view_ = std::make_unique<ContentView>(*manager, loginItems, uiDiagnostics);
+        view_->show();
+        notice_ = static_cast<ExtensionNotice*>(
+            view_->findChild<QWidget*>(QStringLiteral("extensionNotice")));
+        ASSERT_NE(notice_, nullptr);
+    }
+
+    void TearDown() override {
+        view_.reset();
+        extension_.reset();
+        session_.reset();
+        QDBusConnection::disconnectFromBus(QStringLiteral("vontal"));
+        fs::remove_all(root_);
+    }
+
+    bool lineSays(const std::string& words) const {
+        return std::any_of(diagnostics_.lines.begin(), diagnostics_.lines.end(),
+                           [&](const std::string& line) { return line.find(words) != line.npos; });
+    }
+
+    fs::path root_;
+    testing::ScopedEnvironment environment_;
+    std::unique_ptr<WaylandSession> session_;
+    QDBusConnection bus_{QString()};
+    testing::RecordingDiagnostics diagnostics_;
+    std::shared_ptr<ShellExtension> extension_;
+    std::unique_ptr<ContentView> view_;
+    ExtensionNotice* notice_ = nullptr;
+};
+
+TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
+    ASSERT_NO_FATAL_FAILURE(start({kExtension}));
+    ASSERT_EQ(extension_->state(), ShellExtension::State::Off);
+    EXPECT_TRUE(notice_->isVisible());
+    EXPECT_EQ(notice_->line()->text(),
+              "Application names are not sent until the GNOME extension is switched on.");
+    EXPECT_TRUE(notice_->switchOn()->isVisible());
+    EXPECT_TRUE(lineSays("not sent until vontal's GNOME Shell extension"));
+    // Nothing is switched on by itself.
+    processEventsUntil([] { return false; }, 300ms);
+    const auto before =
+        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
+                            {ShellExtension::kClassicUuid});
+    ASSERT_TRUE(before);
+    EXPECT_EQ(before->find("'state': <1.0>"), std::string::npos) << *before;
+
+    click(notice_->switchOn());
+    ASSERT_TRUE(processEventsUntil([&] { return !notice_->isVisible(); }, 10s));
+    EXPECT_EQ(extension_->state(), ShellExtension::State::On);
+    EXPECT_TRUE(lineSays("is on: application names are sent"));
+    const auto after =
+        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
+                            {ShellExtension::kClassicUuid});
+    ASSERT_TRUE(after);
+    EXPECT_NE(after->find("'state': <1.0>"), std::string::npos) << *after;
+}
+
+TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNextLogin) {
+    ASSERT_NO_FATAL_FAILURE(start({}));
+    EXPECT_EQ(extension_->state(), ShellExtension::State::NotInstalled);
+    EXPECT_FALSE(notice_->isVisible());
+
+    fs::copy(kExtension,
+             session_->gnomeDataDir() / "gnome-shell" / "extensions" / ShellExtension::kClassicUuid,
+             fs::copy_options::recursive);
+    extension_->refresh();
+    EXPECT_EQ(extension_->state(), ShellExtension::State::NextLogin);
+    EXPECT_TRUE(notice_->isVisible());
+    EXPECT_FALSE(notice_->switchOn()->isVisible());
+    EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("next login")), -1);
+    EXPECT_TRUE(lineSays("not sent until the next login"));
+}
+
+} // namespace
+} // namespace vontal
+
+int main(int argc, char** argv) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    ::testing::InitGoogleTest(&argc, argv);
+    QApplication application(argc, argv);
+    return RUN_ALL_TESTS();
+}
