@@ -4,6 +4,7 @@
 #   share/applications/<main id>.desktop, share/applications/<helper id>.desktop (hidden from menus)
 #   share/icons/hicolor/scalable/apps/<main id>.svg
 #   share/metainfo/<main id>.metainfo.xml
+#   share/vontal/translations/vontal_<language>.qm
 #
 # The login helper finds vontal through its desktop entry, and GIO ignores an entry whose program
 # is not on PATH, so the entries name their programs by absolute path. That path depends on the
@@ -19,12 +20,26 @@ set(VONTAL_STAGED_DATA_DIR ${CMAKE_BINARY_DIR}/data)
 # First pass, now: the identifiers. The install-time placeholder survives as it is.
 set(VONTAL_INSTALL_BINDIR "@VONTAL_INSTALL_BINDIR@")
 configure_file(${VONTAL_DATA_DIR}/vontal.desktop.in
-               ${VONTAL_STAGED_DATA_DIR}/${VONTAL_MAIN_ID}.desktop.in @ONLY)
+               ${VONTAL_STAGED_DATA_DIR}/english/${VONTAL_MAIN_ID}.desktop.in @ONLY)
 configure_file(${VONTAL_DATA_DIR}/vontalhelper.desktop.in
-               ${VONTAL_STAGED_DATA_DIR}/${VONTAL_HELPER_ID}.desktop.in @ONLY)
+               ${VONTAL_STAGED_DATA_DIR}/english/${VONTAL_HELPER_ID}.desktop.in @ONLY)
 configure_file(${VONTAL_DATA_DIR}/vontal.metainfo.xml.in
-               ${VONTAL_STAGED_DATA_DIR}/${VONTAL_MAIN_ID}.metainfo.xml @ONLY)
+               ${VONTAL_STAGED_DATA_DIR}/english/${VONTAL_MAIN_ID}.metainfo.xml @ONLY)
 unset(VONTAL_INSTALL_BINDIR)
+
+# Then, at build time, the translations of their names and descriptions from the catalogues.
+set(_vontal_translated_data)
+foreach(_vontal_file ${VONTAL_MAIN_ID}.desktop.in ${VONTAL_HELPER_ID}.desktop.in
+                     ${VONTAL_MAIN_ID}.metainfo.xml)
+  add_custom_command(OUTPUT ${VONTAL_STAGED_DATA_DIR}/${_vontal_file}
+    COMMAND vontal_translate_data ${VONTAL_STAGED_DATA_DIR}/english/${_vontal_file}
+            ${VONTAL_STAGED_DATA_DIR}/${_vontal_file} ${VONTAL_CATALOGUE_DIR} ${VONTAL_LANGUAGES}
+    DEPENDS vontal_translate_data ${VONTAL_STAGED_DATA_DIR}/english/${_vontal_file}
+            ${VONTAL_QM_FILES}
+    VERBATIM)
+  list(APPEND _vontal_translated_data ${VONTAL_STAGED_DATA_DIR}/${_vontal_file})
+endforeach()
+add_custom_target(vontal_translated_data ALL DEPENDS ${_vontal_translated_data})
 
 if(IS_ABSOLUTE "${CMAKE_INSTALL_BINDIR}")
   set(_vontal_bindir_at_install "${CMAKE_INSTALL_BINDIR}")
@@ -81,7 +96,8 @@ set(CPACK_DEBIAN_PACKAGE_SECTION utils)
 set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 # Qt talks to the Bluetooth adapter through the BlueZ daemon.
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bluez")
+# Qt's own catalogues translate its standard texts (the password field's menu) in vontal's.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "bluez, qt6-translations-l10n")
 # Qt loads its platform plugins at run time, so dpkg-shlibdeps cannot see them. The X11 one ships
 # in libqt6gui6, which the programs link; the Wayland ones, which vontal's window and password
 # alert use in a Wayland session, are in qt6-wayland, named here, since a system that installs

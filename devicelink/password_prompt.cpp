@@ -33,8 +33,9 @@ void PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
                                          const std::string& acceptButton,
                                          const std::function<std::string()>& keyToStoreUnder) {
     const std::weak_ptr<PeripheralManager*> alive = alive_;
+    const std::string name = nameForPrompt(*peripheral);
     const AlertResponse response = platform_.alerts.runModal(
-        {message + nameForPrompt(*peripheral), {acceptButton, "Cancel"}, 200, 24});
+        {message + name, {acceptButton, "Cancel"}, 200, 24, message + "%1", name});
     // The dialog runs a nested loop; the application may have torn the manager down meanwhile.
     if (alive.expired())
         return;

@@ -2,11 +2,17 @@
 # Takes docs/screenshot.png: `vontal --simulate` under a private Xvfb with openbox, one demo device
 # connected (its password typed into the alert), the others still under "Discovered".
 # Needs xvfb, openbox, xdotool, imagemagick and fonts-noto-color-emoji (scripts/packages/ui.txt).
-# Usage: docs/take-screenshot.sh [path to vontal]; not run by CI.
+# Usage: docs/take-screenshot.sh [path to vontal] [language]; not run by CI. With a language
+# (LANGUAGE's form: ja, de, pt_BR, ...) it takes docs/screenshot-<language>.png in that language;
+# the CJK ones need fonts-noto-cjk (scripts/packages/l10n.txt).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 vontal=${1:-build/default/ui/vontal}
 out=docs/screenshot.png
+if [ -n "${2:-}" ]; then
+  export LANGUAGE=$2
+  out=docs/screenshot-$2.png
+fi
 work=$(mktemp -d)
 pids=()
 cleanup() {
@@ -41,7 +47,13 @@ sleep 2
 # Focus starts on the toggle; rows come after it in the tab order: the second discovered device
 # is "VNT-DSP", whose password is 0000 and whose custom name is "Desk Display".
 xdotool key Tab Tab space
-alert=$(timeout 20 xdotool search --sync --onlyvisible --name '^vontal password$' | head -n1)
+# The alert: the program's other visible window (its title is in the user's language).
+alert=""
+for _ in $(seq 200); do
+  alert=$(xdotool search --onlyvisible --pid "${pids[-1]}" | grep -vx "$window" | head -n1 || true)
+  [ -n "$alert" ] && break
+  sleep 0.1
+done
 xdotool windowactivate --sync "$alert"
 xdotool type 0000
 xdotool key Return

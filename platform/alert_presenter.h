@@ -14,6 +14,11 @@ struct AlertRequest {
     std::vector<std::string> buttons; // in order; the first one accepts
     int fieldWidth = 200;
     int fieldHeight = 24;
+    // The message before the subject was put in, "%1" marking its place, and the subject (a
+    // device's name): what a presenter needs to show the message in the user's language with
+    // the subject exactly as it is. Empty when the message has no such parts.
+    std::string messageFormat{};
+    std::string subject{};
 };
 
 struct AlertResponse {

@@ -47,7 +47,7 @@ trap cleanup EXIT
 # A package left over by an interrupted run would hide what this one installs.
 remove_package
 
-cmake --build "$build" --target vontal vontalloginhelper
+cmake --build "$build" --target vontal vontalloginhelper vontal_translated_data
 (cd "$build" && cpack --config CPackConfig.cmake -G DEB -B "$out" >"$out/cpack.log") ||
   { cat "$out/cpack.log" >&2; fail "cpack"; }
 debs=("$out"/*.deb)
@@ -80,6 +80,8 @@ files=(
   /usr/share/man/man1/vontalloginhelper.1.gz
   /usr/share/doc/vontal/copyright
   /usr/share/doc/vontal/changelog.gz
+  /usr/share/vontal/translations/vontal_de.qm
+  /usr/share/vontal/translations/vontal_zh_CN.qm
   /usr/share/vontal/kwin/vontal-frontmost.js
 )
 for f in "${files[@]}"; do
@@ -100,6 +102,9 @@ reported=$(env -u DISPLAY -u WAYLAND_DISPLAY QT_QPA_PLATFORM=offscreen /usr/bin/
   fail "/usr/bin/vontal --version exited with an error"
 echo "package-test: /usr/bin/vontal --version: $reported"
 [ "$reported" = "vontal $version" ] || fail "expected 'vontal $version'"
+# The packaged catalogues are found by the packaged program.
+LANGUAGE=de /usr/bin/vontal --help | grep -q "Mit simulierten Demo-Geräten" ||
+  fail "/usr/bin/vontal --help does not speak German under LANGUAGE=de"
 
 # The packaged helper finds the packaged entry and starts /usr/bin/vontal, in a session of its own
 # (no display, private runtime directory so that no running vontal answers instead).

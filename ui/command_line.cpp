@@ -1,5 +1,6 @@
 #include "command_line.h"
 
+#include "translations.h"
 #include "vontal_ids.h"
 
 #include <QCommandLineParser>
@@ -11,6 +12,7 @@ namespace vontal {
 std::optional<CommandLine> parseCommandLine(int& argc, char** argv, int& exitCode) {
     // A plain core application: --help must work where no display is reachable.
     QCoreApplication core(argc, argv);
+    installTranslations(core);
     QCommandLineParser parser;
     parser.setApplicationDescription(QCoreApplication::translate(
         "main", "Tells your Bluetooth LE devices which application you are working in."));

@@ -15,7 +15,7 @@ ExtensionNotice::ExtensionNotice(std::shared_ptr<ShellExtension> extension,
     line_ = new QLabel(this);
     line_->setObjectName(QStringLiteral("extensionNoticeLine"));
     line_->setWordWrap(true);
-    switchOn_ = new QPushButton(tr("Switch On"), this);
+    switchOn_ = new QPushButton(QCoreApplication::translate("ExtensionNotice", "Switch On"), this);
     switchOn_->setObjectName(QStringLiteral("extensionSwitchOn"));
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(6, 4, 6, 4);
@@ -31,15 +31,17 @@ void ExtensionNotice::update() {
     const auto state = extension_ ? extension_->state() : ShellExtension::State::Unknown;
     switch (state) {
     case ShellExtension::State::Off:
-        line_->setText(tr("Application names are not sent until the GNOME extension is "
-                          "switched on."));
+        line_->setText(QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent until the GNOME extension is "
+                               "switched on."));
         switchOn_->setVisible(true);
         switchOn_->setEnabled(true);
         setVisible(true);
         break;
     case ShellExtension::State::NextLogin:
-        line_->setText(tr("Application names are sent after your next login, when GNOME loads "
-                          "the extension."));
+        line_->setText(QCoreApplication::translate(
+            "ExtensionNotice", "Application names are sent after your next login, when GNOME loads "
+                               "the extension."));
         switchOn_->setVisible(false);
         setVisible(true);
         break;

@@ -1,11 +1,27 @@
 #pragma once
 
+#include <QStringList>
+
 class QCoreApplication;
 
 namespace vontal {
 
-// Installs the translation of the window's texts for the user's locale, if one is shipped;
-// without one the texts show as written. Returns whether one was installed.
-bool installTranslations(QCoreApplication& application);
+// The languages vontal's texts are written in and translated to.
+inline constexpr const char* kSourceLanguage = "en";
+
+// The catalogue to use for the user's languages, in their order of preference (as
+// QLocale::uiLanguages() gives them: "de-DE", "pt-BR", "zh-Hans-CN", ...), among the shipped
+// ones ("de", "pt_BR", "zh_CN", ...): the first language that has one, or none when English comes
+// first. An empty string means the texts show as written.
+QString chooseCatalogue(const QStringList& preferredLanguages, const QStringList& shipped);
+
+// Where catalogues are looked for: beside the executable (a build tree), the install prefix's
+// share/vontal/translations, then every XDG data dir's vontal/translations.
+QStringList translationDirectories();
+
+// Installs the translation of vontal's texts for the user's languages (LANGUAGE, then LC_ALL,
+// LC_MESSAGES, LANG), and Qt's own for the standard parts (the text field's menu), if shipped;
+// without one the texts show as written. Returns the language installed, or an empty string.
+QString installTranslations(QCoreApplication& application);
 
 } // namespace vontal

@@ -8,27 +8,19 @@
 
 namespace vontal {
 
-namespace {
-
-QString trayText(const char* text) {
-    return QCoreApplication::translate("Tray", text);
-}
-
-} // namespace
-
 TrayIcon::TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::function<void()> open,
                    std::function<void()> quit, QObject* parent)
     : QObject(parent), manager_(manager), prompts_(prompts) {
     menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
-    connect(menu_->addAction(trayText("Open vontal")), &QAction::triggered, this,
-            [open] { open(); });
+    connect(menu_->addAction(QCoreApplication::translate("Tray", "Open vontal")),
+            &QAction::triggered, this, [open] { open(); });
     menu_->addSeparator();
     devicesEnd_ = menu_->addSeparator();
     // Queued: the menu that sent it is not torn down under its own feet.
     connect(
-        menu_->addAction(trayText("Quit")), &QAction::triggered, this, [quit] { quit(); },
-        Qt::QueuedConnection);
+        menu_->addAction(QCoreApplication::translate("Tray", "Quit")), &QAction::triggered, this,
+        [quit] { quit(); }, Qt::QueuedConnection);
 
     icon_ = new QSystemTrayIcon(this);
     icon_->setContextMenu(menu_);

@@ -5,25 +5,17 @@
 
 namespace vontal {
 
-namespace {
-
-QString tr(const char* text) {
-    return QCoreApplication::translate("Tray", text);
-}
-
-} // namespace
-
 QString TraySummary::toolTip() const {
     QStringList lines{QStringLiteral("vontal")};
     if (connected.isEmpty())
-        lines << tr("No device connected");
+        lines << QCoreApplication::translate("Tray", "No device connected");
     else if (connected.size() == 1)
-        lines << tr("1 device connected:");
+        lines << QCoreApplication::translate("Tray", "1 device connected:");
     else
-        lines << tr("%1 devices connected:").arg(connected.size());
+        lines << QCoreApplication::translate("Tray", "%1 devices connected:").arg(connected.size());
     lines << connected;
     if (waitingForPassword)
-        lines << tr("A device is waiting for its password");
+        lines << QCoreApplication::translate("Tray", "A device is waiting for its password");
     return lines.join(QLatin1Char('\n'));
 }
 

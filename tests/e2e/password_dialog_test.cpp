@@ -181,6 +181,8 @@ TEST_F(PasswordDialog, TypedPasswordUnlocksTheDeviceAndIsKeptInTheSettings) {
                                          std::string("WriteValue data request '\0'", 27),
                                          "StartNotify data",
                                      }));
+    // The alert spoke German (its title found it); the log lines are the system's own and stay
+    // English.
     EXPECT_TRUE(waitForVontalLine("Password accepted \u2013 proceeding with data characteristic"));
     EXPECT_TRUE(waitForVontalLine("Write for pairing succeeded (pairing prompt should appear)"));
     EXPECT_TRUE(waitForVontalLine("Notification state updated; isNotifying: true"));

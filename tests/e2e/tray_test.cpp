@@ -1,6 +1,7 @@
 // vontal's tray icon as a StatusNotifierItem host sees it (a stand-in for the desktop's watcher on
 // the test desktop's session bus): the tooltip and menu follow the connected devices and a
 // password alert that waits; activating the item opens a window; "Quit" ends vontal cleanly.
+// vontal runs in German here (LANGUAGE=de), so the item speaks German.
 
 #include "qt_wait.h"
 #include "vontal_desktop.h"
@@ -77,17 +78,17 @@ TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
 
     // The device connects by itself; it is listed by its own name once that is read.
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\n1 device connected:\nSchreibtisch");
+        return tip == QStringLiteral("vontal\n1 Gerät verbunden:\nSchreibtisch");
     })) << toolTip().toStdString();
-    EXPECT_EQ(menu(), (QStringList{"Open vontal", "(Schreibtisch)", "Quit"}));
+    EXPECT_EQ(menu(), (QStringList{"vontal öffnen", "(Schreibtisch)", "Beenden"}));
 
     // The device goes out of reach.
     mock_->setReachable(kDeskAddress, false);
     mock_->dropLink(kDeskAddress);
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\nNo device connected");
+        return tip == QStringLiteral("vontal\nKein Gerät verbunden");
     })) << toolTip().toStdString();
-    EXPECT_EQ(menu(), (QStringList{"Open vontal", "Quit"}));
+    EXPECT_EQ(menu(), (QStringList{"vontal öffnen", "Beenden"}));
 
     host(QStringLiteral("Activate"));
     EXPECT_NE(vontalWindow(), 0u) << "activating the item opened no window";
@@ -96,7 +97,7 @@ TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
     mock_->setReachable(kDeskAddress, true);
     ASSERT_TRUE(waitForToolTip([](const QString& tip) { return tip.contains("Schreibtisch"); }));
     const std::size_t disconnects = test::only(mock_->operations(), "Disconnect").size();
-    ASSERT_TRUE(host(QStringLiteral("Click"), {QStringLiteral("Quit")}).toBool());
+    ASSERT_TRUE(host(QStringLiteral("Click"), {QStringLiteral("Beenden")}).toBool());
     ASSERT_TRUE(vontal_->waitForFinished(20000));
     EXPECT_EQ(vontal_->exitStatus(), QProcess::NormalExit);
     EXPECT_EQ(vontal_->exitCode(), 0);
@@ -119,14 +120,14 @@ TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceW
     EXPECT_TRUE(session_->waitForActive([&](xcb_window_t active) { return active == alert; },
                                         testing::deadlineIn(10s)));
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip.endsWith(QStringLiteral("\nA device is waiting for its password"));
+        return tip.endsWith(QStringLiteral("\nEin Gerät wartet auf sein Passwort"));
     })) << toolTip().toStdString();
 
     ASSERT_TRUE(xdotool({"type", "--delay", "25", "open sesame 42"}));
     ASSERT_TRUE(xdotool({"key", "Return"}));
     ASSERT_TRUE(waitForPaired(kLampAddress));
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\n1 device connected:\nStehlampe");
+        return tip == QStringLiteral("vontal\n1 Gerät verbunden:\nStehlampe");
     })) << toolTip().toStdString();
     EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
               QStringLiteral("open sesame 42"));

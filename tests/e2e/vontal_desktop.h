@@ -26,8 +26,8 @@ inline const std::string kDataUuid = "86ea8d4d-d290-41cb-83ef-172b10165725";
 inline const std::string kPasswordUuid = "b549b710-bfde-44ab-a496-b8dfa77d606a";
 inline const std::string kDeviceNameUuid = "5e3c0a0c-9f7b-4bde-8f62-6e8e0c6e3a01";
 
-// The title of vontal's password alert.
-inline const std::string kAlertTitle = "vontal password";
+// The title of vontal's password alert; vontal runs with LANGUAGE=de.
+inline const std::string kAlertTitle = "vontal-Passwort";
 
 class VontalDesktop : public ::testing::Test {
 protected:

@@ -56,6 +56,17 @@ done
 check "vontal(1) describes the --simulate option" \
   bash -c 'LC_ALL=C.UTF-8 man -l "$1" 2>/dev/null | grep -q -- "--simulate"' _ "$man1/vontal.1.gz"
 
+# The catalogues, found by the installed program beside its prefix, and the entries' and the
+# metainfo's texts in each language.
+for language in de fr es it pt_BR ja zh_CN; do
+  check "the $language catalogue is installed" test -s "$prefix/share/vontal/translations/vontal_$language.qm"
+  check "the main entry has its $language name, generic name and comment" \
+    test -n "$(key "$main_entry" "Name\[$language\]")" -a -n "$(key "$main_entry" "GenericName\[$language\]")" -a -n "$(key "$main_entry" "Comment\[$language\]")"
+  check "the metainfo has its $language summary" grep -q "<summary xml:lang=\"$language\">" "$metainfo"
+done
+check "the helper's entry is translated" test "$(key "$helper_entry" "Comment\[de\]")" = "Startet Vontal beim Anmelden"
+check "the installed vontal speaks the user's language" \
+  bash -c 'LANGUAGE=ja "$1/bin/vontal" --help | grep -q "作業中のアプリケーション"' _ "$prefix"
 # The GNOME Shell extension, system-wide, in both forms: each folder named by its metadata's uuid,
 # with the reporter both forms load.
 for uuid in vontal-classic@vontal.org vontal@vontal.org; do

@@ -11,6 +11,7 @@
 #include <QScreen>
 #include <QTest>
 #include <QTimer>
+#include <QTranslator>
 #include <functional>
 #include <gtest/gtest.h>
 
@@ -139,6 +140,58 @@ TEST(AlertDialog, AnyNameWrapsWithinAScreenAndShowsItsControls) {
                              QString::fromUtf8(" \u241b[31m\u240d\u240aPassword accepted"));
         dialog.reject();
     });
+}
+
+// A catalogue of a few of the alert's texts; `lostPlaceholder` stands for a translation that
+// dropped the "%1".
+class AlertCatalogue final : public QTranslator {
+public:
+    explicit AlertCatalogue(bool lostPlaceholder) : lostPlaceholder_(lostPlaceholder) {}
+    bool isEmpty() const override { return false; }
+    QString translate(const char* context, const char* source, const char*, int) const override {
+        if (QLatin1String(context) != QLatin1String("PasswordAlert"))
+            return {};
+        const QString text = QString::fromUtf8(source);
+        if (text == "Enter password for %1")
+            return lostPlaceholder_ ? QStringLiteral("Passwort eingeben")
+                                    : QStringLiteral("Passwort für %1 eingeben");
+        if (text == "Cancel")
+            return QStringLiteral("Abbrechen");
+        if (text == "vontal password")
+            return QStringLiteral("vontal-Passwort");
+        return {};
+    }
+
+private:
+    bool lostPlaceholder_;
+};
+
+TEST(AlertDialog, TranslatesTheDeviceLinksTextsAroundTheDeviceNameAsItIs) {
+    // A name with what would be a placeholder, markup and a control character of its own.
+    const std::string name = "50%2 <b>Pad</b>\x07";
+    const AlertRequest request{
+        "Enter password for " + name, {"OK", "Cancel"}, 200, 24, "Enter password for %1", name};
+    for (const bool lostPlaceholder : {false, true}) {
+        SCOPED_TRACE(lostPlaceholder);
+        AlertCatalogue catalogue(lostPlaceholder);
+        QCoreApplication::installTranslator(&catalogue);
+        {
+            AlertDialog dialog(request);
+            const auto* message = dialog.findChild<QLabel*>(AlertDialog::kMessageObjectName);
+            ASSERT_NE(message, nullptr);
+            // A translation without the name's place is not used: the message would not say
+            // which device it is about.
+            EXPECT_EQ(message->text(),
+                      lostPlaceholder
+                          ? QString::fromUtf8("Enter password for 50%2 <b>Pad</b>\u2407")
+                          : QString::fromUtf8("Passwort für 50%2 <b>Pad</b>\u2407 eingeben"));
+            EXPECT_EQ(dialog.windowTitle(), "vontal-Passwort");
+            // "OK" has no entry here: shown as written.
+            EXPECT_EQ(button(dialog, 0)->text(), "OK");
+            EXPECT_EQ(button(dialog, 1)->text(), "Abbrechen");
+        }
+        QCoreApplication::removeTranslator(&catalogue);
+    }
 }
 
 } // namespace

@@ -24,6 +24,9 @@ QProcess* startVontal(QObject* parent, const QString& runtimeDir, const QString&
     auto* process = new QProcess(parent);
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert("QT_QPA_PLATFORM", "offscreen");
+    // A German desktop: the window speaks German, and the log lines the cases wait for are the
+    // system's own, in English whatever the language.
+    env.insert("LANGUAGE", "de");
     if (runtimeDir.isEmpty())
         env.remove("XDG_RUNTIME_DIR");
     else

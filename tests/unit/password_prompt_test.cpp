@@ -44,6 +44,9 @@ TEST_F(PasswordPrompt, AlertsNameThePlatformsNameAndHaveTheirButtonsAndField) {
     EXPECT_THAT(first.buttons, ElementsAre("OK", "Cancel"));
     EXPECT_EQ(first.fieldWidth, 200);
     EXPECT_EQ(first.fieldHeight, 24);
+    // The parts a presenter translates: the wording with the name's place, and the name.
+    EXPECT_EQ(first.messageFormat, "Enter password for %1");
+    EXPECT_EQ(first.subject, "Vontal Pad");
     const AlertRequest& second = sim.alerts.requests()[1];
     // The custom name is known by now; the alert still uses the platform's name.
     ASSERT_EQ(manager->deviceNames().at(pad), "Desk");
@@ -51,6 +54,8 @@ TEST_F(PasswordPrompt, AlertsNameThePlatformsNameAndHaveTheirButtonsAndField) {
     EXPECT_THAT(second.buttons, ElementsAre("Retry", "Cancel"));
     EXPECT_EQ(second.fieldWidth, 200);
     EXPECT_EQ(second.fieldHeight, 24);
+    EXPECT_EQ(second.messageFormat, "Incorrect password for %1");
+    EXPECT_EQ(second.subject, "Vontal Pad");
 }
 
 TEST_F(PasswordPrompt, ADeviceWithoutANameIsCalledDevice) {

@@ -2,6 +2,7 @@
 
 #include "platform/control_characters.h"
 
+#include <QCoreApplication>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -39,7 +40,38 @@ QString displayedMessage(const std::string& message) {
     return shown;
 }
 
+// The device link words its alerts in English; they are translated here, where they are
+// shown. Marked so that the translation tools collect them.
+constexpr const char* kContext = "PasswordAlert";
+[[maybe_unused]] constexpr const char* kDeviceLinkTexts[] = {
+    QT_TRANSLATE_NOOP("PasswordAlert", "Enter password for %1"),
+    QT_TRANSLATE_NOOP("PasswordAlert", "Incorrect password for %1"),
+    QT_TRANSLATE_NOOP("PasswordAlert", "OK"),
+    QT_TRANSLATE_NOOP("PasswordAlert", "Retry"),
+    QT_TRANSLATE_NOOP("PasswordAlert", "Cancel"),
+};
+
+QString translated(const std::string& text) {
+    return QCoreApplication::translate(kContext, text.c_str());
+}
+
+// The message in the user's language, the subject put in as it is: one substitution, so a "%2"
+// in a device's name stays. A translation that lost the placeholder is not used, since the
+// message would no longer say which device it is about.
+std::string localizedMessage(const AlertRequest& request) {
+    if (request.messageFormat.empty())
+        return request.messageText;
+    const QString format = translated(request.messageFormat);
+    if (!format.contains(QLatin1String("%1")))
+        return request.messageText;
+    return format.arg(QString::fromStdString(request.subject)).toStdString();
+}
+
 } // namespace
+
+QString AlertDialog::localizedTitle() {
+    return QCoreApplication::translate(kContext, kWindowTitle);
+}
 
 int AlertDialog::maximumMessageWidth() {
     int width = kMaximumMessageWidth;
@@ -52,10 +84,10 @@ int AlertDialog::maximumMessageWidth() {
 AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     : QDialog(parent), buttonCount_(static_cast<int>(request.buttons.size())) {
     setObjectName(QString::fromLatin1(kObjectName));
-    setWindowTitle(QString::fromLatin1(kWindowTitle));
+    setWindowTitle(localizedTitle());
     setWindowModality(Qt::ApplicationModal);
 
-    auto* message = new QLabel(displayedMessage(request.messageText), this);
+    auto* message = new QLabel(displayedMessage(localizedMessage(request)), this);
     message->setObjectName(QString::fromLatin1(kMessageObjectName));
     // The message carries the device's advertised name, which must never be read as markup.
     message->setTextFormat(Qt::PlainText);
@@ -70,8 +102,8 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     auto* buttons = new QHBoxLayout;
     buttons->addStretch(1);
     for (int index = 0; index < buttonCount_; ++index) {
-        auto* button = new QPushButton(
-            QString::fromStdString(request.buttons[static_cast<std::size_t>(index)]), this);
+        auto* button =
+            new QPushButton(translated(request.buttons[static_cast<std::size_t>(index)]), this);
         button->setObjectName(QString::fromLatin1(kButtonObjectNamePrefix) +
                               QString::number(index));
         button->setAutoDefault(false);

@@ -13,7 +13,9 @@ namespace vontal {
 class AlertDialog final : public QDialog {
 public:
     // Names by which tests and desktop automation find the alert and its parts.
-    static constexpr const char* kWindowTitle = "vontal password";
+    // The title as written; shown in the user's language (localizedTitle()).
+    static constexpr const char* kWindowTitle =
+        QT_TRANSLATE_NOOP("PasswordAlert", "vontal password");
     static constexpr const char* kObjectName = "vontalAlert";
     static constexpr const char* kMessageObjectName = "alertMessage";
     static constexpr const char* kFieldObjectName = "alertField";
@@ -24,6 +26,7 @@ public:
     // the device's name. Its control characters show as visible symbols.
     static constexpr int kMaximumMessageWidth = 480;
     static int maximumMessageWidth();
+    static QString localizedTitle();
 
     explicit AlertDialog(const AlertRequest& request, QWidget* parent = nullptr);
 

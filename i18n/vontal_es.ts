@@ -1,0 +1,165 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="es">
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Connected</source>
+        <translation>Conectados</translation>
+    </message>
+    <message>
+        <source>Discovered</source>
+        <translation>Detectados</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>Conectar</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>Desconectar</translation>
+    </message>
+    <message>
+        <source>Launch on login</source>
+        <translation>Abrir al iniciar sesión</translation>
+    </message>
+    <message>
+        <source>🟢</source>
+        <translation>🟢</translation>
+    </message>
+    <message>
+        <source>⚪️</source>
+        <translation>⚪️</translation>
+    </message>
+    <message>
+        <source>connected</source>
+        <translation>conectado</translation>
+    </message>
+    <message>
+        <source>connecting or disconnected</source>
+        <translation>conectando o desconectado</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopEntry</name>
+    <message>
+        <source>Vontal</source>
+        <translation>Vontal</translation>
+    </message>
+    <message>
+        <source>Bluetooth Device Companion</source>
+        <translation>Compañero para dispositivos Bluetooth</translation>
+    </message>
+    <message>
+        <source>Tell your Bluetooth LE devices which application you are working in</source>
+        <translation>Indique a sus dispositivos Bluetooth LE en qué aplicación está trabajando</translation>
+    </message>
+    <message>
+        <source>Vontal Login Helper</source>
+        <translation>Asistente de inicio de sesión de Vontal</translation>
+    </message>
+    <message>
+        <source>Starts Vontal when you log in</source>
+        <translation>Abre Vontal al iniciar sesión</translation>
+    </message>
+</context>
+<context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Activar</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>Los nombres de las aplicaciones no se envían hasta que se active la extensión de GNOME.</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>Los nombres de las aplicaciones se enviarán tras su próximo inicio de sesión, cuando GNOME cargue la extensión.</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>&amp;Archivo</translation>
+    </message>
+    <message>
+        <source>New Window</source>
+        <translation>Ventana nueva</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Salir</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordAlert</name>
+    <message>
+        <source>Enter password for %1</source>
+        <translation>Introduzca la contraseña de %1</translation>
+    </message>
+    <message>
+        <source>Incorrect password for %1</source>
+        <translation>Contraseña incorrecta para %1</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>Aceptar</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>Reintentar</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>Cancelar</translation>
+    </message>
+    <message>
+        <source>vontal password</source>
+        <translation>Contraseña de vontal</translation>
+    </message>
+</context>
+<context>
+    <name>Tray</name>
+    <message>
+        <source>Open vontal</source>
+        <translation>Abrir vontal</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>Salir</translation>
+    </message>
+    <message>
+        <source>No device connected</source>
+        <translation>Ningún dispositivo conectado</translation>
+    </message>
+    <message>
+        <source>1 device connected:</source>
+        <translation>1 dispositivo conectado:</translation>
+    </message>
+    <message>
+        <source>%1 devices connected:</source>
+        <translation>%1 dispositivos conectados:</translation>
+    </message>
+    <message>
+        <source>A device is waiting for its password</source>
+        <translation>Un dispositivo está esperando su contraseña</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Tells your Bluetooth LE devices which application you are working in.</source>
+        <translation>Indica a sus dispositivos Bluetooth LE en qué aplicación está trabajando.</translation>
+    </message>
+    <message>
+        <source>Run on simulated demo devices instead of Bluetooth, with settings kept in memory.</source>
+        <translation>Usar dispositivos de demostración simulados en lugar de Bluetooth, con la configuración guardada en memoria.</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>Argumento inesperado: %1</translation>
+    </message>
+</context>
+</TS>

@@ -1,0 +1,165 @@
+<?xml version="1.0" encoding="utf-8"?>
+<!DOCTYPE TS>
+<TS version="2.1" language="zh_CN">
+<context>
+    <name>ContentView</name>
+    <message>
+        <source>Connected</source>
+        <translation>已连接</translation>
+    </message>
+    <message>
+        <source>Discovered</source>
+        <translation>已发现</translation>
+    </message>
+    <message>
+        <source>Connect</source>
+        <translation>连接</translation>
+    </message>
+    <message>
+        <source>Disconnect</source>
+        <translation>断开连接</translation>
+    </message>
+    <message>
+        <source>Launch on login</source>
+        <translation>登录时启动</translation>
+    </message>
+    <message>
+        <source>🟢</source>
+        <translation>🟢</translation>
+    </message>
+    <message>
+        <source>⚪️</source>
+        <translation>⚪️</translation>
+    </message>
+    <message>
+        <source>connected</source>
+        <translation>已连接</translation>
+    </message>
+    <message>
+        <source>connecting or disconnected</source>
+        <translation>正在连接或未连接</translation>
+    </message>
+</context>
+<context>
+    <name>DesktopEntry</name>
+    <message>
+        <source>Vontal</source>
+        <translation>Vontal</translation>
+    </message>
+    <message>
+        <source>Bluetooth Device Companion</source>
+        <translation>蓝牙设备助手</translation>
+    </message>
+    <message>
+        <source>Tell your Bluetooth LE devices which application you are working in</source>
+        <translation>告诉您的低功耗蓝牙设备您正在使用哪个应用程序</translation>
+    </message>
+    <message>
+        <source>Vontal Login Helper</source>
+        <translation>Vontal 登录助手</translation>
+    </message>
+    <message>
+        <source>Starts Vontal when you log in</source>
+        <translation>登录时启动 Vontal</translation>
+    </message>
+</context>
+<context>
+    <name>ExtensionNotice</name>
+    <message>
+        <source>Switch On</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>Application names are not sent until the GNOME extension is switched on.</source>
+        <translation>在开启 GNOME 扩展之前，不会发送应用程序名称。</translation>
+    </message>
+    <message>
+        <source>Application names are sent after your next login, when GNOME loads the extension.</source>
+        <translation>下次登录后，GNOME 加载该扩展时将开始发送应用程序名称。</translation>
+    </message>
+</context>
+<context>
+    <name>MainWindow</name>
+    <message>
+        <source>&amp;File</source>
+        <translation>文件(&amp;F)</translation>
+    </message>
+    <message>
+        <source>New Window</source>
+        <translation>新建窗口</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+</context>
+<context>
+    <name>PasswordAlert</name>
+    <message>
+        <source>Enter password for %1</source>
+        <translation>输入 %1 的密码</translation>
+    </message>
+    <message>
+        <source>Incorrect password for %1</source>
+        <translation>%1 的密码不正确</translation>
+    </message>
+    <message>
+        <source>OK</source>
+        <translation>确定</translation>
+    </message>
+    <message>
+        <source>Retry</source>
+        <translation>重试</translation>
+    </message>
+    <message>
+        <source>Cancel</source>
+        <translation>取消</translation>
+    </message>
+    <message>
+        <source>vontal password</source>
+        <translation>vontal 密码</translation>
+    </message>
+</context>
+<context>
+    <name>Tray</name>
+    <message>
+        <source>Open vontal</source>
+        <translation>打开 vontal</translation>
+    </message>
+    <message>
+        <source>Quit</source>
+        <translation>退出</translation>
+    </message>
+    <message>
+        <source>No device connected</source>
+        <translation>没有已连接的设备</translation>
+    </message>
+    <message>
+        <source>1 device connected:</source>
+        <translation>已连接 1 台设备：</translation>
+    </message>
+    <message>
+        <source>%1 devices connected:</source>
+        <translation>已连接 %1 台设备：</translation>
+    </message>
+    <message>
+        <source>A device is waiting for its password</source>
+        <translation>有设备正在等待输入密码</translation>
+    </message>
+</context>
+<context>
+    <name>main</name>
+    <message>
+        <source>Tells your Bluetooth LE devices which application you are working in.</source>
+        <translation>告诉您的低功耗蓝牙设备您正在使用哪个应用程序。</translation>
+    </message>
+    <message>
+        <source>Run on simulated demo devices instead of Bluetooth, with settings kept in memory.</source>
+        <translation>使用模拟的演示设备代替蓝牙运行，设置仅保存在内存中。</translation>
+    </message>
+    <message>
+        <source>Unexpected argument: %1</source>
+        <translation>意外的参数：%1</translation>
+    </message>
+</context>
+</TS>
