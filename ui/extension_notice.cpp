@@ -2,6 +2,7 @@
 
 #include "platform/gnome/shell_extension.h"
 
+#include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
