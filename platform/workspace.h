@@ -14,6 +14,12 @@ namespace vontal {
 // The application the user brought to the front, as the workspace describes it.
 struct RunningApplication {
     std::optional<std::string> localizedName;
+
+    static std::shared_ptr<RunningApplication> named(std::optional<std::string> localizedName) {
+        auto app = std::make_shared<RunningApplication>();
+        app->localizedName = std::move(localizedName);
+        return app;
+    }
 };
 
 // The key under which an activation notification carries its running application.
@@ -31,10 +37,9 @@ struct Notification {
 
     // The usual shape: an activation of an application with this name.
     static Notification activation(std::optional<std::string> localizedName) {
-        auto app = std::make_shared<RunningApplication>();
-        app->localizedName = std::move(localizedName);
         return Notification{kDidActivateApplicationNotification,
-                            UserInfo{{kWorkspaceApplicationKey, std::move(app)}}};
+                            UserInfo{{kWorkspaceApplicationKey,
+                                      RunningApplication::named(std::move(localizedName))}}};
     }
 };
 

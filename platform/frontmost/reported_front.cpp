@@ -4,16 +4,6 @@
 
 namespace vontal {
 
-namespace {
-
-std::shared_ptr<RunningApplication> describe(const ToplevelApplication& app) {
-    auto running = std::make_shared<RunningApplication>();
-    running->localizedName = app.localizedName;
-    return running;
-}
-
-} // namespace
-
 ReportedFront::ReportedFront(ApplicationCatalog& catalog, Timers& timers)
     : catalog_(catalog), timers_(timers) {}
 
@@ -38,7 +28,7 @@ void ReportedFront::start(std::string_view desktopId) {
     }
     const auto app = resolveAppId(catalog_, desktopId);
     tracker_.start(app.identity);
-    frontmost_ = describe(app);
+    frontmost_ = RunningApplication::named(app.localizedName);
 }
 
 void ReportedFront::report(std::string_view desktopId) {
@@ -61,7 +51,7 @@ void ReportedFront::report(std::string_view desktopId) {
     gap_.cancel();
     const auto app = resolveAppId(catalog_, desktopId);
     if (tracker_.windowFocused(app.identity)) {
-        frontmost_ = describe(app);
+        frontmost_ = RunningApplication::named(app.localizedName);
         observers_.post(Notification::activation(app.localizedName));
     }
 }

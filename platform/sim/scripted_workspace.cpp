@@ -43,12 +43,8 @@ std::shared_ptr<RunningApplication> ScriptedWorkspace::frontmostApplication() co
 }
 
 void ScriptedWorkspace::setFrontmost(std::optional<std::string> localizedName) {
-    if (!localizedName) {
-        state_->frontmost.reset();
-        return;
-    }
-    state_->frontmost = std::make_shared<RunningApplication>();
-    state_->frontmost->localizedName = std::move(localizedName);
+    state_->frontmost =
+        localizedName ? RunningApplication::named(std::move(localizedName)) : nullptr;
 }
 
 std::size_t ScriptedWorkspace::observerCount() const {

@@ -30,7 +30,7 @@ struct WlrootsWorkspace::Impl {
         if (const auto appId = toplevels->activatedAppId()) {
             const auto app = resolveAppId(catalog, *appId);
             tracker.start(app.identity);
-            frontmost = describe(app);
+            frontmost = RunningApplication::named(app.localizedName);
         }
     }
 
@@ -55,15 +55,9 @@ struct WlrootsWorkspace::Impl {
         gapTimer.stop();
         const auto app = resolveAppId(catalog, *appId);
         if (tracker.windowFocused(app.identity)) {
-            frontmost = describe(app);
+            frontmost = RunningApplication::named(app.localizedName);
             observers.post(Notification::activation(app.localizedName));
         }
-    }
-
-    static std::shared_ptr<RunningApplication> describe(const ToplevelApplication& app) {
-        auto running = std::make_shared<RunningApplication>();
-        running->localizedName = app.localizedName;
-        return running;
     }
 
     void connectionLost() {

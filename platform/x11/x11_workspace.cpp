@@ -52,7 +52,7 @@ struct X11Workspace::Impl {
         if (const auto window = inspector.activeWindow(root); window && *window != 0) {
             if (auto app = resolver.resolve(inspector, *window)) {
                 tracker.start(app->identity);
-                frontmost = describe(*app);
+                frontmost = RunningApplication::named(app->localizedName);
             }
         }
         // Replies above may have pulled events into xcb's queue, which does not wake the notifier.
@@ -96,15 +96,9 @@ struct X11Workspace::Impl {
             return;
         gapTimer.stop();
         if (tracker.windowFocused(app->identity)) {
-            frontmost = describe(*app);
+            frontmost = RunningApplication::named(app->localizedName);
             post(Notification::activation(app->localizedName));
         }
-    }
-
-    static std::shared_ptr<RunningApplication> describe(const ResolvedApplication& app) {
-        auto running = std::make_shared<RunningApplication>();
-        running->localizedName = app.localizedName;
-        return running;
     }
 
     void post(const Notification& notification) { observers.post(notification); }
