@@ -2,7 +2,8 @@
 # Builds the Debian package from a configured build tree, checks it with lintian, installs it with
 # dpkg, checks what it installed and that the installed vontal runs, then removes it and checks
 # that it is gone. Last, it installs the package without recommended packages into a minimal
-# Debian 12 tree (mmdebstrap, from the archive this machine uses) and runs vontal there.
+# tree of this system's Debian suite (mmdebstrap, from the archive this system uses) and runs
+# vontal there.
 #   scripts/package-test.sh build/default
 # The package is removed again however the run ends, so the script can be run any number of times.
 set -euo pipefail
@@ -146,23 +147,35 @@ done
 
 echo "package-test: the package builds, installs, runs and removes cleanly"
 
-# A minimal Debian 12 with apt only, the package installed without recommended packages: its
-# dependencies alone must bring what vontal needs to open a window (Qt's platform plugins).
+# A minimal tree of this system's suite with apt only, the package installed without recommended
+# packages: its dependencies alone must bring what vontal needs to open a window (Qt's platform
+# plugins).
 sources=()
 for list in /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources; do
   if [ -f "$list" ] && grep -qE '^(deb|URIs:)' "$list"; then sources+=("$list"); fi
 done
+suite=$(awk '$1 == "deb" { print $3; exit }' /etc/apt/sources.list 2>/dev/null)
+[ -n "$suite" ] ||
+  suite=$(sed -n 's/^Suites: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
+suite=${suite:-bookworm}
 if [ ${#sources[@]} -eq 0 ]; then
-  sources=("deb http://deb.debian.org/debian bookworm main"
-           "deb http://deb.debian.org/debian-security bookworm-security main")
+  sources=("deb http://deb.debian.org/debian $suite main")
 fi
+apt_options=()
+case $suite in
+  # The archive's moving suites may carry a Release whose Valid-Until has passed.
+  sid | unstable | testing | forky) apt_options=(--aptopt='Acquire::Check-Valid-Until "false"') ;;
+esac
 cat >"$out/in-tree.sh" <<'SCRIPT'
 set -eu
 export PATH=/usr/bin:/bin:/usr/sbin:/sbin HOME=/root QT_QPA_PLATFORM=offscreen
 unset XDG_RUNTIME_DIR DISPLAY WAYLAND_DISPLAY
 echo "in-tree: $(vontal --version)"
 plugins=$(dirname "$(ls /usr/lib/*/qt6/plugins/platforms/libqxcb.so)")
-for plugin in libqxcb.so libqwayland-generic.so libqoffscreen.so; do
+# Newer Qt ships one Wayland plugin, libqwayland.so, where older Qt had libqwayland-generic.so.
+wayland=libqwayland.so
+[ -f "$plugins/$wayland" ] || wayland=libqwayland-generic.so
+for plugin in libqxcb.so "$wayland" libqoffscreen.so; do
   [ -f "$plugins/$plugin" ] || { echo "in-tree: no Qt platform plugin $plugin"; exit 1; }
   if ldd "$plugins/$plugin" | grep 'not found'; then
     echo "in-tree: $plugin misses libraries"; exit 1
@@ -179,13 +192,12 @@ cat /tmp/simulate.log
 grep -q "Bluetooth powered ON" /tmp/simulate.log || { echo "in-tree: vontal --simulate did not start"; exit 1; }
 echo "in-tree: vontal --simulate started on the offscreen platform"
 SCRIPT
-echo "package-test: installing into a minimal Debian 12 tree (mmdebstrap --variant=apt)"
-$sudo mmdebstrap --variant=apt --quiet \
-  --aptopt='Acquire::Check-Valid-Until "false"' \
+echo "package-test: installing into a minimal Debian $suite tree (mmdebstrap --variant=apt)"
+$sudo mmdebstrap --variant=apt --quiet "${apt_options[@]}" \
   --customize-hook="copy-in '$deb' '$out/in-tree.sh' /tmp" \
   --customize-hook="chroot \"\$1\" apt-get install -y --no-install-recommends -q /tmp/$(basename "$deb")" \
   --customize-hook='chroot "$1" sh /tmp/in-tree.sh' \
-  bookworm /dev/null "${sources[@]}" >"$out/tree.log" 2>&1 ||
+  "$suite" /dev/null "${sources[@]}" >"$out/tree.log" 2>&1 ||
   { cat "$out/tree.log" >&2; fail "the package does not install or run in a minimal tree"; }
 grep "in-tree:" "$out/tree.log"
-echo "package-test: installed without recommends in a minimal Debian 12, vontal runs there"
+echo "package-test: installed without recommends in a minimal Debian $suite, vontal runs there"
