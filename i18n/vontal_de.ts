@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>Anwendungsnamen werden nach Ihrer nächsten Anmeldung gesendet, wenn GNOME die Erweiterung lädt.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: Die GNOME-Erweiterung von vontal unterstützt GNOME Shell %1 noch nicht.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: GNOME konnte die Erweiterung von vontal nicht ausführen.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>Unerwartetes Argument: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>Anwendungsnamen werden auf X11-Desktops, auf wlroots-Compositoren (sway, labwc, Hyprland, river, Wayfire, niri), auf KDE Plasma und auf GNOME Shell gesendet, sobald die Erweiterung von vontal eingeschaltet ist.</translation>
     </message>
 </context>
 </TS>

@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>Los nombres de las aplicaciones se enviarán tras su próximo inicio de sesión, cuando GNOME cargue la extensión.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>Los nombres de las aplicaciones no se envían: la extensión de GNOME de vontal aún no es compatible con GNOME Shell %1.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>Los nombres de las aplicaciones no se envían: GNOME no pudo ejecutar la extensión de vontal.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>Argumento inesperado: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>Los nombres de las aplicaciones se envían en escritorios X11, en compositores wlroots (sway, labwc, Hyprland, river, Wayfire, niri), en KDE Plasma y en GNOME Shell una vez activada la extensión de vontal.</translation>
     </message>
 </context>
 </TS>

@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>Les noms d’application seront envoyés après votre prochaine ouverture de session, quand GNOME chargera l’extension.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>Les noms d’application ne sont pas envoyés : l’extension GNOME de vontal ne prend pas encore en charge GNOME Shell %1.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>Les noms d’application ne sont pas envoyés : GNOME n’a pas pu exécuter l’extension de vontal.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>Argument inattendu&#xa0;: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>Les noms d’application sont envoyés sur les bureaux X11, sur les compositeurs wlroots (sway, labwc, Hyprland, river, Wayfire, niri), sur KDE Plasma et sur GNOME Shell une fois l’extension de vontal activée.</translation>
     </message>
 </context>
 </TS>

@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>I nomi delle applicazioni verranno inviati dopo il prossimo accesso, quando GNOME caricherà l’estensione.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: l’estensione di GNOME di vontal non supporta ancora GNOME Shell %1.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: GNOME non è riuscito a eseguire l’estensione di vontal.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>Argomento inatteso: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>I nomi delle applicazioni vengono inviati sui desktop X11, sui compositor wlroots (sway, labwc, Hyprland, river, Wayfire, niri), su KDE Plasma e su GNOME Shell una volta attivata l’estensione di vontal.</translation>
     </message>
 </context>
 </TS>

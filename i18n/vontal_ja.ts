@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>次回のログイン後、GNOME が拡張機能を読み込むとアプリケーション名が送信されます。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>アプリケーション名は送信されません: vontal の GNOME 拡張機能はまだ GNOME Shell %1 に対応していません。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>アプリケーション名は送信されません: GNOME が vontal の拡張機能を実行できませんでした。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>予期しない引数: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>アプリケーション名は、X11 デスクトップ、wlroots コンポジター (sway、labwc、Hyprland、river、Wayfire、niri)、KDE Plasma、そして vontal の拡張機能をオンにした GNOME Shell で送信されます。</translation>
     </message>
 </context>
 </TS>

@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>Os nomes dos aplicativos serão enviados após o próximo início de sessão, quando o GNOME carregar a extensão.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>Os nomes dos aplicativos não são enviados: a extensão do GNOME do vontal ainda não é compatível com o GNOME Shell %1.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>Os nomes dos aplicativos não são enviados: o GNOME não conseguiu executar a extensão do vontal.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>Argumento inesperado: %1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>Os nomes dos aplicativos são enviados em áreas de trabalho X11, em compositores wlroots (sway, labwc, Hyprland, river, Wayfire, niri), no KDE Plasma e no GNOME Shell depois que a extensão do vontal for ativada.</translation>
     </message>
 </context>
 </TS>

@@ -77,6 +77,14 @@
         <source>Application names are sent after your next login, when GNOME loads the extension.</source>
         <translation>下次登录后，GNOME 加载该扩展时将开始发送应用程序名称。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension does not support GNOME Shell %1 yet.</source>
+        <translation>不会发送应用程序名称：vontal 的 GNOME 扩展尚不支持 GNOME Shell %1。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
+        <translation>不会发送应用程序名称：GNOME 无法运行 vontal 的扩展。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -160,6 +168,10 @@
     <message>
         <source>Unexpected argument: %1</source>
         <translation>意外的参数：%1</translation>
+    </message>
+    <message>
+        <source>Application names are sent on X11 desktops, on wlroots compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE Plasma and on GNOME Shell once vontal&apos;s extension is switched on.</source>
+        <translation>在 X11 桌面、wlroots 合成器（sway、labwc、Hyprland、river、Wayfire、niri）、KDE Plasma 上，以及开启 vontal 扩展后的 GNOME Shell 上，会发送应用程序名称。</translation>
     </message>
 </context>
 </TS>

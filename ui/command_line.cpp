@@ -33,6 +33,11 @@ std::optional<CommandLine> parseCommandLine(int& argc, char** argv, int& exitCod
     }
     if (parser.isSet(QStringLiteral("help"))) {
         std::fputs(qPrintable(parser.helpText()), stdout);
+        std::printf("\n%s\n",
+                    qPrintable(QCoreApplication::translate(
+                        "main", "Application names are sent on X11 desktops, on wlroots "
+                                "compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE "
+                                "Plasma and on GNOME Shell once vontal's extension is switched on.")));
         exitCode = 0;
         return std::nullopt;
     }

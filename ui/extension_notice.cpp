@@ -46,6 +46,22 @@ void ExtensionNotice::update() {
         switchOn_->setVisible(false);
         setVisible(true);
         break;
+    case ShellExtension::State::OutOfDate:
+        line_->setText(
+            QCoreApplication::translate("ExtensionNotice",
+                                        "Application names are not sent: vontal's GNOME extension "
+                                        "does not support GNOME Shell %1 yet.")
+                .arg(extension_->shellVersion().section(QLatin1Char('.'), 0, 0)));
+        switchOn_->setVisible(false);
+        setVisible(true);
+        break;
+    case ShellExtension::State::Failed:
+        line_->setText(QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent: GNOME could not run vontal's "
+                               "extension."));
+        switchOn_->setVisible(false);
+        setVisible(true);
+        break;
     default:
         setVisible(false);
         break;

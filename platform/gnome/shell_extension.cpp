@@ -3,6 +3,10 @@
 #include <QDBusMessage>
 #include <QDBusReply>
 #include <QDBusVariant>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QStandardPaths>
 
 namespace vontal {
@@ -29,11 +33,25 @@ std::weak_ptr<ShellExtension>& currentSlot() {
     return slot;
 }
 
-bool installedInDataDirs(const QString& uuid) {
-    return !QStandardPaths::locate(
-                QStandardPaths::GenericDataLocation,
-                QStringLiteral("gnome-shell/extensions/%1/metadata.json").arg(uuid))
-                .isEmpty();
+// The installed metadata.json of this uuid, as the Shell finds it; empty if none.
+QString installedMetadata(const QString& uuid) {
+    return QStandardPaths::locate(
+        QStandardPaths::GenericDataLocation,
+        QStringLiteral("gnome-shell/extensions/%1/metadata.json").arg(uuid));
+}
+
+QStringList declaredShellVersions(const QString& metadataPath) {
+    QFile file(metadataPath);
+    if (!file.open(QIODevice::ReadOnly))
+        return {};
+    QStringList versions;
+    const auto declared = QJsonDocument::fromJson(file.read(64 * 1024))
+                              .object()
+                              .value(QStringLiteral("shell-version"))
+                              .toArray();
+    for (const auto& version : declared)
+        versions << version.toString();
+    return versions;
 }
 
 QVariant shellProperty(const QDBusConnection& bus, const QString& interface, const QString& name) {
@@ -47,9 +65,22 @@ QVariant shellProperty(const QDBusConnection& bus, const QString& interface, con
 
 } // namespace
 
-ShellExtension::State extensionState(const QVariantMap& info, bool installed) {
-    if (info.isEmpty())
-        return installed ? ShellExtension::State::NextLogin : ShellExtension::State::NotInstalled;
+bool declaresShellVersion(const QStringList& declared, const QString& shellVersion) {
+    // From GNOME 40 on a major version is the whole release series; before, "3.38" was.
+    const QStringList parts = shellVersion.split(QLatin1Char('.'));
+    const QString series = parts.value(0).toInt() >= 40 ? parts.value(0)
+                                                        : parts.mid(0, 2).join(QLatin1Char('.'));
+    return declared.contains(series);
+}
+
+ShellExtension::State extensionState(const QVariantMap& info, bool installed,
+                                     bool supportsShell) {
+    if (info.isEmpty()) {
+        if (!installed)
+            return ShellExtension::State::NotInstalled;
+        // The Shell would refuse it at the next login as well.
+        return supportsShell ? ShellExtension::State::NextLogin : ShellExtension::State::OutOfDate;
+    }
     switch (info.value(QStringLiteral("state")).toInt()) {
     case kEnabled:
     case kEnabling:
@@ -57,9 +88,10 @@ ShellExtension::State extensionState(const QVariantMap& info, bool installed) {
     case kDisabled:
     case kInitialized:
     case kDisabling:
-        return ShellExtension::State::Off;
-    case kError:
+        return supportsShell ? ShellExtension::State::Off : ShellExtension::State::OutOfDate;
     case kOutOfDate:
+        return ShellExtension::State::OutOfDate;
+    case kError:
         return ShellExtension::State::Failed;
     case kDownloading:
     default:
@@ -68,7 +100,7 @@ ShellExtension::State extensionState(const QVariantMap& info, bool installed) {
 }
 
 std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
-                               const QString& error) {
+                               const QString& error, const QString& shellVersion) {
     const std::string name = "vontal's GNOME Shell extension (" + uuid.toStdString() + ")";
     switch (state) {
     case ShellExtension::State::On:
@@ -81,6 +113,11 @@ std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
                " was installed after GNOME Shell started";
     case ShellExtension::State::NotInstalled:
         return "Application names are not sent: " + name + " is not installed";
+    case ShellExtension::State::OutOfDate:
+        return "Application names are not sent: " + name + " does not support GNOME Shell " +
+               (shellVersion.isEmpty() ? std::string("this version")
+                                       : shellVersion.section(QLatin1Char('.'), 0, 0).toStdString()) +
+               " yet";
     case ShellExtension::State::Failed:
         return "Application names are not sent: GNOME Shell cannot run " + name + " (" +
                (error.isEmpty() ? std::string("it does not support this version")
@@ -112,36 +149,43 @@ void ShellExtension::refresh() {
     const QVariant version = shellProperty(bus_, QString::fromLatin1(kExtensionsInterface),
                                            QStringLiteral("ShellVersion"));
     if (!version.isValid()) {
-        apply(State::Unknown, {});
+        setState(State::Unknown, {});
         return;
     }
-    uuid_ = uuidFor(version.toString());
+    shellVersion_ = version.toString();
+    uuid_ = uuidFor(shellVersion_);
     auto message = QDBusMessage::createMethodCall(
         QString::fromLatin1(kShellName), QString::fromLatin1(kShellPath),
         QString::fromLatin1(kExtensionsInterface), QStringLiteral("GetExtensionInfo"));
     message << uuid_;
     const QDBusReply<QVariantMap> reply = bus_.call(message);
     if (!reply.isValid()) {
-        apply(State::Unknown, {});
+        setState(State::Unknown, {});
         return;
     }
-    apply(extensionState(reply.value(), installedInDataDirs(uuid_)),
-          reply.value().value(QStringLiteral("error")).toString());
+    apply(reply.value());
 }
 
 void ShellExtension::stateChanged(const QString& uuid, const QVariantMap& info) {
     if (uuid != uuid_)
         return;
-    apply(extensionState(info, installedInDataDirs(uuid_)),
-          info.value(QStringLiteral("error")).toString());
+    apply(info);
 }
 
-void ShellExtension::apply(State state, const QString& error) {
+void ShellExtension::apply(const QVariantMap& info) {
+    const QString metadata = installedMetadata(uuid_);
+    const bool supported =
+        metadata.isEmpty() || declaresShellVersion(declaredShellVersions(metadata), shellVersion_);
+    setState(extensionState(info, !metadata.isEmpty(), supported),
+             info.value(QStringLiteral("error")).toString());
+}
+
+void ShellExtension::setState(State state, const QString& error) {
     if (state == state_ && error == error_)
         return;
     state_ = state;
     error_ = error;
-    if (const auto line = extensionStateLine(state_, uuid_, error_); !line.empty())
+    if (const auto line = extensionStateLine(state_, uuid_, error_, shellVersion_); !line.empty())
         diagnostics_.line(line);
     Q_EMIT changed();
 }

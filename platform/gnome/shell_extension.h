@@ -5,6 +5,7 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 #include <memory>
 #include <string>
@@ -30,6 +31,7 @@ public:
         Off,          // installed and known to the Shell, not switched on
         NextLogin,    // installed after the Shell started: the Shell loads it at the next login
         NotInstalled, // not in any data directory
+        OutOfDate,    // made for older Shells than the one running
         Failed,       // the Shell could not run it; error() says why
     };
 
@@ -44,6 +46,8 @@ public:
     State state() const { return state_; }
     const QString& uuid() const { return uuid_; }
     const QString& error() const { return error_; }
+    // The running Shell's version as it gives it ("48.7"); empty until it answered.
+    const QString& shellVersion() const { return shellVersion_; }
 
     // Asks the Shell to switch the extension on; false and the reason when it refuses. The Shell
     // then reports the new state, which arrives through changed().
@@ -61,21 +65,30 @@ private Q_SLOTS:
     void stateChanged(const QString& uuid, const QVariantMap& info);
 
 private:
-    void apply(State state, const QString& error);
+    // The Shell's extension info, read with what is installed.
+    void apply(const QVariantMap& info);
+    void setState(State state, const QString& error);
 
     QDBusConnection bus_;
     Diagnostics& diagnostics_;
     QString uuid_;
+    QString shellVersion_;
     State state_ = State::Unknown;
     QString error_;
 };
 
 // How the Shell's extension info (GetExtensionInfo) reads for vontal, given whether the
-// extension's files are installed in a data directory.
-ShellExtension::State extensionState(const QVariantMap& info, bool installed);
+// extension's files are installed in a data directory and whether their metadata names the
+// running Shell's version.
+ShellExtension::State extensionState(const QVariantMap& info, bool installed,
+                                     bool supportsShell = true);
+
+// Whether an extension whose metadata lists these shell-version entries ("45", "46", …; "3.38"
+// style entries name a minor release) is made for this Shell version ("48.7", "51.rc").
+bool declaresShellVersion(const QStringList& declared, const QString& shellVersion);
 
 // The log line for a state; empty for Unknown.
 std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
-                               const QString& error);
+                               const QString& error, const QString& shellVersion = {});
 
 } // namespace vontal
