@@ -258,9 +258,12 @@ class GnomeBenchDesktop final : public BenchDesktop {
 public:
     explicit GnomeBenchDesktop(const fs::path& root)
         : session_(root / "session", testing::WaylandSession::Compositor::Gnome,
-                   {{fs::path(VONTAL_GNOME_EXTENSIONS) / "vontal-classic@vontal.org",
-                     VONTAL_TEST_FOCUS_EXTENSION},
-                    {"vontal-classic@vontal.org", "vontal-test-focus@vontal.org"}}) {
+                   {{testing::WaylandSession::gnomeExtensionForm(VONTAL_GNOME_EXTENSIONS),
+                     testing::WaylandSession::gnomeExtensionForm(VONTAL_TEST_FOCUS_FORMS)},
+                    {testing::WaylandSession::gnomeExtensionForm(VONTAL_GNOME_EXTENSIONS)
+                         .filename()
+                         .string(),
+                     "vontal-test-focus@vontal.org"}}) {
         for (const char* appId : {"bench-alpha", "bench-beta"}) {
             session_.launch({"foot", "--app-id="s + appId, "--title="s + appId});
             bool shown = false;

@@ -14,9 +14,14 @@ namespace {
 class Recorder final : public CentralDelegate, public PeripheralDelegate {
 public:
     struct Event {
+        // No defaulted std::optional<Error> argument: GCC 14 takes the empty temporary for an
+        // uninitialized string when it inlines its destructor.
         explicit Event(std::string what, PeripheralRef peripheral = nullptr,
-                       CharacteristicRef characteristic = nullptr,
-                       std::optional<Error> error = std::nullopt)
+                       CharacteristicRef characteristic = nullptr)
+            : what(std::move(what)), peripheral(std::move(peripheral)),
+              characteristic(std::move(characteristic)) {}
+        Event(std::string what, PeripheralRef peripheral, CharacteristicRef characteristic,
+              std::optional<Error> error)
             : what(std::move(what)), peripheral(std::move(peripheral)),
               characteristic(std::move(characteristic)), error(std::move(error)) {}
         std::string what;

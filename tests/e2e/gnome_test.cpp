@@ -6,6 +6,7 @@
 #include "vontal_desktop.h"
 
 #include <algorithm>
+#include <stdexcept>
 
 namespace vontal::e2e {
 namespace {
@@ -16,17 +17,22 @@ using testing::deadlineIn;
 
 const std::string kDeskAddress = "C0:FF:EE:00:00:01";
 const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-const fs::path kFocusExtension = VONTAL_TEST_FOCUS_EXTENSION;
+const fs::path kFocusForms = VONTAL_TEST_FOCUS_FORMS;
 
 class VontalOnGnome : public VontalDesktop {
 protected:
     void startDesktop() override {
-        const fs::path extension = fs::path(VONTAL_GNOME_EXTENSIONS) / "vontal-classic@vontal.org";
+        // The forms of vontal's extension and the test's that this Shell runs.
+        const auto extension =
+            testing::WaylandSession::gnomeExtensionForm(VONTAL_GNOME_EXTENSIONS);
+        const auto focus = testing::WaylandSession::gnomeExtensionForm(kFocusForms);
+        if (extension.empty() || focus.empty())
+            throw std::runtime_error("no extension for GNOME Shell " +
+                                     testing::WaylandSession::gnomeShellVersion());
         gnome_ = std::make_unique<testing::WaylandSession>(
             root_ / "session", testing::WaylandSession::Compositor::Gnome,
             testing::WaylandSession::GnomeSetup{
-                {extension, kFocusExtension},
-                {extension.filename().string(), kFocusExtension.filename().string()}});
+                {extension, focus}, {extension.filename().string(), focus.filename().string()}});
     }
     void stopDesktop() override { gnome_.reset(); }
     QProcessEnvironment environment() const override {

@@ -9,6 +9,10 @@
 #include "ui/extension_notice.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
 
@@ -20,7 +24,13 @@ using namespace std::chrono_literals;
 using testing::processEventsUntil;
 using testing::WaylandSession;
 
-const fs::path kExtension = fs::path(VONTAL_GNOME_EXTENSIONS) / ShellExtension::kClassicUuid;
+const fs::path kExtensions = VONTAL_GNOME_EXTENSIONS;
+
+// The uuid of the form of vontal's extension that the installed Shell runs.
+std::string formUuid() {
+    return ShellExtension::uuidFor(QString::fromStdString(WaylandSession::gnomeShellVersion()))
+        .toStdString();
+}
 
 class ExtensionNoticeTest : public UiFixture {
 protected:
@@ -67,7 +77,7 @@ protected:
 };
 
 TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
-    ASSERT_NO_FATAL_FAILURE(start({kExtension}));
+    ASSERT_NO_FATAL_FAILURE(start({kExtensions / formUuid()}));
     ASSERT_EQ(extension_->state(), ShellExtension::State::Off);
     EXPECT_TRUE(notice_->isVisible());
     EXPECT_EQ(notice_->line()->text(),
@@ -78,7 +88,7 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     processEventsUntil([] { return false; }, 300ms);
     const auto before =
         session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {ShellExtension::kClassicUuid});
+                            {formUuid()});
     ASSERT_TRUE(before);
     EXPECT_EQ(before->find("'state': <1.0>"), std::string::npos) << *before;
 
@@ -88,7 +98,7 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     EXPECT_TRUE(lineSays("is on: application names are sent"));
     const auto after =
         session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {ShellExtension::kClassicUuid});
+                            {formUuid()});
     ASSERT_TRUE(after);
     EXPECT_NE(after->find("'state': <1.0>"), std::string::npos) << *after;
 }
@@ -98,8 +108,8 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
     EXPECT_EQ(extension_->state(), ShellExtension::State::NotInstalled);
     EXPECT_FALSE(notice_->isVisible());
 
-    fs::copy(kExtension,
-             session_->gnomeDataDir() / "gnome-shell" / "extensions" / ShellExtension::kClassicUuid,
+    fs::copy(kExtensions / formUuid(),
+             session_->gnomeDataDir() / "gnome-shell" / "extensions" / formUuid(),
              fs::copy_options::recursive);
     extension_->refresh();
     EXPECT_EQ(extension_->state(), ShellExtension::State::NextLogin);
@@ -107,6 +117,35 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
     EXPECT_FALSE(notice_->switchOn()->isVisible());
     EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("next login")), -1);
     EXPECT_TRUE(lineSays("not sent until the next login"));
+}
+
+TEST_F(ExtensionNoticeTest, AnExtensionMadeForOlderShellsIsSaidToBeOutOfDate) {
+    // vontal's extension as a release made before this Shell would have it.
+    const fs::path old = fs::temp_directory_path() / ("vontal-old-" + std::to_string(getpid())) /
+                         formUuid();
+    fs::create_directories(old);
+    fs::copy(kExtensions / formUuid(), old, fs::copy_options::recursive);
+    QFile metadata(QString::fromStdString((old / "metadata.json").string()));
+    ASSERT_TRUE(metadata.open(QIODevice::ReadOnly));
+    auto json = QJsonDocument::fromJson(metadata.readAll()).object();
+    metadata.close();
+    json.insert(QStringLiteral("shell-version"), QJsonArray{QStringLiteral("40")});
+    ASSERT_TRUE(metadata.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    metadata.write(QJsonDocument(json).toJson());
+    metadata.close();
+
+    ASSERT_NO_FATAL_FAILURE(start({old}));
+    fs::remove_all(old.parent_path());
+    const QString major =
+        QString::fromStdString(WaylandSession::gnomeShellVersion()).section(QLatin1Char('.'), 0, 0);
+    EXPECT_EQ(extension_->state(), ShellExtension::State::OutOfDate);
+    EXPECT_TRUE(notice_->isVisible());
+    EXPECT_FALSE(notice_->switchOn()->isVisible());
+    EXPECT_EQ(notice_->line()->text(),
+              QStringLiteral("Application names are not sent: vontal's GNOME extension does not "
+                             "support GNOME Shell %1 yet.")
+                  .arg(major));
+    EXPECT_TRUE(lineSays("does not support GNOME Shell " + major.toStdString() + " yet"));
 }
 
 } // namespace

@@ -21,7 +21,7 @@ using testing::RecordingDiagnostics;
 using testing::WaylandSession;
 
 const fs::path kExtensions = VONTAL_GNOME_EXTENSIONS;
-const fs::path kFocusExtension = VONTAL_TEST_FOCUS_EXTENSION;
+const fs::path kFocusForms = VONTAL_TEST_FOCUS_FORMS;
 
 class GnomeWorkspaceTest : public ::testing::Test {
 protected:
@@ -36,11 +36,17 @@ protected:
         environment_.set("XDG_DATA_HOME", (root_ / "data-home").c_str());
         environment_.set("XDG_DATA_DIRS", (root_ / "data").c_str());
         environment_.set("LANGUAGE", "de");
+        // The form of vontal's extension that vontal expects this Shell to run.
+        const auto uuid =
+            ShellExtension::uuidFor(QString::fromStdString(WaylandSession::gnomeShellVersion()))
+                .toStdString();
+        const auto focus = WaylandSession::gnomeExtensionForm(kFocusForms);
+        ASSERT_FALSE(focus.empty()) << "no test extension for GNOME Shell "
+                                    << WaylandSession::gnomeShellVersion();
         session_ = std::make_unique<WaylandSession>(
             root_ / "session", WaylandSession::Compositor::Gnome,
-            WaylandSession::GnomeSetup{
-                {kExtensions / ShellExtension::kClassicUuid, kFocusExtension},
-                {ShellExtension::kClassicUuid, kFocusExtension.filename().string()}});
+            WaylandSession::GnomeSetup{{kExtensions / uuid, focus},
+                                       {uuid, focus.filename().string()}});
         bus_ = QDBusConnection::connectToBus(QString::fromStdString(session_->busAddress()),
                                              QStringLiteral("vontal"));
     }

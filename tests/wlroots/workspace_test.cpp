@@ -25,6 +25,7 @@ namespace {
 
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
+using namespace std::string_literals;
 using testing::deadlineIn;
 using testing::Names;
 using testing::processEventsUntil;
@@ -222,6 +223,52 @@ TEST(WlrootsWorkspaceGone, CompositorGoingAwayIsOneLineAndNoFrontApplication) {
                                             "activations are no longer observed"}));
         EXPECT_EQ(workspace->frontmostApplication(), nullptr);
         EXPECT_TRUE(recorder.names.empty());
+    }
+    fs::remove_all(pattern);
+}
+
+bool onPath(const std::string& program) {
+    return std::system(("command -v " + program + " >/dev/null").c_str()) == 0;
+}
+
+// A second wlroots compositor: what holds on sway holds on labwc (Debian 13 on; Debian 12 has
+// none, and wlrctl, which focuses its windows here, neither).
+TEST(WlrootsWorkspaceOnLabwc, EachSwitchBetweenApplicationsIsOneActivation) {
+    if (!onPath("labwc") || !onPath("wlrctl"))
+        GTEST_SKIP() << "labwc or wlrctl is not installed";
+    char pattern[] = "/tmp/vontal-labwc-XXXXXX";
+    ASSERT_NE(mkdtemp(pattern), nullptr);
+    {
+        WaylandSession labwc(pattern, WaylandSession::Compositor::Labwc);
+        for (const char* appId : {"vontal.start", "foot", "org.vontal.Notes"}) {
+            labwc.launch({"foot", "--app-id="s + appId});
+            ASSERT_TRUE(labwc.waitForWindow(appId, deadlineIn(20s))) << appId;
+        }
+        ASSERT_TRUE(labwc.focus("app_id:vontal.start"));
+        RecordingDiagnostics diagnostics;
+        std::string whyNot;
+        auto workspace =
+            WlrootsWorkspace::connect(diagnostics, labwc.waylandDisplay().c_str(), whyNot);
+        ASSERT_TRUE(workspace) << whyNot;
+        EXPECT_EQ(workspace->protocolVersion(), 3u);
+        ASSERT_TRUE(processEventsUntil(
+            [&] {
+                const auto front = workspace->frontmostApplication();
+                return front && front->localizedName == "Startfenster";
+            },
+            5s));
+        Recorder recorder;
+        auto subscription = workspace->observeActivations(recorder.observer());
+        std::size_t expected = 0;
+        for (const char* appId : {"foot", "org.vontal.Notes", "foot"}) {
+            ASSERT_TRUE(labwc.focus("app_id:"s + appId)) << appId;
+            ++expected;
+            EXPECT_TRUE(
+                processEventsUntil([&] { return recorder.names.size() >= expected; }, 5s))
+                << "no activation for " << appId;
+        }
+        EXPECT_EQ(recorder.names, (Names{"Fu\xc3\x9f", "Notizen", "Fu\xc3\x9f"}));
+        EXPECT_TRUE(diagnostics.lines.empty());
     }
     fs::remove_all(pattern);
 }

@@ -4,6 +4,11 @@
 
 #include "tests/x11/wayland_session.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
+#include <cstdio>
 #include <fcntl.h>
 #include <fstream>
 #include <stdexcept>
@@ -50,6 +55,12 @@ void shareTree(const fs::path& root) {
 } // namespace
 
 void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
+    // The Shell's Xwayland wants the X socket folder as a booted system has it (systemd-tmpfiles
+    // makes it world-writable and sticky); the first X server of a fresh machine may be this one.
+    const fs::path xSockets = "/tmp/.X11-unix";
+    std::error_code ignored;
+    fs::create_directory(xSockets, ignored);
+    fs::permissions(xSockets, fs::perms::all | fs::perms::sticky_bit, ignored);
     // The system bus, its address read from a file the daemon writes (descriptor 3).
     std::ofstream(workDir_ / "system-bus.conf") << kOpenSystemBus;
     const fs::path addressFile = workDir_ / "system-bus.address";
@@ -112,11 +123,12 @@ void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
     // Ready once it answers on its interface. It starts in the overview, where new windows get no
     // focus, and may show it again as its start-up finishes: asked to leave until it reads false,
     // which it does once the overview has finished hiding.
+    const std::vector<std::string> leave = {"org.gnome.Shell", "OverviewActive", "<false>"};
+    const std::vector<std::string> ask = {"org.gnome.Shell", "OverviewActive"};
     for (;;) {
-        if (gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Set",
-                      {"org.gnome.Shell", "OverviewActive", "<false>"})) {
-            const auto active = gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Get",
-                                          {"org.gnome.Shell", "OverviewActive"});
+        if (gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Set", leave)) {
+            const auto active =
+                gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Get", ask);
             if (active && active->find("false") != std::string::npos)
                 break;
         }
@@ -126,6 +138,41 @@ void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
     }
     waylandDisplay_ = (home_ / "runtime" / kWaylandName).string();
     setVariable("WAYLAND_DISPLAY", waylandDisplay_);
+}
+
+std::string WaylandSession::gnomeShellVersion() {
+    static const std::string version = [] {
+        std::string printed;
+        if (FILE* pipe = popen("gnome-shell --version 2>/dev/null", "r")) {
+            char buffer[256];
+            while (fgets(buffer, sizeof buffer, pipe))
+                printed += buffer;
+            pclose(pipe);
+        }
+        // "GNOME Shell 48.7"
+        const auto start = printed.find_first_of("0123456789");
+        if (start == std::string::npos)
+            return std::string();
+        const auto end = printed.find_first_of(" \n", start);
+        return printed.substr(start, end == std::string::npos ? end : end - start);
+    }();
+    return version;
+}
+
+fs::path WaylandSession::gnomeExtensionForm(const fs::path& forms) {
+    const QString major = QString::fromStdString(gnomeShellVersion()).section(QLatin1Char('.'), 0, 0);
+    for (const auto& entry : fs::recursive_directory_iterator(forms)) {
+        if (entry.path().filename() != "metadata.json")
+            continue;
+        QFile file(QString::fromStdString(entry.path().string()));
+        if (!file.open(QIODevice::ReadOnly))
+            continue;
+        const auto declared =
+            QJsonDocument::fromJson(file.readAll()).object().value(QStringLiteral("shell-version"));
+        if (declared.toArray().contains(major))
+            return entry.path().parent_path();
+    }
+    return {};
 }
 
 std::optional<std::string> WaylandSession::gnomeCall(const std::string& path,

@@ -125,7 +125,7 @@ std::optional<std::string> xDisplayOf(pid_t owner) {
 } // namespace
 
 WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSetup gnome)
-    : SessionProcesses(std::move(workDir)) {
+    : SessionProcesses(std::move(workDir)), kind_(compositor) {
     fs::create_directories(workDir_ / "config");
     setVariable("XDG_CONFIG_HOME", (workDir_ / "config").string());
     setVariable("XDG_SESSION_TYPE", "wayland");
@@ -193,6 +193,16 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSet
             compositor_ = spawn(
                 {"weston", "--backend=headless-backend.so", "--no-config", "--socket=wayland-1"},
                 -1, "weston.log");
+        } else if (compositor == Compositor::Labwc) {
+            // Its defaults, in a config folder of its own: no menu, panel or autostart.
+            fs::create_directories(home / "labwc");
+            std::ofstream(home / "labwc" / "rc.xml")
+                << "<?xml version=\"1.0\"?>\n<labwc_config><focus><followMouse>no</followMouse>"
+                   "</focus></labwc_config>\n";
+            giveTo(home / "labwc", user, fs::perms::owner_all | fs::perms::others_read |
+                                             fs::perms::others_exec);
+            compositor_ =
+                spawn({"labwc", "--config-dir", (home / "labwc").string()}, -1, "labwc.log");
         } else {
             compositor_ = spawn({"sway", "-c", (home / "config").string()}, -1, "sway.log");
         }
@@ -213,7 +223,7 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSet
             }
         }
         setVariable("WAYLAND_DISPLAY", waylandDisplay_);
-        if (compositor == Compositor::Weston)
+        if (compositor == Compositor::Weston || compositor == Compositor::Labwc)
             return;
         while (!run({"swaymsg", "-t", "get_version"})) {
             if (std::chrono::steady_clock::now() > deadline)
@@ -250,6 +260,8 @@ bool WaylandSession::swaymsg(const std::vector<std::string>& arguments) {
 }
 
 bool WaylandSession::focus(const std::string& criteria) {
+    if (kind_ == Compositor::Labwc)
+        return run({"wlrctl", "toplevel", "focus", criteria});
     return swaymsg({"[" + criteria + "] focus"});
 }
 
@@ -277,6 +289,14 @@ WaylandSession::waitForNode(const std::function<bool(const QJsonObject&)>& match
 }
 
 bool WaylandSession::waitForWindow(const std::string& appIdOrClassName, Deadline deadline) {
+    if (kind_ == Compositor::Labwc) {
+        while (!run({"wlrctl", "toplevel", "find", "app_id:" + appIdOrClassName})) {
+            if (std::chrono::steady_clock::now() > deadline)
+                return false;
+            std::this_thread::sleep_for(50ms);
+        }
+        return true;
+    }
     return waitForNode(
                [&](const QJsonObject& window) { return appIdOrClass(window) == appIdOrClassName; },
                deadline)

@@ -13,7 +13,8 @@
 namespace vontal::testing {
 
 // A private Wayland desktop for tests and a session bus: headless sway (a wlroots compositor, with
-// Xwayland for X11 programs), headless weston (a compositor without wlroots' protocols), or
+// Xwayland for X11 programs), headless labwc (a second wlroots compositor, Wayland programs only,
+// windows focused with wlrctl), headless weston (a compositor without wlroots' protocols), or
 // headless KWin (with Xwayland; run from a copy, since the installed binary carries a file
 // capability that containers refuse to grant), or headless GNOME Shell (with a system bus of its
 // own, where python-dbusmock stands in for logind).
@@ -23,7 +24,7 @@ namespace vontal::testing {
 class WaylandSession final : public SessionProcesses {
 public:
     static constexpr const char* kTestUser = "vontaltest";
-    enum class Compositor { Sway, Weston, Kwin, Gnome };
+    enum class Compositor { Sway, Labwc, Weston, Kwin, Gnome };
 
     // GNOME Shell only: extension folders (named by their uuid) installed system-wide before the
     // Shell starts, and the uuids switched on in its settings.
@@ -45,7 +46,8 @@ public:
 
     // sway only: swaymsg with these arguments; true if sway accepted the command.
     bool swaymsg(const std::vector<std::string>& arguments);
-    // Focuses the window matching the criteria (e.g. app_id="^foot$"), as a user's click would.
+    // Focuses the window matching the criteria, as a user's click would: sway's criteria
+    // (app_id="^foot$", pid=42), or on labwc wlrctl's (app_id:foot, title:notes).
     bool focus(const std::string& criteria);
     // Waits until a window with this app_id (Wayland) or X class (Xwayland) is mapped.
     bool waitForWindow(const std::string& appIdOrClass, Deadline deadline);
@@ -80,6 +82,11 @@ public:
                                          const std::vector<std::string>& arguments = {});
     // GNOME only: the data directory the Shell finds system-wide extensions in (share/).
     const std::filesystem::path& gnomeDataDir() const { return gnomeData_; }
+    // The installed GNOME Shell's version ("48.7"); empty when there is none.
+    static std::string gnomeShellVersion();
+    // The extension folder below `forms` whose metadata.json names the installed Shell's
+    // version, as the Shell itself picks among an extension's forms; empty if none does.
+    static std::filesystem::path gnomeExtensionForm(const std::filesystem::path& forms);
 
 private:
     void startGnome(const GnomeSetup& setup, Deadline deadline);
@@ -90,6 +97,7 @@ private:
     // The focused window's node in sway's tree; an empty object when none has the focus.
     QJsonObject focusedNode();
 
+    Compositor kind_;
     pid_t compositor_ = 0;
     std::string waylandDisplay_;
     std::string busAddress_;
