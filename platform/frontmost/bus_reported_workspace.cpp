@@ -43,6 +43,14 @@ struct BusReportedWorkspace::Impl {
         }
         // The watcher is in place first, so an owner change after this question is not missed.
         owner = currentOwner();
+        // The object before the name: the reporter calls the moment the name is ours, and a
+        // call that finds no object is lost (it asks for no reply).
+        if (!bus.registerObject(QString::fromLatin1(kObjectPath), &endpoint,
+                                QDBusConnection::ExportScriptableSlots)) {
+            whyNot = std::string("cannot export ") + kObjectPath;
+            return false;
+        }
+        exported = true;
         const auto reply = bus.interface()->registerService(
             QString::fromLatin1(kBusName), QDBusConnectionInterface::DontQueueService,
             QDBusConnectionInterface::DontAllowReplacement);
@@ -51,12 +59,6 @@ struct BusReportedWorkspace::Impl {
             return false;
         }
         named = true;
-        if (!bus.registerObject(QString::fromLatin1(kObjectPath), &endpoint,
-                                QDBusConnection::ExportScriptableSlots)) {
-            whyNot = std::string("cannot export ") + kObjectPath;
-            return false;
-        }
-        exported = true;
         return true;
     }
 

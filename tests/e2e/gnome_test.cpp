@@ -29,10 +29,11 @@ protected:
         if (extension.empty() || focus.empty())
             throw std::runtime_error("no extension for GNOME Shell " +
                                      testing::WaylandSession::gnomeShellVersion());
+        uuid_ = extension.filename().string();
         gnome_ = std::make_unique<testing::WaylandSession>(
             root_ / "session", testing::WaylandSession::Compositor::Gnome,
-            testing::WaylandSession::GnomeSetup{
-                {extension, focus}, {extension.filename().string(), focus.filename().string()}});
+            testing::WaylandSession::GnomeSetup{{extension, focus},
+                                                {uuid_, focus.filename().string()}});
     }
     void stopDesktop() override { gnome_.reset(); }
     QProcessEnvironment environment() const override {
@@ -56,6 +57,7 @@ protected:
     }
 
     std::unique_ptr<testing::WaylandSession> gnome_;
+    std::string uuid_; // of the form of vontal's extension this Shell runs
 };
 
 TEST_F(VontalOnGnome, EachProgramSwitchedToReachesTheDeviceOnceAsItsLocalizedName) {
@@ -72,9 +74,8 @@ TEST_F(VontalOnGnome, EachProgramSwitchedToReachesTheDeviceOnceAsItsLocalizedNam
 
     startVontal();
     ASSERT_TRUE(waitForPaired(kDeskAddress));
-    ASSERT_TRUE(waitForVontalLine(
-        "vontal's GNOME Shell extension (vontal-classic@vontal.org) is on: application names "
-        "are sent"));
+    ASSERT_TRUE(waitForVontalLine("vontal's GNOME Shell extension (" + uuid_ +
+                                  ") is on: application names are sent"));
 
     // Whatever vontal sent when the device unlocked (the application in front then, if the
     // Shell's first report came first) comes before this name.
