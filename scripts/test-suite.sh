@@ -25,6 +25,18 @@ case $suite in
   sid | unstable | testing | forky) apt_options=(--aptopt='Acquire::Check-Valid-Until "false"') ;;
 esac
 
+# Mounts that a run killed before its clean-up left under a root; a root is removed only with
+# nothing mounted in it, and never across file systems.
+release_mounts() {
+  findmnt -rn -o TARGET | awk -v under="$1/" 'index($0, under) == 1' | sort -r | while read -r target; do
+    umount -R "$target" 2>/dev/null || umount -R -l "$target" 2>/dev/null || true
+  done
+}
+remove_root() {
+  release_mounts "$1"
+  rm -rf --one-file-system "$1"
+}
+
 mounted=()
 unmount_all() {
   # Whatever a test left running inside the root would keep its mounts busy.
@@ -39,6 +51,7 @@ unmount_all() {
   mounted=()
 }
 trap unmount_all EXIT
+trap 'exit 130' INT TERM HUP
 mount_into() {
   local target=$1
   mount -t proc proc "$target/proc" && mounted+=("$target/proc")
@@ -55,7 +68,7 @@ stamp=$( (echo "$suite $mirror" && cat scripts/install-deps.sh scripts/packages/
 if [ "$(cat "$root/.vontal-root" 2>/dev/null)" != "$stamp" ]; then
   log "making a root of Debian $suite from $mirror in $root"
   fresh=$root.new
-  rm -rf "$fresh"
+  remove_root "$fresh"
   mkdir -p "$roots"
   mmdebstrap --variant=apt --quiet "${apt_options[@]}" --include=ca-certificates \
     "$suite" "$fresh" "deb $mirror $suite main"
@@ -65,13 +78,14 @@ if [ "$(cat "$root/.vontal-root" 2>/dev/null)" != "$stamp" ]; then
   in_root "$fresh" "/src/vontal/scripts/install-deps.sh && apt-get clean"
   unmount_all
   echo "$stamp" >"$fresh/.vontal-root"
-  rm -rf "$root"
+  remove_root "$root"
   mv "$fresh" "$root"
 fi
 
 # A fresh copy of the working tree (the checkout's own builds left out) in the root.
 log "copying the checkout into $root/src/vontal"
-rm -rf "$root/src/vontal" "$root/tmp/"* "$root/tmp/".[!.]* 2>/dev/null || true
+release_mounts "$root"
+rm -rf --one-file-system "$root/src/vontal" "$root/tmp/"* "$root/tmp/".[!.]* 2>/dev/null || true
 mkdir -p "$root/src/vontal"
 tar -C "$repo" --anchored --exclude=./build --exclude=./.git -cf - . | tar -C "$root/src/vontal" -xf -
 mount_into "$root"
