@@ -27,7 +27,7 @@ class AccessibilityTest : public UiFixture {
 protected:
     AccessibilityTest() : view(*manager, loginItems, uiDiagnostics) {
         view.show();
-        QApplication::setActiveWindow(&view);
+        view.activateWindow();
         settle();
     }
 
