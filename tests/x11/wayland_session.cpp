@@ -243,6 +243,13 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSet
             }
         }
         setVariable("DISPLAY", xDisplay_);
+
+        // A seat of a real session always has a keyboard with a keymap. Headless sway has none
+        // until a program makes one, and a window focused meanwhile gets a keyboard without a
+        // keymap (no_keymap), whose keys Qt's Wayland plugin drops from 6.8 on: the password
+        // typed into the alert never arrived. A virtual keyboard held for the whole session
+        // (wtype sleeping) is that keyboard.
+        launch({"wtype", "-s", "86400000"});
     } catch (...) {
         stopAll();
         throw;
