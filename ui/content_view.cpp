@@ -1,11 +1,12 @@
 #include "content_view.h"
 
 #include "device_list_view.h"
-#include "extension_notice.h"
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
 #include "platform/gnome/shell_extension.h"
+#include "status_line.h"
+#include "status_report.h"
 #include "vontal_ids.h"
 
 #include <QCheckBox>
@@ -36,9 +37,17 @@ QLabel* makeHeader(const char* key, int topPadding, int height, QWidget* parent)
 } // namespace
 
 ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItems,
-                         Diagnostics& diagnostics, QWidget* parent)
+                         Diagnostics& diagnostics, StatusReport* status, QWidget* parent)
     : QWidget(parent), manager_(manager), loginItems_(loginItems), diagnostics_(diagnostics),
       helperID_(kHelperIdentifier) {
+    if (!status) {
+        ownStatus_ = std::make_unique<StatusReport>(
+            manager_, StatusSources{nullptr, std::nullopt, ShellExtension::current()},
+            diagnostics_);
+        status = ownStatus_.get();
+    }
+    status_ = status;
+    statusLine_ = new StatusLine(*status_, diagnostics_, this);
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
@@ -59,9 +68,8 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // Above the lists, on GNOME, and shown only while vontal's extension needs the user.
-    if (auto extension = ShellExtension::current())
-        layout->addWidget(new ExtensionNotice(std::move(extension), diagnostics_, this));
+    // Above the lists, and shown only while something needs the user.
+    layout->addWidget(statusLine_);
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
@@ -80,7 +88,15 @@ void ContentView::setLaunchAtLogin(bool on) {
         return;
     launchAtLogin_ = on;
     launchAtLoginBlock_->display(on);
-    updateLoginItem(launchAtLogin_, helperID_, loginItems_, diagnostics_);
+    const auto error = updateLoginItem(on, helperID_, loginItems_, diagnostics_);
+    const bool enabled = loginItemEnabled(helperID_, loginItems_);
+    if (error)
+        status_->loginItemFailed(on, error->description);
+    else
+        status_->loginItemApplied(on, enabled);
+    // A failed call must not look like the user's choice took effect. Shown as is, not applied.
+    launchAtLogin_ = enabled;
+    launchAtLoginBlock_->display(enabled);
 }
 
 void ContentView::launchAtLoginAppeared() {

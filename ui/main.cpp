@@ -63,6 +63,6 @@ int main(int argc, char** argv) {
     TerminationSignals termination(quit, {SIGTERM, SIGINT});
     app.newWindow();
     TrayIcon tray(
-        app.manager(), prompts, [&app] { app.bringForward(); }, quit);
+        app.manager(), app.status(), prompts, [&app] { app.bringForward(); }, quit);
     return QApplication::exec();
 }

@@ -16,10 +16,12 @@ QString TraySummary::toolTip() const {
     lines << connected;
     if (waitingForPassword)
         lines << QCoreApplication::translate("Tray", "A device is waiting for its password");
+    lines << problems;
     return lines.join(QLatin1Char('\n'));
 }
 
-TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts) {
+TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts,
+                      const StatusReport* status) {
     TraySummary summary;
     // The connected list may hold one device twice (a second "Connect" on a row whose link is
     // down); the user has one device.
@@ -31,6 +33,8 @@ TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts) 
         summary.connected << QString::fromStdString(manager.displayName(peripheral));
     }
     summary.waitingForPassword = openPasswordAlerts > 0;
+    if (status)
+        summary.problems = status->texts();
     return summary;
 }
 

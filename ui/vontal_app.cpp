@@ -2,6 +2,7 @@
 
 #include "content_view.h"
 #include "main_window.h"
+#include "platform/gnome/shell_extension.h"
 
 #include <QApplication>
 
@@ -14,16 +15,27 @@ vontalApp::~vontalApp() {
     // Rows hold peripherals of the manager's Bluetooth stack: windows go before the manager.
     for (const QPointer<MainWindow>& window : windows_)
         delete window.data();
+    status_.reset();
 }
 
 PeripheralManager& vontalApp::manager() {
-    if (!manager_)
-        manager_ = factory_();
+    if (!manager_) {
+        Made made = factory_();
+        manager_ = std::move(made.manager);
+        if (!made.sources.extension)
+            made.sources.extension = ShellExtension::current();
+        status_ = std::make_unique<StatusReport>(*manager_, std::move(made.sources), diagnostics_);
+    }
     return *manager_;
 }
 
+StatusReport& vontalApp::status() {
+    manager();
+    return *status_;
+}
+
 MainWindow* vontalApp::newWindow() {
-    auto* content = new ContentView(manager(), loginItems_, diagnostics_);
+    auto* content = new ContentView(manager(), loginItems_, diagnostics_, &status());
     auto* window = new MainWindow(content, [this] { newWindow(); });
     std::erase_if(windows_, [](const QPointer<MainWindow>& w) { return w.isNull(); });
     windows_.emplace_back(window);

@@ -3,6 +3,7 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/diagnostics.h"
 #include "platform/login_item.h"
+#include "status_report.h"
 
 #include <QPointer>
 #include <functional>
@@ -18,8 +19,14 @@ class MainWindow;
 // content is built, so no Bluetooth central exists before a window does.
 class vontalApp final {
 public:
-    // Makes the manager, together with whatever it runs on (it shares their lifetime).
-    using ManagerFactory = std::function<std::shared_ptr<PeripheralManager>()>;
+    // The manager, sharing the lifetime of whatever it runs on, and what the status line reads.
+    struct Made {
+        Made(std::shared_ptr<PeripheralManager> made, StatusSources why = {})
+            : manager(std::move(made)), sources(std::move(why)) {}
+        std::shared_ptr<PeripheralManager> manager;
+        StatusSources sources;
+    };
+    using ManagerFactory = std::function<Made()>;
 
     vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics);
     ~vontalApp();
@@ -29,6 +36,9 @@ public:
     // The shared manager, made on first use.
     PeripheralManager& manager();
     bool hasManager() const { return manager_ != nullptr; }
+    // What keeps vontal from doing its job, shared by the windows and the tray; made with the
+    // manager.
+    StatusReport& status();
 
     // Builds a window (and, the first time, the manager) and shows it.
     MainWindow* newWindow();
@@ -42,6 +52,7 @@ private:
     LoginItemService& loginItems_;
     Diagnostics& diagnostics_;
     std::shared_ptr<PeripheralManager> manager_;
+    std::unique_ptr<StatusReport> status_;
     std::vector<QPointer<MainWindow>> windows_;
 };
 

@@ -3,6 +3,7 @@
 
 #include "ui/app_icon.h"
 #include "ui/prompt_tracker.h"
+#include "ui/status_report.h"
 #include "ui/tray_icon.h"
 #include "ui_fixture.h"
 
@@ -19,8 +20,9 @@ using TrayIconTest = UiFixture;
 
 TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileAnAlertWaits) {
     PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
     TrayIcon tray(
-        *manager, prompts, [] {}, [] {});
+        *manager, status, prompts, [] {}, [] {});
     const auto shown = [&] {
         return iconImage(tray.icon()->icon(), 64);
     };
@@ -56,6 +58,13 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
     manager->connect(manager->discoveredPeripherals().at(0));
     settle();
     EXPECT_EQ(shown(), colour);
+
+    // The tooltip says what the window's status line says.
+    sim.bluetooth.setRadioState(CentralState::PoweredOff);
+    settle();
+    EXPECT_TRUE(tray.icon()->toolTip().endsWith(
+        "No device connected\nBluetooth is switched off. Switch it on to find devices."))
+        << tray.icon()->toolTip().toStdString();
 }
 
 } // namespace
