@@ -3,6 +3,7 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <algorithm>
 #include <csignal>
 #include <cstdlib>
 #include <fcntl.h>
@@ -11,7 +12,9 @@
 #include <poll.h>
 #include <pwd.h>
 #include <stdexcept>
+#include <sys/socket.h>
 #include <sys/stat.h>
+#include <sys/un.h>
 #include <sys/wait.h>
 #include <thread>
 #include <unistd.h>
@@ -59,6 +62,25 @@ void openPathTo(const fs::path& directory) {
             continue;
         chmod(p.c_str(), (info.st_mode & 07777) | S_IXOTH);
     }
+}
+
+// Whether a program can connect to the Unix socket now.
+bool accepts(const fs::path& socketPath) {
+    const int fd = socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (fd < 0)
+        return false;
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    const std::string path = socketPath.string();
+    if (path.size() >= sizeof(address.sun_path)) {
+        close(fd);
+        return false;
+    }
+    std::copy(path.begin(), path.end(), address.sun_path);
+    const bool connected =
+        connect(fd, reinterpret_cast<const sockaddr*>(&address), sizeof(address)) == 0;
+    close(fd);
+    return connected;
 }
 
 void giveTo(const fs::path& path, const passwd* user, fs::perms perms) {
@@ -199,8 +221,8 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSet
             std::ofstream(home / "labwc" / "rc.xml")
                 << "<?xml version=\"1.0\"?>\n<labwc_config><focus><followMouse>no</followMouse>"
                    "</focus></labwc_config>\n";
-            giveTo(home / "labwc", user, fs::perms::owner_all | fs::perms::others_read |
-                                             fs::perms::others_exec);
+            giveTo(home / "labwc", user,
+                   fs::perms::owner_all | fs::perms::others_read | fs::perms::others_exec);
             compositor_ =
                 spawn({"labwc", "--config-dir", (home / "labwc").string()}, -1, "labwc.log");
         } else {
@@ -212,7 +234,8 @@ WaylandSession::WaylandSession(fs::path workDir, Compositor compositor, GnomeSet
             std::error_code error;
             for (const auto& entry : fs::directory_iterator(runtime, error)) {
                 const auto name = entry.path().filename().string();
-                if (name.starts_with("wayland-") && entry.is_socket())
+                // The socket is bound a moment before the compositor listens on it.
+                if (name.starts_with("wayland-") && entry.is_socket() && accepts(entry.path()))
                     waylandDisplay_ = entry.path().string();
             }
             if (waylandDisplay_.empty()) {
