@@ -7,10 +7,11 @@
 
 namespace vontal {
 
-// What the tray tells at a glance: which devices are connected now (link up) and whether one
-// waits for its password.
+// What the tray tells at a glance: which devices are connected now (link up and unlocked) and
+// whether one waits for its password.
 struct TraySummary {
-    // Labels of the devices whose link is up, in the manager's order, each once.
+    // Labels of the devices whose link is up and that accepted their password, in the
+    // manager's order, each once.
     QStringList connected;
     bool waitingForPassword = false;
 

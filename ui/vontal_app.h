@@ -21,7 +21,9 @@ public:
     // Makes the manager, together with whatever it runs on (it shares their lifetime).
     using ManagerFactory = std::function<std::shared_ptr<PeripheralManager>()>;
 
-    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics);
+    // `quit` is what the windows' Quit does; by default it ends the event loop.
+    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics,
+              std::function<void()> quit = {});
     ~vontalApp();
     vontalApp(const vontalApp&) = delete;
     vontalApp& operator=(const vontalApp&) = delete;
@@ -39,6 +41,7 @@ public:
 
 private:
     ManagerFactory factory_;
+    std::function<void()> quit_;
     LoginItemService& loginItems_;
     Diagnostics& diagnostics_;
     std::shared_ptr<PeripheralManager> manager_;

@@ -46,9 +46,11 @@ TEST_F(ContentViewTest, EmptyListsKeepTheirHeadersAndShowNoPlaceholder) {
     EXPECT_TRUE(view.discoveredHeader()->isVisible());
     EXPECT_EQ(view.connectedHeader()->text(), "Connected");
     EXPECT_EQ(view.discoveredHeader()->text(), "Discovered");
-    // Nothing but the five items: no label saying the list is empty.
+    // Nothing but the five items: no label saying the list is empty, nothing being sent.
+    EXPECT_FALSE(view.nowSending()->isVisible());
     for (const QLabel* label : view.findChildren<QLabel*>())
-        EXPECT_TRUE(label == view.connectedHeader() || label == view.discoveredHeader())
+        EXPECT_TRUE(label == view.connectedHeader() || label == view.discoveredHeader() ||
+                    label == view.nowSending())
             << label->text().toStdString();
 }
 
@@ -89,6 +91,7 @@ TEST_F(ContentViewTest, ConnectedRowWhoseLinkIsNotUpShowsTheWhiteDotAndConnectsA
     ASSERT_EQ(connected().rowCount(), 1);
     ASSERT_EQ(manager->connectedPeripherals().front()->state(), PeripheralState::Connecting);
     EXPECT_EQ(rowStatus(connected(), 0), kLinkDown);
+    EXPECT_EQ(connected().row(0)->stateLabel()->text(), QString::fromUtf8("Connecting\u2026"));
     EXPECT_EQ(rowButton(connected(), 0), "Connect");
 
     clickRowButton(connected(), 0);
@@ -286,6 +289,45 @@ TEST_F(ContentViewTest, ACustomNameReplacesTheLabelOnTheNextRebuild) {
     ASSERT_EQ(connected().rowCount(), 1);
     EXPECT_EQ(rowName(connected(), 0), "Kitchen");
     EXPECT_EQ(rowStatus(connected(), 0), kLinkUp);
+}
+
+TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {
+    sim.workspace.setFrontmost("<b>Edi\nt</b>");
+    // The words shown and the words a screen reader says, at each step.
+    const auto state = [&] {
+        turnQtLoop();
+        const DeviceRow* row = connected().row(0);
+        EXPECT_EQ(row->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_EQ(row->statusLabel()->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_TRUE(row->stateLabel()->isVisible());
+        EXPECT_FALSE(view.nowSending()->isVisible());
+        return row->stateLabel()->text();
+    };
+    QStringList seen;
+    sim.alerts.accept("wrong", [&] { seen << state(); });
+    sim.alerts.accept("1234", [&] { seen << state(); });
+    const BluetoothUuid id = addDevice(0xD4, "Pad", "1234");
+    settle();
+    clickRowButton(discovered(), 0);
+    seen << state();
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_TRUE(manager->isUnlocked(id));
+    seen << connected().row(0)->stateLabel()->text();
+    EXPECT_EQ(seen, QStringList({QString::fromUtf8("Connecting\u2026"), "Waiting for password",
+                                 "Password refused", "Unlocked"}));
+
+    ASSERT_TRUE(view.nowSending()->isVisible());
+    EXPECT_EQ(view.nowSending()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(view.nowSending()->text(), QString::fromUtf8("Now sending: <b>Edi\u240At</b>"));
+    sim.workspace.activate("Mail");
+    settle();
+    EXPECT_EQ(view.nowSending()->text(), "Now sending: Mail");
+
+    // No device hears names any more: the line goes.
+    clickRowButton(connected(), 0);
+    settle();
+    EXPECT_FALSE(view.nowSending()->isVisible());
 }
 
 } // namespace
