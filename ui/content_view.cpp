@@ -4,6 +4,7 @@
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
+#include "platform/control_characters.h"
 #include "platform/gnome/shell_extension.h"
 #include "status_line.h"
 #include "status_report.h"
@@ -32,6 +33,20 @@ QLabel* makeHeader(const char* key, int topPadding, int height, QWidget* parent)
     header->setFixedHeight(height);
     header->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
     return header;
+}
+
+QString stateText(PeripheralManager::DeviceState state) {
+    switch (state) {
+    case PeripheralManager::DeviceState::Connecting:
+        return labels::text(labels::kStateConnecting);
+    case PeripheralManager::DeviceState::WaitingForPassword:
+        return labels::text(labels::kStateWaitingForPassword);
+    case PeripheralManager::DeviceState::PasswordRefused:
+        return labels::text(labels::kStatePasswordRefused);
+    case PeripheralManager::DeviceState::Unlocked:
+        return labels::text(labels::kStateUnlocked);
+    }
+    return {};
 }
 
 } // namespace
@@ -63,6 +78,14 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
         DeviceRow::Kind::Discovered, [this](const PeripheralRef& p) { tapDiscovered(p); }, this);
     discoveredList_->setObjectName(QStringLiteral("discoveredList"));
     discoveredList_->setAccessibleName(labels::text(labels::kDiscovered));
+    // The name comes from whatever application is in front: never markup, and its controls
+    // are shown, not acted on.
+    nowSending_ = new QLabel(this);
+    nowSending_->setObjectName(QStringLiteral("nowSending"));
+    nowSending_->setTextFormat(Qt::PlainText);
+    nowSending_->setContentsMargins(kHeaderPadding, 0, kHeaderPadding, 0);
+    nowSending_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    nowSending_->hide();
     launchAtLoginBlock_ = new LaunchAtLoginBlock([this] { launchAtLoginAppeared(); },
                                                  [this](bool on) { setLaunchAtLogin(on); }, this);
 
@@ -70,6 +93,7 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
     layout->setContentsMargins(0, 0, 0, 0);
     // Above the lists, and shown only while something needs the user.
     layout->addWidget(statusLine_);
+    layout->addWidget(nowSending_);
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
@@ -117,11 +141,27 @@ void ContentView::rebuild() {
     const auto label = [this](const PeripheralRef& peripheral) {
         return QString::fromStdString(manager_.displayName(peripheral));
     };
-    connectedList_->present(manager_.connectedPeripherals(), label);
+    connectedList_->present(manager_.connectedPeripherals(), label,
+                            [this](const PeripheralRef& peripheral) {
+                                return stateText(manager_.deviceState(peripheral));
+                            });
     discoveredList_->present(manager_.discoveredPeripherals(), label);
+    showNowSending();
     // Rows are made as devices come and go, so creation order is not reading order. Tab goes
     // down the connected rows, then the discovered ones, then to the toggle and round again.
     discoveredList_->chainFocus(connectedList_->chainFocus(launchAtLoginBlock_->toggle()));
+}
+
+void ContentView::showNowSending() {
+    const std::string& name = manager_.lastSentName();
+    const bool sending = manager_.anyUnlocked() && !name.empty();
+    if (sending) {
+        const QString text = labels::text(labels::kNowSending)
+                                 .arg(QString::fromStdString(showControlCharacters(name)));
+        nowSending_->setText(text);
+        nowSending_->setAccessibleName(text);
+    }
+    nowSending_->setVisible(sending);
 }
 
 void ContentView::tapConnected(const PeripheralRef& peripheral) {

@@ -46,6 +46,8 @@ public:
     DeviceListView* connectedList() const { return connectedList_; }
     DeviceListView* discoveredList() const { return discoveredList_; }
     LaunchAtLoginBlock* launchAtLoginBlock() const { return launchAtLoginBlock_; }
+    // "Now sending: <application>", shown while a device is unlocked.
+    QLabel* nowSending() const { return nowSending_; }
     // How many times the lists were built, the first build included.
     int buildCount() const { return buildCount_; }
 
@@ -55,6 +57,7 @@ private:
     void tapConnected(const PeripheralRef& peripheral);
     void tapDiscovered(const PeripheralRef& peripheral);
     void launchAtLoginAppeared();
+    void showNowSending();
 
     PeripheralManager& manager_;
     LoginItemService& loginItems_;
@@ -70,6 +73,7 @@ private:
     DeviceListView* connectedList_ = nullptr;
     DeviceListView* discoveredList_ = nullptr;
     LaunchAtLoginBlock* launchAtLoginBlock_ = nullptr;
+    QLabel* nowSending_ = nullptr;
 
     Subscription changes_;
     bool rebuildScheduled_ = false;

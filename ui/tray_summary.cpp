@@ -27,7 +27,10 @@ TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts,
     // down); the user has one device.
     std::set<BluetoothUuid> seen;
     for (const PeripheralRef& peripheral : manager.connectedPeripherals()) {
+        // A device whose link is up but that has not accepted its password (or refused it)
+        // hears nothing; it does not count as connected here.
         if (peripheral->state() != PeripheralState::Connected ||
+            !manager.isUnlocked(peripheral->identifier()) ||
             !seen.insert(peripheral->identifier()).second)
             continue;
         summary.connected << QString::fromStdString(manager.displayName(peripheral));

@@ -8,10 +8,11 @@
 
 namespace vontal {
 
-// What the tray tells at a glance: which devices are connected now (link up), whether one waits
-// for its password, and what keeps vontal from doing its job.
+// What the tray tells at a glance: which devices are connected now (link up and unlocked),
+// whether one waits for its password, and what keeps vontal from doing its job.
 struct TraySummary {
-    // Labels of the devices whose link is up, in the manager's order, each once.
+    // Labels of the devices whose link is up and that accepted their password, in the
+    // manager's order, each once.
     QStringList connected;
     bool waitingForPassword = false;
     // What keeps vontal from doing its job, as the window's status line says it.

@@ -8,8 +8,15 @@
 
 namespace vontal {
 
-vontalApp::vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics)
-    : factory_(std::move(factory)), loginItems_(loginItems), diagnostics_(diagnostics) {}
+vontalApp::vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics,
+                     std::function<void()> quit)
+    : factory_(std::move(factory)), quit_(std::move(quit)), loginItems_(loginItems),
+      diagnostics_(diagnostics) {
+    if (!quit_)
+        quit_ = [] {
+            QCoreApplication::quit();
+        };
+}
 
 vontalApp::~vontalApp() {
     // Rows hold peripherals of the manager's Bluetooth stack: windows go before the manager.
@@ -36,7 +43,8 @@ StatusReport& vontalApp::status() {
 
 MainWindow* vontalApp::newWindow() {
     auto* content = new ContentView(manager(), loginItems_, diagnostics_, &status());
-    auto* window = new MainWindow(content, [this] { newWindow(); });
+    auto* window = new MainWindow(
+        content, [this] { newWindow(); }, [this] { quit_(); });
     std::erase_if(windows_, [](const QPointer<MainWindow>& w) { return w.isNull(); });
     windows_.emplace_back(window);
     window->show();

@@ -28,7 +28,9 @@ public:
     };
     using ManagerFactory = std::function<Made()>;
 
-    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics);
+    // `quit` is what the windows' Quit does; by default it ends the event loop.
+    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics,
+              std::function<void()> quit = {});
     ~vontalApp();
     vontalApp(const vontalApp&) = delete;
     vontalApp& operator=(const vontalApp&) = delete;
@@ -49,6 +51,7 @@ public:
 
 private:
     ManagerFactory factory_;
+    std::function<void()> quit_;
     LoginItemService& loginItems_;
     Diagnostics& diagnostics_;
     std::shared_ptr<PeripheralManager> manager_;

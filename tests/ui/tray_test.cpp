@@ -67,5 +67,31 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
         << tray.icon()->toolTip().toStdString();
 }
 
+TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
+    PromptTracker prompts(sim.alerts);
+    TrayIcon tray(
+        *manager, prompts, [] {}, [] {});
+    const BluetoothUuid id = identifierForAddress(0x01);
+    sim.bluetooth.addDevice(vontalDevice(id, "Pad", "1234"));
+    settle();
+    QString whileWaiting, whileRefused;
+    sim.alerts.accept("wrong", [&] {
+        turnQtLoop();
+        whileWaiting = tray.icon()->toolTip();
+    });
+    sim.alerts.accept("1234", [&] {
+        turnQtLoop();
+        whileRefused = tray.icon()->toolTip();
+    });
+    manager->connect(manager->discoveredPeripherals().at(0));
+    settle();
+    ASSERT_TRUE(manager->isUnlocked(id));
+    // The link is up in both, but the device hears nothing yet.
+    ASSERT_EQ(sim.bluetooth.linkState(id), PeripheralState::Connected);
+    EXPECT_EQ(whileWaiting, "vontal\nNo device connected");
+    EXPECT_EQ(whileRefused, "vontal\nNo device connected");
+    EXPECT_EQ(tray.icon()->toolTip(), QStringLiteral("vontal\n1 device connected:\nPad"));
+}
+
 } // namespace
 } // namespace vontal

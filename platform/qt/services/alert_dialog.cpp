@@ -124,7 +124,9 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     : QDialog(parent), buttonCount_(static_cast<int>(request.buttons.size())) {
     setObjectName(QString::fromLatin1(kObjectName));
     setWindowTitle(localizedTitle());
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to no window (it has none as parent): an application-modal alert would shut the
+    // windows and the tray off, and with them Disconnect and Quit, for as long as it waits.
+    setWindowModality(Qt::WindowModal);
 
     auto* message = new QLabel(displayedMessage(localizedMessage(request)), this);
     message->setObjectName(QString::fromLatin1(kMessageObjectName));
