@@ -61,8 +61,11 @@ TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
     // The device goes out of reach.
     mock_->setReachable(kDeskAddress, false);
     mock_->dropLink(kDeskAddress);
+    // Nothing in range: the tooltip says so as the window's status line does.
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\nKein Gerät verbunden");
+        return tip == QStringLiteral("vontal\nKein Gerät verbunden\nSuche nach Geräten. Ihr Gerät "
+                                     "erscheint hier, sobald es eingeschaltet und in der Nähe "
+                                     "dieses Computers ist.");
     })) << toolTip().toStdString();
     EXPECT_EQ(menu(), (QStringList{"vontal öffnen", "Beenden"}));
 

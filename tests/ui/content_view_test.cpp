@@ -403,45 +403,46 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_EQ(extensionStatusText(ShellExtension::State::OutOfDate, "52.1"),
               "Application names are not sent: vontal's GNOME extension does not support GNOME "
               "Shell 52 yet.");
+}
 
-    TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {
-        sim.workspace.setFrontmost("<b>Edi\nt</b>");
-        // The words shown and the words a screen reader says, at each step.
-        const auto state = [&] {
-            turnQtLoop();
-            const DeviceRow* row = connected().row(0);
-            EXPECT_EQ(row->accessibleDescription(), row->stateLabel()->text());
-            EXPECT_EQ(row->statusLabel()->accessibleDescription(), row->stateLabel()->text());
-            EXPECT_TRUE(row->stateLabel()->isVisible());
-            EXPECT_FALSE(view.nowSending()->isVisible());
-            return row->stateLabel()->text();
-        };
-        QStringList seen;
-        sim.alerts.accept("wrong", [&] { seen << state(); });
-        sim.alerts.accept("1234", [&] { seen << state(); });
-        const BluetoothUuid id = addDevice(0xD4, "Pad", "1234");
-        settle();
-        clickRowButton(discovered(), 0);
-        seen << state();
-        settle();
-        ASSERT_EQ(connected().rowCount(), 1);
-        ASSERT_TRUE(manager->isUnlocked(id));
-        seen << connected().row(0)->stateLabel()->text();
-        EXPECT_EQ(seen, QStringList({QString::fromUtf8("Connecting\u2026"), "Waiting for password",
-                                     "Password refused", "Unlocked"}));
-
-        ASSERT_TRUE(view.nowSending()->isVisible());
-        EXPECT_EQ(view.nowSending()->textFormat(), Qt::PlainText);
-        EXPECT_EQ(view.nowSending()->text(), QString::fromUtf8("Now sending: <b>Edi\u240At</b>"));
-        sim.workspace.activate("Mail");
-        settle();
-        EXPECT_EQ(view.nowSending()->text(), "Now sending: Mail");
-
-        // No device hears names any more: the line goes.
-        clickRowButton(connected(), 0);
-        settle();
+TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {
+    sim.workspace.setFrontmost("<b>Edi\nt</b>");
+    // The words shown and the words a screen reader says, at each step.
+    const auto state = [&] {
+        turnQtLoop();
+        const DeviceRow* row = connected().row(0);
+        EXPECT_EQ(row->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_EQ(row->statusLabel()->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_TRUE(row->stateLabel()->isVisible());
         EXPECT_FALSE(view.nowSending()->isVisible());
-    }
+        return row->stateLabel()->text();
+    };
+    QStringList seen;
+    sim.alerts.accept("wrong", [&] { seen << state(); });
+    sim.alerts.accept("1234", [&] { seen << state(); });
+    const BluetoothUuid id = addDevice(0xD4, "Pad", "1234");
+    settle();
+    clickRowButton(discovered(), 0);
+    seen << state();
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_TRUE(manager->isUnlocked(id));
+    seen << connected().row(0)->stateLabel()->text();
+    EXPECT_EQ(seen, QStringList({QString::fromUtf8("Connecting\u2026"), "Waiting for password",
+                                 "Password refused", "Unlocked"}));
+
+    ASSERT_TRUE(view.nowSending()->isVisible());
+    EXPECT_EQ(view.nowSending()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(view.nowSending()->text(), QString::fromUtf8("Now sending: <b>Edi\u240At</b>"));
+    sim.workspace.activate("Mail");
+    settle();
+    EXPECT_EQ(view.nowSending()->text(), "Now sending: Mail");
+
+    // No device hears names any more: the line goes.
+    clickRowButton(connected(), 0);
+    settle();
+    EXPECT_FALSE(view.nowSending()->isVisible());
+}
 
 } // namespace
 } // namespace vontal

@@ -69,8 +69,9 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
 
 TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
     PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
     TrayIcon tray(
-        *manager, prompts, [] {}, [] {});
+        *manager, status, prompts, [] {}, [] {});
     const BluetoothUuid id = identifierForAddress(0x01);
     sim.bluetooth.addDevice(vontalDevice(id, "Pad", "1234"));
     settle();
