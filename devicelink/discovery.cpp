@@ -25,12 +25,18 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
         return;
 
     if (platform_.defaults.stringForKey(passwordKey(*peripheral))) {
+        // A known device the user stopped, or one waiting out its pause, is listed so that its
+        // "Connect" is at hand rather than being in neither list.
+        if (heldBack_.contains(peripheral->identifier()) ||
+            isBackingOff(peripheral->identifier())) {
+            listAsDiscovered(peripheral);
+            return;
+        }
         // A known device: connect it without the user. It shows under "Connected" once its
         // link is up.
         pendingPeripherals_.push_back(peripheral);
         peripheral->setDelegate(this);
-        if (!holdForBackoff(peripheral))
-            central.connect(peripheral);
+        central.connect(peripheral);
         return;
     }
     objectWillChange_.fire();
@@ -39,6 +45,15 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
 
 void PeripheralManager::didConnectPeripheral(Central& /*central*/,
                                              const PeripheralRef& peripheral) {
+    // A connection asked for before the user stopped the device: the device would only refuse
+    // its stored password again.
+    if (heldBack_.contains(peripheral->identifier())) {
+        std::erase_if(pendingPeripherals_, [&](const PeripheralRef& entry) {
+            return sameIdentifier(entry, peripheral);
+        });
+        central_->cancelConnection(peripheral);
+        return;
+    }
     // A new connection: nothing it has not done itself yet counts.
     forgetConnection(peripheral->identifier());
     const auto pending =
@@ -70,6 +85,9 @@ void PeripheralManager::didDisconnectPeripheral(Central& central, const Peripher
         connectionFailed(peripheral);
     forgetConnection(peripheral->identifier());
     removeConnected(peripheral);
+    if ((heldBack_.contains(peripheral->identifier()) || isBackingOff(peripheral->identifier())) &&
+        platform_.defaults.stringForKey(passwordKey(*peripheral)))
+        listAsDiscovered(peripheral);
     // If the device still advertises, the new scan reports it again and discovery decides
     // where it goes.
     central.scanForPeripherals({serviceUUID});
@@ -88,7 +106,8 @@ void PeripheralManager::connect(const PeripheralRef& peripheral) {
     objectWillChange_.fire();
     connectedPeripherals_.push_back(peripheral);
     peripheral->setDelegate(this);
-    // The user asked: no pause, and a fresh count.
+    // The user asked: no pause, a fresh count, and automatic connection again from now on.
+    heldBack_.erase(peripheral->identifier());
     resetBackoff(peripheral->identifier());
     central_->connect(peripheral);
 }
@@ -97,6 +116,7 @@ void PeripheralManager::disconnect(const PeripheralRef& peripheral) {
     removeConnected(peripheral);
     forgetConnection(peripheral->identifier());
     resetBackoff(peripheral->identifier());
+    heldBack_.erase(peripheral->identifier());
     central_->cancelConnection(peripheral);
     // Forgetting the password ends automatic reconnection; the custom name stays.
     platform_.defaults.removeObjectForKey(passwordKey(*peripheral));
@@ -112,8 +132,40 @@ void PeripheralManager::removeConnected(const PeripheralRef& peripheral) {
     std::erase_if(connectedPeripherals_, matches);
 }
 
+void PeripheralManager::listAsDiscovered(const PeripheralRef& peripheral) {
+    const bool listed =
+        std::any_of(discoveredPeripherals_.begin(), discoveredPeripherals_.end(),
+                    [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
+    if (!listed) {
+        objectWillChange_.fire();
+        discoveredPeripherals_.push_back(peripheral);
+    }
+    peripheral->setDelegate(this);
+    // When the pause is over the device is connected without the user, unless stopped.
+    const auto backoff = backoff_.find(peripheral->identifier());
+    if (backoff != backoff_.end() && backoff->second.pause &&
+        !containsHandle(backoff->second.waiting, peripheral))
+        backoff->second.waiting.push_back(peripheral);
+}
+
+PeripheralManager::DeviceState
+PeripheralManager::deviceState(const PeripheralRef& peripheral) const {
+    const BluetoothUuid& identifier = peripheral->identifier();
+    if (unlocked_.contains(identifier))
+        return DeviceState::Unlocked;
+    if (peripheral->state() != PeripheralState::Connected)
+        return DeviceState::Connecting;
+    if (refused_.contains(identifier))
+        return DeviceState::PasswordRefused;
+    return DeviceState::WaitingForPassword;
+}
+
 void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
     unlocked_.erase(identifier);
+    refused_.erase(identifier);
+    // "Now sending" speaks of unlocked devices only.
+    if (unlocked_.empty())
+        lastSentName_.clear();
     cutAnnounced_.erase(identifier);
     std::erase_if(writeErrorsLogged_,
                   [&](const auto& logged) { return logged.first == identifier; });

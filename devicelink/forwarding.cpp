@@ -39,8 +39,15 @@ void PeripheralManager::sendFrontmostName(const PeripheralRef& peripheral) {
 
 void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::string& name) {
     const auto limit = peripheral->maximumWriteValueLength(WriteType::WithoutResponse);
+    const auto wrote = [&](std::string_view sent) {
+        if (sent == lastSentName_)
+            return;
+        objectWillChange_.fire();
+        lastSentName_ = sent;
+    };
     if (!limit || name.size() <= *limit) {
-        writeToTargets(peripheral, Bytes(name.begin(), name.end()));
+        if (writeToTargets(peripheral, Bytes(name.begin(), name.end())))
+            wrote(name);
         return;
     }
     // The stack refuses a longer write without response outright; a device is better served
@@ -49,7 +56,8 @@ void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::
         log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
             " bytes (link MTU " + std::to_string(*limit + 3) + ")");
     const std::string_view cut = utf8Prefix(name, *limit);
-    writeToTargets(peripheral, Bytes(cut.begin(), cut.end()));
+    if (writeToTargets(peripheral, Bytes(cut.begin(), cut.end())))
+        wrote(cut);
 }
 
 void PeripheralManager::sendKeepAlive() {
@@ -67,14 +75,15 @@ void PeripheralManager::startKeepAlive() {
     });
 }
 
-void PeripheralManager::writeToTargets(const PeripheralRef& peripheral, const Bytes& payload) {
+bool PeripheralManager::writeToTargets(const PeripheralRef& peripheral, const Bytes& payload) {
     // Looked up afresh on every write, from the peripheral's own services: the shared
     // dataCharacteristic slot may belong to another device.
     if (peripheral->state() != PeripheralState::Connected)
-        return;
+        return false;
     const auto services = peripheral->services();
     if (!services || services->empty())
-        return;
+        return false;
+    bool wrote = false;
     for (const ServiceRef& service : *services) {
         if (service->uuid() != serviceUUID)
             continue;
@@ -84,10 +93,12 @@ void PeripheralManager::writeToTargets(const PeripheralRef& peripheral, const By
         for (const CharacteristicRef& characteristic : *characteristics) {
             if (characteristic->uuid() == characteristicUUID) {
                 peripheral->writeValue(payload, characteristic, WriteType::WithoutResponse);
+                wrote = true;
                 break;
             }
         }
     }
+    return wrote;
 }
 
 void PeripheralManager::didFailWriteWithoutResponse(const PeripheralRef& peripheral,

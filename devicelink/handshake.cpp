@@ -79,6 +79,8 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
         if (error) {
             // Any error counts as a wrong password; the device hears no names until it accepts one.
             unlocked_.erase(peripheral->identifier());
+            objectWillChange_.fire();
+            refused_.insert(peripheral->identifier());
             log("Password write failed: " + error->description);
             std::weak_ptr<PeripheralManager*> weak = alive_;
             platform_.mainQueue.async([weak, peripheral, characteristic] {
@@ -88,7 +90,9 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
             return;
         }
         log("Password accepted \u2013 proceeding with data characteristic");
+        objectWillChange_.fire();
         unlocked_.insert(peripheral->identifier());
+        refused_.erase(peripheral->identifier());
         resetBackoff(peripheral->identifier());
         runPairingStep(peripheral);
         // A device that comes into range shows what the user works on now, not after the next

@@ -23,11 +23,30 @@ void PeripheralManager::showPasswordPrompt(const PeripheralRef& peripheral,
 void PeripheralManager::showIncorrectPasswordPrompt(const PeripheralRef& peripheral,
                                                     const CharacteristicRef& characteristic) {
     // The key is formed anew when the user answers.
-    runPasswordAlert(peripheral, characteristic, "Incorrect password for ", "Retry",
-                     [&peripheral] { return PeripheralManager::passwordKey(*peripheral); });
+    const std::weak_ptr<PeripheralManager*> alive = alive_;
+    if (!runPasswordAlert(peripheral, characteristic, "Incorrect password for ", "Retry",
+                          [&peripheral] { return PeripheralManager::passwordKey(*peripheral); }) &&
+        !alive.expired())
+        holdBack(peripheral);
 }
 
-void PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
+void PeripheralManager::holdBack(const PeripheralRef& peripheral) {
+    // The stored password stays; connecting the device again without the user would only bring
+    // this alert back. The user's "Connect" lifts this.
+    heldBack_.insert(peripheral->identifier());
+    std::erase_if(pendingPeripherals_, [&](const PeripheralRef& entry) {
+        return entry->identifier() == peripheral->identifier();
+    });
+    // A link already gone sends no disconnected report that would list the device.
+    const bool listed = std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
+                                    [&](const PeripheralRef& entry) {
+                                        return entry->identifier() == peripheral->identifier();
+                                    });
+    if (!listed && peripheral->state() != PeripheralState::Connected)
+        listAsDiscovered(peripheral);
+}
+
+bool PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
                                          const CharacteristicRef& characteristic,
                                          const std::string& message,
                                          const std::string& acceptButton,
@@ -38,7 +57,7 @@ void PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
         {message + name, {acceptButton, "Cancel"}, 200, 24, message + "%1", name});
     // The dialog runs a nested loop; the application may have torn the manager down meanwhile.
     if (alive.expired())
-        return;
+        return false;
     if (response.button == kAlertFirstButtonReturn) {
         // Stored before it is written: the device's verdict never decides whether it stays.
         platform_.defaults.setObject(response.text, keyToStoreUnder());
@@ -46,9 +65,10 @@ void PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
             writePassword(peripheral, characteristic, response.text);
         else
             reconnectWithStoredPassword(peripheral);
-    } else {
-        central_->cancelConnection(peripheral);
+        return true;
     }
+    central_->cancelConnection(peripheral);
+    return false;
 }
 
 void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& peripheral) {

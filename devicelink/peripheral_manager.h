@@ -90,6 +90,24 @@ public:
     }
     // Whether an automatic connection of the device waits for the pause after failures.
     bool isBackingOff(const BluetoothUuid& identifier) const;
+    // Whether the user cancelled the incorrect-password alert of a known device: it is not
+    // connected again without the user until its "Connect" is pressed.
+    bool isHeldBack(const BluetoothUuid& identifier) const {
+        return heldBack_.contains(identifier);
+    }
+
+    // Where a listed device stands on its way to hearing application names.
+    enum class DeviceState {
+        Connecting,         // asked for, link not up yet
+        WaitingForPassword, // link up, no verdict on a password yet
+        PasswordRefused,    // the device refused a password on this connection
+        Unlocked,           // the device accepted its password on this connection
+    };
+    DeviceState deviceState(const PeripheralRef& peripheral) const;
+    bool anyUnlocked() const { return !unlocked_.empty(); }
+    // The bytes of the application name written last to a device (cut as that device's link
+    // required); empty once no device is unlocked.
+    const std::string& lastSentName() const { return lastSentName_; }
     // Whether a change of deviceNames waits to be saved (changes are gathered for a moment).
     bool hasUnsavedDeviceNames() const { return pendingNamesSave_.has_value(); }
 
@@ -149,11 +167,18 @@ private:
     void removeConnected(const PeripheralRef& peripheral);
 
     // The body both password alerts share: ask, then store and write, or drop the connection.
-    void runPasswordAlert(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
+    // Returns false when the user cancelled (or the manager is gone).
+    bool runPasswordAlert(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
                           const std::string& message, const std::string& acceptButton,
                           const std::function<std::string()>& keyToStoreUnder);
+    // Stops the automatic connection of a device whose stored password it refuses.
+    void holdBack(const PeripheralRef& peripheral);
+    // Lists a known device that is not connected automatically now under "Discovered", so that
+    // its "Connect" is at hand.
+    void listAsDiscovered(const PeripheralRef& peripheral);
     // Writes without response to the peripheral's data characteristic in each custom service.
-    void writeToTargets(const PeripheralRef& peripheral, const Bytes& payload);
+    // Returns whether a write went out.
+    bool writeToTargets(const PeripheralRef& peripheral, const Bytes& payload);
     // The name as much of it as the link carries (whole characters), said once per connection.
     void writeNameTo(const PeripheralRef& peripheral, const std::string& name);
     // The application in front now, to a device that was just unlocked.
@@ -167,10 +192,10 @@ private:
 
     // Reconnection back-off (reconnect_backoff.cpp).
     void connectionFailed(const PeripheralRef& peripheral);
-    // True if the device's automatic connection must wait; it is made when the pause is over.
-    bool holdForBackoff(const PeripheralRef& peripheral);
     void backoffPauseOver(const BluetoothUuid& identifier);
     void resetBackoff(const BluetoothUuid& identifier);
+    // A device listed under "Discovered" while it waited is connected as a known one.
+    void connectWaiting(const PeripheralRef& peripheral);
 
     void log(const std::string& line) const;
 
@@ -195,6 +220,10 @@ private:
     Subscription activationObserver_;
 
     std::set<BluetoothUuid> unlocked_;
+    // Devices that refused a password on their current connection.
+    std::set<BluetoothUuid> refused_;
+    std::set<BluetoothUuid> heldBack_;
+    std::string lastSentName_;
     // Devices told, this connection, that their names are cut; errors of writes without
     // response already logged, per device.
     std::set<BluetoothUuid> cutAnnounced_;
@@ -203,7 +232,7 @@ private:
     struct Backoff {
         int failures = 0;
         std::optional<Subscription> pause;
-        // Reported by a scan during the pause; connected when it is over.
+        // Listed under "Discovered" during the pause; connected when it is over.
         std::vector<PeripheralRef> waiting;
     };
     std::unordered_map<BluetoothUuid, Backoff> backoff_;

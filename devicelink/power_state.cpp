@@ -24,10 +24,13 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         discoveredPeripherals_.clear();
         pendingPeripherals_.clear();
         unlocked_.clear();
+        refused_.clear();
+        lastSentName_.clear();
         cutAnnounced_.clear();
         writeErrorsLogged_.clear();
         // Links ended with the radio, not because devices failed; the next scan starts afresh.
         backoff_.clear();
+        // heldBack_ stays: only the user's "Connect" lets such a device be connected again.
         objectWillChange_.fire();
         break;
     default:

@@ -40,14 +40,6 @@ void PeripheralManager::connectionFailed(const PeripheralRef& peripheral) {
         });
 }
 
-bool PeripheralManager::holdForBackoff(const PeripheralRef& peripheral) {
-    const auto entry = backoff_.find(peripheral->identifier());
-    if (entry == backoff_.end() || !entry->second.pause)
-        return false;
-    entry->second.waiting.push_back(peripheral);
-    return true;
-}
-
 void PeripheralManager::backoffPauseOver(const BluetoothUuid& identifier) {
     const auto entry = backoff_.find(identifier);
     if (entry == backoff_.end())
@@ -56,12 +48,8 @@ void PeripheralManager::backoffPauseOver(const BluetoothUuid& identifier) {
     entry->second.pause.reset();
     const std::vector<PeripheralRef> waiting = std::move(entry->second.waiting);
     entry->second.waiting.clear();
-    for (const PeripheralRef& peripheral : waiting) {
-        // Power-off or the user may have taken it out of the automatic connection meanwhile.
-        if (std::find(pendingPeripherals_.begin(), pendingPeripherals_.end(), peripheral) !=
-            pendingPeripherals_.end())
-            central_->connect(peripheral);
-    }
+    for (const PeripheralRef& peripheral : waiting)
+        connectWaiting(peripheral);
 }
 
 void PeripheralManager::resetBackoff(const BluetoothUuid& identifier) {
@@ -70,18 +58,26 @@ void PeripheralManager::resetBackoff(const BluetoothUuid& identifier) {
         return;
     const std::vector<PeripheralRef> waiting = std::move(entry->second.waiting);
     backoff_.erase(entry);
-    // What waited goes ahead now if it is still a known device; otherwise it is not an
-    // automatic connection any more.
-    for (const PeripheralRef& peripheral : waiting) {
-        const auto pending =
-            std::find(pendingPeripherals_.begin(), pendingPeripherals_.end(), peripheral);
-        if (pending == pendingPeripherals_.end())
-            continue;
-        if (platform_.defaults.stringForKey(passwordKey(*peripheral)))
-            central_->connect(peripheral);
-        else
-            pendingPeripherals_.erase(pending);
-    }
+    // What waited goes ahead now.
+    for (const PeripheralRef& peripheral : waiting)
+        connectWaiting(peripheral);
+}
+
+void PeripheralManager::connectWaiting(const PeripheralRef& peripheral) {
+    // The user may have connected it, stopped it or forgotten its password meanwhile, and a
+    // power-off empties the list: then it is not an automatic connection any more.
+    if (heldBack_.contains(peripheral->identifier()) ||
+        !platform_.defaults.stringForKey(passwordKey(*peripheral)))
+        return;
+    const auto listed =
+        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
+    if (listed == discoveredPeripherals_.end())
+        return;
+    objectWillChange_.fire();
+    discoveredPeripherals_.erase(listed);
+    pendingPeripherals_.push_back(peripheral);
+    peripheral->setDelegate(this);
+    central_->connect(peripheral);
 }
 
 } // namespace vontal

@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>verbunden</translation>
+        <source>Connecting…</source>
+        <translation>Verbindet…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>wird verbunden oder nicht verbunden</translation>
+        <source>Waiting for password</source>
+        <translation>Wartet auf Passwort</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>Passwort abgelehnt</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>Entsperrt</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>Wird gesendet: %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>Anwendungsnamen werden nicht gesendet: GNOME konnte die Erweiterung von vontal nicht ausführen.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: Die GNOME-Erweiterung von vontal ist nicht installiert. Das Paket von vontal installiert sie.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>vontal-Passwort</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Einschalten</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>Bluetooth kann nicht verwendet werden: Der D-Bus-Systembus läuft nicht. Starten Sie ihn und dann vontal erneut.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>Bluetooth kann nicht verwendet werden: Der Bluetooth-Dienst (bluetoothd) läuft nicht. Starten Sie ihn, dann macht vontal von selbst weiter.</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>Bluetooth LE kann nicht verwendet werden: Das installierte BlueZ ist älter als 5.42. Aktualisieren Sie BlueZ und starten Sie vontal dann erneut.</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>Es wurde kein Bluetooth-Adapter gefunden. Schließen Sie einen an oder heben Sie die Sperre in den Systemeinstellungen auf.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>Bluetooth ist ausgeschaltet, und BlueZ hat es nicht eingeschaltet (%1). Schalten Sie es in den Systemeinstellungen ein.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>Bluetooth ist ausgeschaltet. Schalten Sie es ein, um Geräte zu finden.</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>Suche nach Geräten. Ihr Gerät erscheint hier, sobald es eingeschaltet und in der Nähe dieses Computers ist.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: vontal kann auf %1 nicht sehen, welche Anwendung im Vordergrund ist. Sie werden in X11-Sitzungen, auf KDE Plasma, GNOME und wlroots-Compositoren wie sway gesendet.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>„Beim Anmelden starten“ konnte nicht eingeschaltet werden: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>„Beim Anmelden starten“ konnte nicht ausgeschaltet werden: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>„Beim Anmelden starten“ wurde eingerichtet, aber das System startet vontal noch nicht beim Anmelden.</translation>
     </message>
 </context>
 <context>

@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>conectado</translation>
+        <source>Connecting…</source>
+        <translation>Conectando…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>conectando o desconectado</translation>
+        <source>Waiting for password</source>
+        <translation>Esperando la contraseña</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>Contraseña rechazada</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>Desbloqueado</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>Enviando ahora: %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>Los nombres de las aplicaciones no se envían: GNOME no pudo ejecutar la extensión de vontal.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>Los nombres de las aplicaciones no se envían: la extensión de GNOME de vontal no está instalada. Al instalar el paquete de vontal se instala.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>Contraseña de vontal</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Activar</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>No se puede usar Bluetooth: el bus del sistema D-Bus no está en ejecución. Inícielo y vuelva a iniciar vontal.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>No se puede usar Bluetooth: el servicio de Bluetooth (bluetoothd) no está en ejecución. Inícielo y vontal continuará por sí solo.</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>No se puede usar Bluetooth LE: el BlueZ instalado es anterior a la 5.42. Actualice BlueZ y vuelva a iniciar vontal.</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>No se encontró ningún adaptador Bluetooth. Conecte uno o desbloquéelo en la configuración del sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>Bluetooth está desactivado y BlueZ no lo activó (%1). Actívelo en la configuración del sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>Bluetooth está desactivado. Actívelo para encontrar dispositivos.</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>Buscando dispositivos. El suyo aparecerá aquí cuando esté encendido y cerca de este equipo.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>Los nombres de las aplicaciones no se envían: vontal no puede ver qué aplicación está en primer plano en %1. Se envían en sesiones X11, KDE Plasma, GNOME y compositores wlroots como sway.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>No se pudo activar «Abrir al iniciar sesión»: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>No se pudo desactivar «Abrir al iniciar sesión»: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>Se configuró «Abrir al iniciar sesión», pero el sistema aún no inicia vontal al iniciar sesión.</translation>
     </message>
 </context>
 <context>

@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>connecté</translation>
+        <source>Connecting…</source>
+        <translation>Connexion…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>connexion en cours ou déconnecté</translation>
+        <source>Waiting for password</source>
+        <translation>En attente du mot de passe</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>Mot de passe refusé</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>Déverrouillé</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>Envoi en cours : %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>Les noms d’application ne sont pas envoyés : GNOME n’a pas pu exécuter l’extension de vontal.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>Les noms d’application ne sont pas envoyés : l’extension GNOME de vontal n’est pas installée. L’installation du paquet de vontal l’installe.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>Mot de passe vontal</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Activer</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>Le Bluetooth ne peut pas être utilisé : le bus système D-Bus ne fonctionne pas. Démarrez-le, puis relancez vontal.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>Le Bluetooth ne peut pas être utilisé : le service Bluetooth (bluetoothd) ne fonctionne pas. Démarrez-le et vontal reprendra de lui-même.</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>Le Bluetooth LE ne peut pas être utilisé : la version installée de BlueZ est antérieure à 5.42. Mettez BlueZ à jour, puis relancez vontal.</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>Aucun adaptateur Bluetooth n’a été trouvé. Branchez-en un, ou débloquez-le dans les paramètres de votre système.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>Le Bluetooth est désactivé et BlueZ ne l’a pas activé (%1). Activez-le dans les paramètres de votre système.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>Le Bluetooth est désactivé. Activez-le pour trouver des appareils.</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>Recherche d’appareils. Le vôtre apparaîtra ici lorsqu’il sera allumé et près de cet ordinateur.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>Les noms d’application ne sont pas envoyés : vontal ne peut pas voir quelle application est au premier plan sur %1. Ils sont envoyés dans les sessions X11, sur KDE Plasma, GNOME et les compositeurs wlroots comme sway.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>« Lancer à l’ouverture de session » n’a pas pu être activé : %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>« Lancer à l’ouverture de session » n’a pas pu être désactivé : %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>« Lancer à l’ouverture de session » a été configuré, mais le système ne démarre pas encore vontal à l’ouverture de session.</translation>
     </message>
 </context>
 <context>

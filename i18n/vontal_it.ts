@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>connesso</translation>
+        <source>Connecting…</source>
+        <translation>Connessione…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>in connessione o disconnesso</translation>
+        <source>Waiting for password</source>
+        <translation>In attesa della password</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>Password rifiutata</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>Sbloccato</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>Invio in corso: %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>I nomi delle applicazioni non vengono inviati: GNOME non è riuscito a eseguire l’estensione di vontal.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: l’estensione di GNOME di vontal non è installata. Il pacchetto di vontal la installa.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>Password di vontal</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Attiva</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>Impossibile usare il Bluetooth: il bus di sistema D-Bus non è in esecuzione. Avviarlo, poi riavviare vontal.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>Impossibile usare il Bluetooth: il servizio Bluetooth (bluetoothd) non è in esecuzione. Avviarlo e vontal riprenderà da solo.</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>Impossibile usare il Bluetooth LE: il BlueZ installato è precedente alla 5.42. Aggiornare BlueZ, poi riavviare vontal.</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>Nessun adattatore Bluetooth trovato. Collegarne uno o sbloccarlo nelle impostazioni di sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>Il Bluetooth è spento e BlueZ non l’ha acceso (%1). Accenderlo nelle impostazioni di sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>Il Bluetooth è spento. Accenderlo per trovare i dispositivi.</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>Ricerca di dispositivi. Il vostro comparirà qui quando sarà acceso e vicino a questo computer.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: vontal non può vedere quale applicazione è in primo piano su %1. Vengono inviati nelle sessioni X11, su KDE Plasma, GNOME e sui compositor wlroots come sway.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>Impossibile attivare «Avvia all’accesso»: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>Impossibile disattivare «Avvia all’accesso»: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>«Avvia all’accesso» è stato configurato, ma il sistema non avvia ancora vontal all’accesso.</translation>
     </message>
 </context>
 <context>

@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>接続済み</translation>
+        <source>Connecting…</source>
+        <translation>接続中…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>接続中または未接続</translation>
+        <source>Waiting for password</source>
+        <translation>パスワード待ち</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>パスワードが拒否されました</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>ロック解除済み</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>送信中: %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>アプリケーション名は送信されません: GNOME が vontal の拡張機能を実行できませんでした。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>アプリケーション名は送信されません: vontal の GNOME 拡張機能がインストールされていません。vontal のパッケージをインストールするとインストールされます。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>vontal のパスワード</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>オンにする</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>Bluetooth を使用できません: D-Bus システムバスが動作していません。起動してから vontal を再度起動してください。</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>Bluetooth を使用できません: Bluetooth サービス (bluetoothd) が動作していません。起動すると vontal は自動的に続行します。</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>Bluetooth LE を使用できません: インストールされている BlueZ が 5.42 より古いためです。BlueZ を更新してから vontal を再度起動してください。</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>Bluetooth アダプターが見つかりません。接続するか、システム設定でブロックを解除してください。</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>Bluetooth がオフで、BlueZ はオンにしませんでした (%1)。システム設定でオンにしてください。</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>Bluetooth がオフです。デバイスを見つけるにはオンにしてください。</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>デバイスを探しています。お使いのデバイスは、電源が入ってこのコンピューターの近くにあるとここに表示されます。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>アプリケーション名は送信されません: %1 では、どのアプリケーションが前面にあるかを vontal が確認できません。X11 セッション、KDE Plasma、GNOME、sway などの wlroots コンポジターでは送信されます。</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>「ログイン時に起動」をオンにできませんでした: %1。</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>「ログイン時に起動」をオフにできませんでした: %1。</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>「ログイン時に起動」を設定しましたが、システムはまだログイン時に vontal を起動しません。</translation>
     </message>
 </context>
 <context>

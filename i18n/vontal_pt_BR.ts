@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>conectado</translation>
+        <source>Connecting…</source>
+        <translation>Conectando…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>conectando ou desconectado</translation>
+        <source>Waiting for password</source>
+        <translation>Aguardando a senha</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>Senha recusada</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>Desbloqueado</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>Enviando agora: %1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>Os nomes dos aplicativos não são enviados: o GNOME não conseguiu executar a extensão do vontal.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>Os nomes dos aplicativos não são enviados: a extensão do GNOME do vontal não está instalada. Instalar o pacote do vontal a instala.</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>Senha do vontal</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>Ativar</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>Não é possível usar o Bluetooth: o barramento de sistema D-Bus não está em execução. Inicie-o e depois inicie o vontal novamente.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>Não é possível usar o Bluetooth: o serviço de Bluetooth (bluetoothd) não está em execução. Inicie-o e o vontal continuará sozinho.</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>Não é possível usar o Bluetooth LE: o BlueZ instalado é anterior à versão 5.42. Atualize o BlueZ e depois inicie o vontal novamente.</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>Nenhum adaptador Bluetooth foi encontrado. Conecte um ou desbloqueie-o nas configurações do sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>O Bluetooth está desligado e o BlueZ não o ligou (%1). Ligue-o nas configurações do sistema.</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>O Bluetooth está desligado. Ligue-o para encontrar dispositivos.</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>Procurando dispositivos. O seu aparecerá aqui quando estiver ligado e perto deste computador.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>Os nomes dos aplicativos não são enviados: o vontal não consegue ver qual aplicativo está em primeiro plano em %1. Eles são enviados em sessões X11, no KDE Plasma, no GNOME e em compositores wlroots como o sway.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>Não foi possível ativar “Abrir ao iniciar a sessão”: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>Não foi possível desativar “Abrir ao iniciar a sessão”: %1.</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>“Abrir ao iniciar a sessão” foi configurado, mas o sistema ainda não inicia o vontal ao entrar.</translation>
     </message>
 </context>
 <context>

@@ -32,12 +32,24 @@
         <translation>⚪️</translation>
     </message>
     <message>
-        <source>connected</source>
-        <translation>已连接</translation>
+        <source>Connecting…</source>
+        <translation>正在连接…</translation>
     </message>
     <message>
-        <source>connecting or disconnected</source>
-        <translation>正在连接或未连接</translation>
+        <source>Waiting for password</source>
+        <translation>等待密码</translation>
+    </message>
+    <message>
+        <source>Password refused</source>
+        <translation>密码被拒绝</translation>
+    </message>
+    <message>
+        <source>Unlocked</source>
+        <translation>已解锁</translation>
+    </message>
+    <message>
+        <source>Now sending: %1</source>
+        <translation>正在发送：%1</translation>
     </message>
 </context>
 <context>
@@ -85,6 +97,10 @@
         <source>Application names are not sent: GNOME could not run vontal&apos;s extension.</source>
         <translation>不会发送应用程序名称：GNOME 无法运行 vontal 的扩展。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: vontal&apos;s GNOME extension is not installed. Installing vontal&apos;s package installs it.</source>
+        <translation>不会发送应用程序名称：未安装 vontal 的 GNOME 扩展。安装 vontal 的软件包即可安装它。</translation>
+    </message>
 </context>
 <context>
     <name>MainWindow</name>
@@ -126,6 +142,57 @@
     <message>
         <source>vontal password</source>
         <translation>vontal 密码</translation>
+    </message>
+</context>
+<context>
+    <name>StatusLine</name>
+    <message>
+        <source>Switch On</source>
+        <translation>开启</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the D-Bus system bus is not running. Start it, then start vontal again.</source>
+        <translation>无法使用蓝牙：D-Bus 系统总线未运行。请启动它，然后重新启动 vontal。</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not running. Start it, and vontal carries on by itself.</source>
+        <translation>无法使用蓝牙：蓝牙服务（bluetoothd）未运行。启动它后，vontal 会自动继续。</translation>
+    </message>
+    <message>
+        <source>Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. Update BlueZ, then start vontal again.</source>
+        <translation>无法使用低功耗蓝牙：已安装的 BlueZ 早于 5.42。请更新 BlueZ，然后重新启动 vontal。</translation>
+    </message>
+    <message>
+        <source>No Bluetooth adapter was found. Plug one in, or unblock it in your system&apos;s settings.</source>
+        <translation>未找到蓝牙适配器。请插入一个，或在系统设置中解除其屏蔽。</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off, and BlueZ did not switch it on (%1). Switch it on in your system&apos;s settings.</source>
+        <translation>蓝牙已关闭，且 BlueZ 未能将其开启（%1）。请在系统设置中开启。</translation>
+    </message>
+    <message>
+        <source>Bluetooth is switched off. Switch it on to find devices.</source>
+        <translation>蓝牙已关闭。请开启蓝牙以查找设备。</translation>
+    </message>
+    <message>
+        <source>Looking for devices. Yours shows up here when it is switched on and near this computer.</source>
+        <translation>正在查找设备。您的设备开启并靠近这台电脑时会显示在这里。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: vontal cannot see which application is in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such as sway.</source>
+        <translation>不会发送应用程序名称：在 %1 上 vontal 无法得知哪个应用程序在前台。在 X11 会话、KDE Plasma、GNOME 以及 sway 等 wlroots 合成器上会发送。</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched on: %1.</source>
+        <translation>无法开启“登录时启动”：%1。</translation>
+    </message>
+    <message>
+        <source>Launch on login could not be switched off: %1.</source>
+        <translation>无法关闭“登录时启动”：%1。</translation>
+    </message>
+    <message>
+        <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
+        <translation>已设置“登录时启动”，但系统尚未在登录时启动 vontal。</translation>
     </message>
 </context>
 <context>

@@ -1,11 +1,13 @@
 #include "content_view.h"
 
 #include "device_list_view.h"
-#include "extension_notice.h"
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
+#include "platform/control_characters.h"
 #include "platform/gnome/shell_extension.h"
+#include "status_line.h"
+#include "status_report.h"
 #include "vontal_ids.h"
 
 #include <QCheckBox>
@@ -33,12 +35,34 @@ QLabel* makeHeader(const char* key, int topPadding, int height, QWidget* parent)
     return header;
 }
 
+QString stateText(PeripheralManager::DeviceState state) {
+    switch (state) {
+    case PeripheralManager::DeviceState::Connecting:
+        return labels::text(labels::kStateConnecting);
+    case PeripheralManager::DeviceState::WaitingForPassword:
+        return labels::text(labels::kStateWaitingForPassword);
+    case PeripheralManager::DeviceState::PasswordRefused:
+        return labels::text(labels::kStatePasswordRefused);
+    case PeripheralManager::DeviceState::Unlocked:
+        return labels::text(labels::kStateUnlocked);
+    }
+    return {};
+}
+
 } // namespace
 
 ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItems,
-                         Diagnostics& diagnostics, QWidget* parent)
+                         Diagnostics& diagnostics, StatusReport* status, QWidget* parent)
     : QWidget(parent), manager_(manager), loginItems_(loginItems), diagnostics_(diagnostics),
       helperID_(kHelperIdentifier) {
+    if (!status) {
+        ownStatus_ = std::make_unique<StatusReport>(
+            manager_, StatusSources{nullptr, std::nullopt, ShellExtension::current()},
+            diagnostics_);
+        status = ownStatus_.get();
+    }
+    status_ = status;
+    statusLine_ = new StatusLine(*status_, diagnostics_, this);
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 
@@ -54,14 +78,22 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
         DeviceRow::Kind::Discovered, [this](const PeripheralRef& p) { tapDiscovered(p); }, this);
     discoveredList_->setObjectName(QStringLiteral("discoveredList"));
     discoveredList_->setAccessibleName(labels::text(labels::kDiscovered));
+    // The name comes from whatever application is in front: never markup, and its controls
+    // are shown, not acted on.
+    nowSending_ = new QLabel(this);
+    nowSending_->setObjectName(QStringLiteral("nowSending"));
+    nowSending_->setTextFormat(Qt::PlainText);
+    nowSending_->setContentsMargins(kHeaderPadding, 0, kHeaderPadding, 0);
+    nowSending_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    nowSending_->hide();
     launchAtLoginBlock_ = new LaunchAtLoginBlock([this] { launchAtLoginAppeared(); },
                                                  [this](bool on) { setLaunchAtLogin(on); }, this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
-    // Above the lists, on GNOME, and shown only while vontal's extension needs the user.
-    if (auto extension = ShellExtension::current())
-        layout->addWidget(new ExtensionNotice(std::move(extension), diagnostics_, this));
+    // Above the lists, and shown only while something needs the user.
+    layout->addWidget(statusLine_);
+    layout->addWidget(nowSending_);
     layout->addWidget(connectedHeader_, 0, Qt::AlignLeft);
     layout->addWidget(connectedList_, 1);
     layout->addWidget(discoveredHeader_, 0, Qt::AlignLeft);
@@ -80,7 +112,15 @@ void ContentView::setLaunchAtLogin(bool on) {
         return;
     launchAtLogin_ = on;
     launchAtLoginBlock_->display(on);
-    updateLoginItem(launchAtLogin_, helperID_, loginItems_, diagnostics_);
+    const auto error = updateLoginItem(on, helperID_, loginItems_, diagnostics_);
+    const bool enabled = loginItemEnabled(helperID_, loginItems_);
+    if (error)
+        status_->loginItemFailed(on, error->description);
+    else
+        status_->loginItemApplied(on, enabled);
+    // A failed call must not look like the user's choice took effect. Shown as is, not applied.
+    launchAtLogin_ = enabled;
+    launchAtLoginBlock_->display(enabled);
 }
 
 void ContentView::launchAtLoginAppeared() {
@@ -101,11 +141,27 @@ void ContentView::rebuild() {
     const auto label = [this](const PeripheralRef& peripheral) {
         return QString::fromStdString(manager_.displayName(peripheral));
     };
-    connectedList_->present(manager_.connectedPeripherals(), label);
+    connectedList_->present(manager_.connectedPeripherals(), label,
+                            [this](const PeripheralRef& peripheral) {
+                                return stateText(manager_.deviceState(peripheral));
+                            });
     discoveredList_->present(manager_.discoveredPeripherals(), label);
+    showNowSending();
     // Rows are made as devices come and go, so creation order is not reading order. Tab goes
     // down the connected rows, then the discovered ones, then to the toggle and round again.
     discoveredList_->chainFocus(connectedList_->chainFocus(launchAtLoginBlock_->toggle()));
+}
+
+void ContentView::showNowSending() {
+    const std::string& name = manager_.lastSentName();
+    const bool sending = manager_.anyUnlocked() && !name.empty();
+    if (sending) {
+        const QString text = labels::text(labels::kNowSending)
+                                 .arg(QString::fromStdString(showControlCharacters(name)));
+        nowSending_->setText(text);
+        nowSending_->setAccessibleName(text);
+    }
+    nowSending_->setVisible(sending);
 }
 
 void ContentView::tapConnected(const PeripheralRef& peripheral) {

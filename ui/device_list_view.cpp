@@ -20,7 +20,8 @@ DeviceListView::DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget
     setWidget(canvas_);
 }
 
-void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
+void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                             const Labeler& state) {
     // The usual change keeps every shown row where it is and adds rows at the end (a discovery,
     // a connection); it needs no reordering and touches only the new rows' geometry.
     std::size_t kept = 0;
@@ -28,18 +29,20 @@ void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, cons
            rows_[kept]->peripheral() == peripherals[kept])
         ++kept;
     if (kept == rows_.size())
-        append(peripherals, label);
+        append(peripherals, label, state);
     else
-        rearrange(peripherals, label);
+        rearrange(peripherals, label, state);
 }
 
-void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const Labeler& label) {
+void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                            const Labeler& state) {
     const std::size_t shown = rows_.size();
     // Rows are keyed by identifier and occurrence, so a peripheral listed twice has two rows.
     std::unordered_map<BluetoothUuid, int> occurrences;
     for (std::size_t index = 0; index < shown; ++index) {
         ++occurrences[peripherals[index]->identifier()];
-        rows_[index]->present(peripherals[index], label(peripherals[index]));
+        rows_[index]->present(peripherals[index], label(peripherals[index]),
+                              state ? state(peripherals[index]) : QString());
     }
 
     int tallest = rowHeight_;
@@ -47,7 +50,7 @@ void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const
         const PeripheralRef& peripheral = peripherals[index];
         const BluetoothUuid identifier = peripheral->identifier();
         auto* row = new DeviceRow(kind_, tap_, canvas_);
-        row->present(peripheral, label(peripheral));
+        row->present(peripheral, label(peripheral), state ? state(peripheral) : QString());
         tallest = std::max(tallest, row->sizeHint().height());
         row->show();
         rows_.push_back(row);
@@ -56,8 +59,8 @@ void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const
     settle(shown, tallest);
 }
 
-void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
-                               const Labeler& label) {
+void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                               const Labeler& state) {
     std::vector<DeviceRow*> rows;
     rows.reserve(peripherals.size());
     std::map<Key, DeviceRow*> rowsByKey;
@@ -76,7 +79,7 @@ void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals,
             row = new DeviceRow(kind_, tap_, canvas_);
             created = true;
         }
-        row->present(peripheral, label(peripheral));
+        row->present(peripheral, label(peripheral), state ? state(peripheral) : QString());
         if (created) {
             tallest = std::max(tallest, row->sizeHint().height());
             row->show();

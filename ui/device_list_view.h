@@ -19,8 +19,10 @@ public:
 
     DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget* parent = nullptr);
 
-    // One row per entry, in list order; rows of peripherals no longer listed go away.
-    void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
+    // One row per entry, in list order; rows of peripherals no longer listed go away. `state`
+    // words where each device stands (connected rows only).
+    void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                 const Labeler& state = {});
 
     // Puts the rows' buttons in list order into the keyboard focus chain right after `after`;
     // returns the last of them, or `after` when the list is empty. Rows already placed after the
@@ -40,8 +42,10 @@ private:
         friend auto operator<=>(const Key&, const Key&) = default;
     };
 
-    void append(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
-    void rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label);
+    void append(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                const Labeler& state);
+    void rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
+                   const Labeler& state);
     // Rows before `unchanged` are where they were; a taller new row moves them all.
     void settle(std::size_t unchanged, int tallest);
     void place(std::size_t from);

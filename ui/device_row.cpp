@@ -28,6 +28,12 @@ DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
         status_->setObjectName(QStringLiteral("status"));
         status_->setTextFormat(Qt::PlainText);
         layout->addWidget(status_, 0, Qt::AlignVCenter);
+        // A dot says little to a person at a glance and nothing to a screen reader: the state
+        // is also said in words.
+        state_ = new QLabel(this);
+        state_->setObjectName(QStringLiteral("state"));
+        state_->setTextFormat(Qt::PlainText);
+        layout->addWidget(state_, 0, Qt::AlignVCenter);
     }
 
     button_ = new QPushButton(this);
@@ -43,15 +49,18 @@ DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
     });
 }
 
-void DeviceRow::present(const PeripheralRef& peripheral, const QString& label) {
+void DeviceRow::present(const PeripheralRef& peripheral, const QString& label,
+                        const QString& state) {
     peripheral_ = peripheral;
     name_->setName(label);
     const char* action = labels::kConnect;
     if (kind_ == Kind::Connected) {
         const bool linkUp = peripheral->state() == PeripheralState::Connected;
         status_->setText(labels::text(linkUp ? labels::kLinkUp : labels::kLinkDown));
-        status_->setAccessibleDescription(
-            labels::text(linkUp ? labels::kLinkUpDescription : labels::kLinkDownDescription));
+        status_->setAccessibleDescription(state);
+        state_->setText(state);
+        state_->setVisible(!state.isEmpty());
+        setAccessibleDescription(state);
         if (linkUp)
             action = labels::kDisconnect;
         button_->setText(labels::text(action));

@@ -11,8 +11,9 @@ class QPushButton;
 
 namespace vontal {
 
-// One row of a device list: the label, a flexible gap, the status dot (connected list only) and
-// a bordered button. The row keeps the handle it was last given so that a tap acts on it.
+// One row of a device list: the label, a flexible gap, the status dot and the words for the
+// device's state (connected list only) and a bordered button. The row keeps the handle it was last
+// given so that a tap acts on it.
 class DeviceRow final : public QWidget {
 public:
     enum class Kind { Connected, Discovered };
@@ -23,13 +24,15 @@ public:
 
     DeviceRow(Kind kind, Tap tap, QWidget* parent = nullptr);
 
-    // Shows the peripheral under this label. A connected row reads the link state now, so a
-    // state change shows only when the row is presented again.
-    void present(const PeripheralRef& peripheral, const QString& label);
+    // Shows the peripheral under this label, and (connected rows) `state`, the words for where
+    // the device stands. A connected row reads the link state now, so a state change shows
+    // only when the row is presented again.
+    void present(const PeripheralRef& peripheral, const QString& label, const QString& state = {});
 
     const PeripheralRef& peripheral() const { return peripheral_; }
     ElidedLabel* nameLabel() const { return name_; }
     QLabel* statusLabel() const { return status_; } // absent in the discovered list
+    QLabel* stateLabel() const { return state_; }   // absent in the discovered list
     QPushButton* button() const { return button_; }
 
 private:
@@ -38,6 +41,7 @@ private:
     PeripheralRef peripheral_;
     ElidedLabel* name_ = nullptr;
     QLabel* status_ = nullptr;
+    QLabel* state_ = nullptr;
     QPushButton* button_ = nullptr;
 };
 

@@ -1,13 +1,41 @@
 #include "extension_notice.h"
 
-#include "platform/gnome/shell_extension.h"
-
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
 
 namespace vontal {
+
+QString extensionStatusText(ShellExtension::State state, const QString& shellVersion) {
+    switch (state) {
+    case ShellExtension::State::Off:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent until the GNOME extension is "
+                               "switched on.");
+    case ShellExtension::State::NextLogin:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are sent after your next login, when GNOME loads "
+                               "the extension.");
+    case ShellExtension::State::OutOfDate:
+        return QCoreApplication::translate("ExtensionNotice",
+                                           "Application names are not sent: vontal's GNOME "
+                                           "extension does not support GNOME Shell %1 yet.")
+            .arg(shellVersion.section(QLatin1Char('.'), 0, 0));
+    case ShellExtension::State::Failed:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent: GNOME could not run vontal's "
+                               "extension.");
+    case ShellExtension::State::NotInstalled:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent: vontal's GNOME extension is not "
+                               "installed. Installing vontal's package installs it.");
+    case ShellExtension::State::Unknown:
+    case ShellExtension::State::On:
+        break;
+    }
+    return {};
+}
 
 ExtensionNotice::ExtensionNotice(std::shared_ptr<ShellExtension> extension,
                                  Diagnostics& diagnostics, QWidget* parent)
@@ -30,42 +58,12 @@ ExtensionNotice::ExtensionNotice(std::shared_ptr<ShellExtension> extension,
 
 void ExtensionNotice::update() {
     const auto state = extension_ ? extension_->state() : ShellExtension::State::Unknown;
-    switch (state) {
-    case ShellExtension::State::Off:
-        line_->setText(QCoreApplication::translate(
-            "ExtensionNotice", "Application names are not sent until the GNOME extension is "
-                               "switched on."));
-        switchOn_->setVisible(true);
-        switchOn_->setEnabled(true);
-        setVisible(true);
-        break;
-    case ShellExtension::State::NextLogin:
-        line_->setText(QCoreApplication::translate(
-            "ExtensionNotice", "Application names are sent after your next login, when GNOME loads "
-                               "the extension."));
-        switchOn_->setVisible(false);
-        setVisible(true);
-        break;
-    case ShellExtension::State::OutOfDate:
-        line_->setText(
-            QCoreApplication::translate("ExtensionNotice",
-                                        "Application names are not sent: vontal's GNOME extension "
-                                        "does not support GNOME Shell %1 yet.")
-                .arg(extension_->shellVersion().section(QLatin1Char('.'), 0, 0)));
-        switchOn_->setVisible(false);
-        setVisible(true);
-        break;
-    case ShellExtension::State::Failed:
-        line_->setText(QCoreApplication::translate(
-            "ExtensionNotice", "Application names are not sent: GNOME could not run vontal's "
-                               "extension."));
-        switchOn_->setVisible(false);
-        setVisible(true);
-        break;
-    default:
-        setVisible(false);
-        break;
-    }
+    const QString text =
+        extensionStatusText(state, extension_ ? extension_->shellVersion() : QString());
+    line_->setText(text);
+    switchOn_->setVisible(state == ShellExtension::State::Off);
+    switchOn_->setEnabled(true);
+    setVisible(!text.isEmpty());
 }
 
 void ExtensionNotice::clicked() {

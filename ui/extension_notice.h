@@ -1,6 +1,7 @@
 #pragma once
 
 #include "platform/diagnostics.h"
+#include "platform/gnome/shell_extension.h"
 
 #include <QWidget>
 #include <memory>
@@ -10,11 +11,12 @@ class QPushButton;
 
 namespace vontal {
 
-class ShellExtension;
+// The words for a state of vontal's GNOME Shell extension; empty while it needs nothing.
+QString extensionStatusText(ShellExtension::State state, const QString& shellVersion);
 
-// One short line above the lists while vontal's GNOME Shell extension is not running: with a
-// button that switches it on when the Shell can run it now, or saying that it runs after the next
-// login. Hidden while the extension is on, and on desktops without one.
+// The GNOME part of the status line, while vontal's GNOME Shell extension is not running: what
+// keeps it from running, with a button that switches it on when the Shell can run it now. Hidden
+// while the extension is on, and on desktops without one.
 class ExtensionNotice final : public QWidget {
 public:
     ExtensionNotice(std::shared_ptr<ShellExtension> extension, Diagnostics& diagnostics,

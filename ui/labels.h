@@ -16,10 +16,15 @@ inline constexpr const char* kDisconnect = QT_TRANSLATE_NOOP("ContentView", "Dis
 inline constexpr const char* kLaunchOnLogin = QT_TRANSLATE_NOOP("ContentView", "Launch on login");
 inline constexpr const char* kLinkUp = QT_TRANSLATE_NOOP("ContentView", "🟢");
 inline constexpr const char* kLinkDown = QT_TRANSLATE_NOOP("ContentView", "⚪️");
-// What a screen reader says for the two dots.
-inline constexpr const char* kLinkUpDescription = QT_TRANSLATE_NOOP("ContentView", "connected");
-inline constexpr const char* kLinkDownDescription =
-    QT_TRANSLATE_NOOP("ContentView", "connecting or disconnected");
+// Where a connected device stands, shown next to its dot and said by a screen reader.
+inline constexpr const char* kStateConnecting = QT_TRANSLATE_NOOP("ContentView", "Connecting…");
+inline constexpr const char* kStateWaitingForPassword =
+    QT_TRANSLATE_NOOP("ContentView", "Waiting for password");
+inline constexpr const char* kStatePasswordRefused =
+    QT_TRANSLATE_NOOP("ContentView", "Password refused");
+inline constexpr const char* kStateUnlocked = QT_TRANSLATE_NOOP("ContentView", "Unlocked");
+// The application whose name the unlocked devices were told last.
+inline constexpr const char* kNowSending = QT_TRANSLATE_NOOP("ContentView", "Now sending: %1");
 
 inline QString text(const char* key) {
     return QCoreApplication::translate(kContext, key);

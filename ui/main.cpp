@@ -48,21 +48,25 @@ int main(int argc, char** argv) {
     std::unique_ptr<LoginItemService> loginItems = makeLoginItemService(mode, diagnostics);
     QtAlertPresenter dialogs;
     PromptTracker prompts(dialogs);
+    // Every way out goes through here. An open password alert closes first, as "Cancel":
+    // left open, its nested loop would hold the main loop's exit back, and an alert queued
+    // behind it would open anew.
+    const auto quit = [&dialogs] {
+        dialogs.closeAll();
+        QCoreApplication::quit();
+    };
     // Declared after what it uses: on the way out the windows and then the manager go first,
     // and the manager's end drops every link.
     vontalApp app(
         [mode, &diagnostics, &prompts] { return Runtime::start(mode, diagnostics, prompts); },
-        *loginItems, diagnostics);
+        *loginItems, diagnostics, quit);
     // Another start (the launcher, the login helper) finds this one: show a window, making one
     // if none is open.
     QObject::connect(&instance, &SingleInstance::activationRequested, &application,
                      [&app] { app.bringForward(); });
-    const auto quit = [] {
-        QCoreApplication::quit();
-    };
     TerminationSignals termination(quit, {SIGTERM, SIGINT});
     app.newWindow();
     TrayIcon tray(
-        app.manager(), prompts, [&app] { app.bringForward(); }, quit);
+        app.manager(), app.status(), prompts, [&app] { app.bringForward(); }, quit);
     return QApplication::exec();
 }

@@ -8,7 +8,8 @@
 
 namespace vontal {
 
-MainWindow::MainWindow(ContentView* content, std::function<void()> newWindow, QWidget* parent)
+MainWindow::MainWindow(ContentView* content, std::function<void()> newWindow,
+                       std::function<void()> quitApplication, QWidget* parent)
     : QMainWindow(parent), content_(content) {
     setObjectName(QStringLiteral("mainWindow"));
     setAttribute(Qt::WA_DeleteOnClose);
@@ -21,9 +22,18 @@ MainWindow::MainWindow(ContentView* content, std::function<void()> newWindow, QW
     connect(open, &QAction::triggered, this, [newWindow = std::move(newWindow)] { newWindow(); });
     file->addSeparator();
     QAction* quit = file->addAction(QCoreApplication::translate("MainWindow", "Quit"));
-    quit->setShortcut(QKeySequence::Quit);
+    // Some platforms' key schemes bind nothing to Quit; Ctrl+Q is what a Linux user expects.
+    QList<QKeySequence> quitKeys = QKeySequence::keyBindings(QKeySequence::Quit);
+    if (quitKeys.isEmpty())
+        quitKeys << QKeySequence(Qt::CTRL | Qt::Key_Q);
+    quit->setShortcuts(quitKeys);
     quit->setMenuRole(QAction::QuitRole);
-    connect(quit, &QAction::triggered, qApp, &QCoreApplication::quit, Qt::QueuedConnection);
+    quit->setObjectName(QStringLiteral("quitAction"));
+    // Queued: the menu that sent it is not torn down under its own feet.
+    connect(
+        quit, &QAction::triggered, this,
+        [quitApplication = std::move(quitApplication)] { quitApplication(); },
+        Qt::QueuedConnection);
 
     resize(460, 480);
 }

@@ -11,7 +11,9 @@ class ContentView;
 // opens another window on the same manager.
 class MainWindow final : public QMainWindow {
 public:
-    MainWindow(ContentView* content, std::function<void()> newWindow, QWidget* parent = nullptr);
+    // `quit` ends vontal (File > Quit, Ctrl+Q).
+    MainWindow(ContentView* content, std::function<void()> newWindow, std::function<void()> quit,
+               QWidget* parent = nullptr);
 
     ContentView* content() const { return content_; }
     // Shows the window in front of the others, restoring it if it was minimised.

@@ -1,6 +1,7 @@
 #include "runtime.h"
 
 #include "memory_login_items.h"
+#include "platform/frontmost/silent_workspace.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/qt/settings/settings_defaults.h"
 #include "platform/sim/demo_devices.h"
@@ -36,15 +37,26 @@ Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
       defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)),
       platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
                                                     *defaults_, alerts, diagnostics})),
-      manager_(std::make_unique<PeripheralManager>(*platform_)) {}
+      manager_(std::make_unique<PeripheralManager>(*platform_)) {
+    // Both stacks can say why Bluetooth is unavailable.
+    availability_ = dynamic_cast<BluetoothAvailability*>(bluetooth_.get());
+}
+
+StatusSources Runtime::statusSources() const {
+    StatusSources sources;
+    sources.bluetooth = availability_;
+    if (const auto* silent = dynamic_cast<const SilentWorkspace*>(workspace_.get()))
+        sources.unobservedDesktop = silent->desktop();
+    return sources;
+}
 
 Runtime::~Runtime() = default;
 
-std::shared_ptr<PeripheralManager> Runtime::start(Mode mode, Diagnostics& diagnostics,
-                                                  AlertPresenter& alerts) {
+vontalApp::Made Runtime::start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts) {
     auto runtime = std::make_shared<Runtime>(mode, diagnostics, alerts);
     PeripheralManager* manager = runtime->manager_.get();
-    return std::shared_ptr<PeripheralManager>(std::move(runtime), manager);
+    StatusSources sources = runtime->statusSources();
+    return {std::shared_ptr<PeripheralManager>(std::move(runtime), manager), std::move(sources)};
 }
 
 // A simulation never touches the user's autostart entries.

@@ -5,6 +5,7 @@
 #include "platform/login_item.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
+#include "vontal_app.h"
 
 #include <memory>
 
@@ -23,15 +24,17 @@ public:
     Runtime& operator=(const Runtime&) = delete;
 
     PeripheralManager& manager() { return *manager_; }
+    // What the status line reads from the Bluetooth stack and the desktop.
+    StatusSources statusSources() const;
 
-    // The manager, sharing this runtime's lifetime.
-    static std::shared_ptr<PeripheralManager> start(Mode mode, Diagnostics& diagnostics,
-                                                    AlertPresenter& alerts);
+    // The manager, sharing this runtime's lifetime, and the status line's sources.
+    static vontalApp::Made start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts);
 
 private:
     QtMainQueue mainQueue_;
     QtTimers timers_;
     std::unique_ptr<BluetoothStack> bluetooth_;
+    BluetoothAvailability* availability_ = nullptr;
     std::unique_ptr<UserDefaults> defaults_;
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<Platform> platform_;

@@ -8,9 +8,9 @@
 
 namespace vontal {
 
-TrayIcon::TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::function<void()> open,
-                   std::function<void()> quit, QObject* parent)
-    : QObject(parent), manager_(manager), prompts_(prompts) {
+TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
+                   std::function<void()> open, std::function<void()> quit, QObject* parent)
+    : QObject(parent), manager_(manager), status_(status), prompts_(prompts) {
     menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
     connect(menu_->addAction(QCoreApplication::translate("Tray", "Open vontal")),
@@ -34,6 +34,7 @@ TrayIcon::TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::func
     // Read after the change, not in the announcement that comes before it.
     managerChanges_ = manager_.objectWillChange().subscribe([this] { scheduleRefresh(); });
     promptChanges_ = prompts_.changed().subscribe([this] { scheduleRefresh(); });
+    statusChanges_ = status_.changed().subscribe([this] { scheduleRefresh(); });
     refresh();
     icon_->show();
 }
@@ -52,7 +53,7 @@ void TrayIcon::scheduleRefresh() {
 
 void TrayIcon::refresh() {
     refreshScheduled_ = false;
-    TraySummary now = summarize(manager_, prompts_.open());
+    TraySummary now = summarize(manager_, prompts_.open(), &status_);
     if (shownOnce_ && now == summary_)
         return;
     const bool iconChanged = !shownOnce_ ||

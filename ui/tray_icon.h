@@ -15,11 +15,12 @@ namespace vontal {
 
 // vontal's icon in the desktop's tray while it runs (StatusNotifierItem where the desktop hosts
 // one, the XEmbed tray elsewhere; nothing where there is neither). Its tooltip and menu list the
-// connected devices; a click opens or raises a window; its menu opens a window or quits.
+// connected devices and what keeps vontal from doing its job; a click opens or raises a window; its
+// menu opens a window or quits.
 class TrayIcon final : public QObject {
 public:
-    TrayIcon(PeripheralManager& manager, PromptTracker& prompts, std::function<void()> open,
-             std::function<void()> quit, QObject* parent = nullptr);
+    TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
+             std::function<void()> open, std::function<void()> quit, QObject* parent = nullptr);
     ~TrayIcon() override;
 
     QSystemTrayIcon* icon() const { return icon_; }
@@ -29,6 +30,7 @@ private:
     void refresh();
 
     PeripheralManager& manager_;
+    StatusReport& status_;
     PromptTracker& prompts_;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
@@ -40,6 +42,7 @@ private:
     bool shownOnce_ = false;
     Subscription managerChanges_;
     Subscription promptChanges_;
+    Subscription statusChanges_;
 };
 
 } // namespace vontal

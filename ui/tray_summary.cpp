@@ -16,21 +16,28 @@ QString TraySummary::toolTip() const {
     lines << connected;
     if (waitingForPassword)
         lines << QCoreApplication::translate("Tray", "A device is waiting for its password");
+    lines << problems;
     return lines.join(QLatin1Char('\n'));
 }
 
-TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts) {
+TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts,
+                      const StatusReport* status) {
     TraySummary summary;
     // The connected list may hold one device twice (a second "Connect" on a row whose link is
     // down); the user has one device.
     std::set<BluetoothUuid> seen;
     for (const PeripheralRef& peripheral : manager.connectedPeripherals()) {
+        // A device whose link is up but that has not accepted its password (or refused it)
+        // hears nothing; it does not count as connected here.
         if (peripheral->state() != PeripheralState::Connected ||
+            !manager.isUnlocked(peripheral->identifier()) ||
             !seen.insert(peripheral->identifier()).second)
             continue;
         summary.connected << QString::fromStdString(manager.displayName(peripheral));
     }
     summary.waitingForPassword = openPasswordAlerts > 0;
+    if (status)
+        summary.problems = status->texts();
     return summary;
 }
 

@@ -3,6 +3,7 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/diagnostics.h"
 #include "platform/login_item.h"
+#include "status_report.h"
 
 #include <QPointer>
 #include <functional>
@@ -18,10 +19,18 @@ class MainWindow;
 // content is built, so no Bluetooth central exists before a window does.
 class vontalApp final {
 public:
-    // Makes the manager, together with whatever it runs on (it shares their lifetime).
-    using ManagerFactory = std::function<std::shared_ptr<PeripheralManager>()>;
+    // The manager, sharing the lifetime of whatever it runs on, and what the status line reads.
+    struct Made {
+        Made(std::shared_ptr<PeripheralManager> made, StatusSources why = {})
+            : manager(std::move(made)), sources(std::move(why)) {}
+        std::shared_ptr<PeripheralManager> manager;
+        StatusSources sources;
+    };
+    using ManagerFactory = std::function<Made()>;
 
-    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics);
+    // `quit` is what the windows' Quit does; by default it ends the event loop.
+    vontalApp(ManagerFactory factory, LoginItemService& loginItems, Diagnostics& diagnostics,
+              std::function<void()> quit = {});
     ~vontalApp();
     vontalApp(const vontalApp&) = delete;
     vontalApp& operator=(const vontalApp&) = delete;
@@ -29,6 +38,9 @@ public:
     // The shared manager, made on first use.
     PeripheralManager& manager();
     bool hasManager() const { return manager_ != nullptr; }
+    // What keeps vontal from doing its job, shared by the windows and the tray; made with the
+    // manager.
+    StatusReport& status();
 
     // Builds a window (and, the first time, the manager) and shows it.
     MainWindow* newWindow();
@@ -39,9 +51,11 @@ public:
 
 private:
     ManagerFactory factory_;
+    std::function<void()> quit_;
     LoginItemService& loginItems_;
     Diagnostics& diagnostics_;
     std::shared_ptr<PeripheralManager> manager_;
+    std::unique_ptr<StatusReport> status_;
     std::vector<QPointer<MainWindow>> windows_;
 };
 

@@ -68,7 +68,7 @@ std::unique_ptr<Workspace> makeWaylandWorkspace(Diagnostics& diagnostics) {
     diagnostics.line("Application activations are not observed on this desktop yet (Wayland "
                      "session on " +
                      desktop + ": " + whyNot + "; " + remedy(desktop) + ")");
-    return std::make_unique<SilentWorkspace>();
+    return std::make_unique<SilentWorkspace>(desktop);
 }
 
 } // namespace
@@ -97,7 +97,8 @@ std::unique_ptr<Workspace> makeDesktopWorkspace(Diagnostics& diagnostics) {
         return makeWaylandWorkspace(diagnostics);
     if (auto workspace = X11Workspace::connect(diagnostics))
         return workspace;
-    return std::make_unique<SilentWorkspace>();
+    return std::make_unique<SilentWorkspace>(
+        desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP")));
 }
 
 } // namespace vontal

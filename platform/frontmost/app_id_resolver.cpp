@@ -21,12 +21,17 @@ std::optional<CatalogEntry> findEntry(ApplicationCatalog& catalog, std::string_v
 } // namespace
 
 ToplevelApplication resolveAppId(ApplicationCatalog& catalog, std::string_view appId) {
-    if (!appId.empty()) {
-        if (auto entry = findEntry(catalog, appId))
-            return {entry->desktopId, entry->localizedName};
-    }
-    // The prefix keeps an unclaimed app_id from ever equalling a desktop id.
-    return {"app_id:" + std::string(appId), std::nullopt};
+    if (appId.empty())
+        return {"app_id:", std::nullopt};
+    if (auto entry = findEntry(catalog, appId))
+        return {entry->desktopId, entry->localizedName};
+    // The prefix keeps an unclaimed app_id from ever equalling a desktop id. Its name is the id
+    // as the desktop shows it, without the suffix of an entry that is not installed.
+    constexpr std::string_view kSuffix = ".desktop";
+    std::string_view name = appId;
+    if (name.size() > kSuffix.size() && name.ends_with(kSuffix))
+        name.remove_suffix(kSuffix.size());
+    return {"app_id:" + std::string(appId), std::string(name)};
 }
 
 } // namespace vontal

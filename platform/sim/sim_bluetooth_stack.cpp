@@ -41,8 +41,31 @@ std::vector<BluetoothUuid> SimBluetoothStack::devices() const {
     return identifiers;
 }
 
+namespace {
+
+BluetoothProblem problemOf(CentralState state) {
+    switch (state) {
+    case CentralState::PoweredOn:
+        return BluetoothProblem::None;
+    case CentralState::PoweredOff:
+        return BluetoothProblem::AdapterOff;
+    default:
+        return BluetoothProblem::NoAdapter;
+    }
+}
+
+} // namespace
+
 void SimBluetoothStack::setRadioState(CentralState state) {
+    setRadioState(state, problemOf(state));
+}
+
+void SimBluetoothStack::setRadioState(CentralState state, BluetoothProblem reason) {
     core_->radio = state;
+    if (reason != problem_) {
+        problem_ = reason;
+        availabilityChanged_.fire();
+    }
     const auto centrals = core_->liveCentrals();
     if (state != CentralState::PoweredOn)
         for (const auto& central : centrals)
@@ -53,6 +76,26 @@ void SimBluetoothStack::setRadioState(CentralState state) {
 
 CentralState SimBluetoothStack::radioState() const {
     return core_->radio;
+}
+
+void SimBluetoothStack::refuseSwitchingOn(std::optional<std::string> reason) {
+    switchOnRefusal_ = std::move(reason);
+}
+
+void SimBluetoothStack::switchAdapterOn(std::function<void(std::optional<std::string>)> done) {
+    ++switchOnRequests_;
+    std::optional<std::string> refusal = switchOnRefusal_;
+    if (!refusal && problem_ != BluetoothProblem::AdapterOff && problem_ != BluetoothProblem::None)
+        refusal = "there is no adapter to switch on";
+    // Centrals keep the core alive; the answer needs this stack.
+    std::weak_ptr<int> alive = lifetime_;
+    core_->queue.async([this, alive, refusal, done = std::move(done)] {
+        if (alive.expired())
+            return;
+        if (!refusal)
+            setRadioState(CentralState::PoweredOn);
+        done(refusal);
+    });
 }
 
 void SimBluetoothStack::setAdvertising(const BluetoothUuid& device, bool advertising) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "devicelink/bluetooth.h"
+#include "platform/bluetooth_availability.h"
 #include "platform/main_queue.h"
 #include "platform/timers.h"
 #include "sim_device.h"
@@ -36,7 +37,11 @@ class SimStackCore;
 //   change what a later read gives.
 // - Handles from another peripheral, another link, or not yet discovered are recorded as such and
 //   otherwise ignored.
-class SimBluetoothStack final : public BluetoothStack {
+//
+// What keeps it from scanning follows the radio: switched off is an adapter that is off, any other
+// state but on is no adapter, unless a test names another reason. Switching the adapter on works
+// (later, like a radio) unless a test makes it refuse.
+class SimBluetoothStack final : public BluetoothStack, public BluetoothAvailability {
 public:
     SimBluetoothStack(MainQueue& queue, Timers& timers);
     ~SimBluetoothStack() override;
@@ -57,7 +62,17 @@ public:
     // Powered on when the stack is made. Every central is told, on the main queue, on every
     // call (the same state twice gives two reports, as a radio that went away and came back).
     void setRadioState(CentralState state);
+    // The same, with the reason the window is told (the centrals hear only the state).
+    void setRadioState(CentralState state, BluetoothProblem reason);
     CentralState radioState() const;
+    // Requests to switch the adapter on are refused with this reason; nothing: they work.
+    void refuseSwitchingOn(std::optional<std::string> reason);
+    int switchOnRequests() const { return switchOnRequests_; }
+
+    // BluetoothAvailability
+    BluetoothProblem problem() const override { return problem_; }
+    ChangeSignal& availabilityChanged() override { return availabilityChanged_; }
+    void switchAdapterOn(std::function<void(std::optional<std::string>)> done) override;
 
     void setAdvertising(const BluetoothUuid& device, bool advertising);
     // Going out of range ends the device's links with a timeout error.
@@ -114,6 +129,11 @@ public:
 
 private:
     std::shared_ptr<SimStackCore> core_;
+    BluetoothProblem problem_ = BluetoothProblem::None;
+    ChangeSignal availabilityChanged_;
+    std::optional<std::string> switchOnRefusal_;
+    int switchOnRequests_ = 0;
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 } // namespace vontal

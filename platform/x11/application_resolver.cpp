@@ -74,8 +74,15 @@ std::optional<ResolvedApplication> ApplicationResolver::resolve(WindowInspector&
     }
     if (entry)
         return ResolvedApplication{entry->desktopId, entry->localizedName};
+    // Without an entry the application goes by the name window managers show for it: its
+    // class, else its instance. A window without WM_CLASS still belongs to a program, which is
+    // then known by its executable's name.
     if (facts->className)
         return ResolvedApplication{"wm-class:" + *facts->className, facts->className};
+    if (facts->instanceName)
+        return ResolvedApplication{"wm-instance:" + *facts->instanceName, facts->instanceName};
+    if (auto program = localProgram(*facts))
+        return ResolvedApplication{"pid:" + std::to_string(*facts->pid), std::move(program)};
     return ResolvedApplication{windowIdentity(window), std::nullopt};
 }
 
@@ -101,7 +108,7 @@ std::optional<CatalogEntry> ApplicationResolver::entryFor(const WindowFacts& fac
     return entryForProcess(facts);
 }
 
-std::optional<CatalogEntry> ApplicationResolver::entryForProcess(const WindowFacts& facts) {
+std::optional<std::string> ApplicationResolver::localProgram(const WindowFacts& facts) {
     if (!facts.pid || *facts.pid == 0 || !executableOfPid_)
         return std::nullopt;
     // A pid only means something on the host that owns it; X clients may run elsewhere.
@@ -110,10 +117,17 @@ std::optional<CatalogEntry> ApplicationResolver::entryForProcess(const WindowFac
     const auto executable = executableOfPid_(*facts.pid);
     if (!executable)
         return std::nullopt;
-    const std::string program = std::filesystem::path(*executable).filename().string();
-    if (program.empty() || isInterpreter(program))
+    std::string program = std::filesystem::path(*executable).filename().string();
+    if (program.empty())
         return std::nullopt;
-    return catalog_.byExecutable(program);
+    return program;
+}
+
+std::optional<CatalogEntry> ApplicationResolver::entryForProcess(const WindowFacts& facts) {
+    const auto program = localProgram(facts);
+    if (!program || isInterpreter(*program))
+        return std::nullopt;
+    return catalog_.byExecutable(*program);
 }
 
 std::optional<std::string> ApplicationResolver::executableFromProc(std::uint32_t pid) {

@@ -24,7 +24,8 @@ struct ResolvedApplication {
 // itself. Then the desktop entry is looked for by WM_CLASS against StartupWMClass, by the class as
 // a desktop id, by the GTK application id, by the KDE desktop file, by the process's executable,
 // and through the client leader window. A window no entry claims is named after its WM_CLASS
-// class.
+// class (its instance when it has no class); one without WM_CLASS after its local process's
+// executable. Only a window that tells none of these has no name.
 class ApplicationResolver {
 public:
     // Where a local process's executable lives (normally /proc/PID/exe); nullopt if unknown.
@@ -41,6 +42,8 @@ public:
 private:
     std::optional<CatalogEntry> entryFor(const WindowFacts& facts);
     std::optional<CatalogEntry> entryForProcess(const WindowFacts& facts);
+    // The file name of the executable of the window's process, when it runs on this host.
+    std::optional<std::string> localProgram(const WindowFacts& facts);
 
     ApplicationCatalog& catalog_;
     ExecutableOfPid executableOfPid_;

@@ -20,6 +20,7 @@ TEST_F(BackendScenario, WithoutBluetoothdItSaysSoOnceAndStartsWhenBluetoothdDoes
               "Bluetooth is unavailable: bluetoothd (BlueZ) is not running; vontal will use it as "
               "soon as it starts");
     EXPECT_EQ(manager->central()->state(), CentralState::Unsupported);
+    EXPECT_EQ(stack->problem(), BluetoothProblem::BluezMissing);
 
     mock = std::make_unique<BluezMock>();
     mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
@@ -116,6 +117,39 @@ TEST_F(BackendScenario, WithoutASystemBusItSaysSoAndStaysUnsupported) {
               (std::vector<std::string>{"Bluetooth is unavailable: the D-Bus system bus cannot be "
                                         "reached, so BlueZ (bluetoothd) cannot be used",
                                         "Central state: 2"}));
+    // The window hears the reason the central's state cannot tell.
+    EXPECT_EQ(stack->problem(), BluetoothProblem::NoSystemBus);
+}
+
+TEST_F(BackendScenario, TheWindowLearnsWhyAndSwitchesTheAdapterOnThroughBlueZ) {
+    mock = std::make_unique<BluezMock>();
+    mock->setPowered(false);
+    startManager();
+    ASSERT_TRUE(waitUntil([&] { return stack->problem() == BluetoothProblem::AdapterOff; }));
+    int told = 0;
+    const Subscription heard = stack->availabilityChanged().subscribe([&] { ++told; });
+
+    std::optional<std::optional<std::string>> answer;
+    stack->switchAdapterOn([&](std::optional<std::string> whyNot) { answer = whyNot; });
+    // Answered later, never inside the request.
+    EXPECT_FALSE(answer.has_value());
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_EQ(*answer, std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return stack->problem() == BluetoothProblem::None; }));
+    EXPECT_EQ(told, 1);
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    // BlueZ was asked through the adapter's Powered property.
+    EXPECT_FALSE(
+        mock->logLines().filter(QStringLiteral("Powered")).filter(QStringLiteral("Set")).isEmpty())
+        << mock->logLines().join('\n').toStdString();
+
+    // Without an adapter there is nothing to switch on, and the answer says so.
+    mock->removeAdapter();
+    ASSERT_TRUE(waitUntil([&] { return stack->problem() == BluetoothProblem::NoAdapter; }));
+    answer.reset();
+    stack->switchAdapterOn([&](std::optional<std::string> whyNot) { answer = whyNot; });
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_EQ(*answer, std::optional<std::string>("bluetoothd has no adapter to switch on"));
 }
 
 } // namespace

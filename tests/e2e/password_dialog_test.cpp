@@ -1,6 +1,7 @@
 // A device without a stored password: the user connects it from vontal's window, the password
 // alert appears as a window of its own, and what is typed there unlocks the device and stays in
-// vontal's settings.
+// vontal's settings. A refused password whose alert the user cancels is not asked for again until
+// the user connects the device; quitting closes an alert that is open.
 
 #include "qt_wait.h"
 #include "vontal_desktop.h"
@@ -30,7 +31,7 @@ protected:
         addProgramEntries();
         mock_->addVontalDevice(kWitnessAddress, "Desk", "sesame", "Schreibtisch");
         writeSettings({{QString::fromStdString(kWitnessIdentifier), QStringLiteral("sesame")}});
-        mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
+        lamp_ = mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
         xterm_ = launch({"xterm"});
         ASSERT_NE(xterm_, 0u);
         startVontal();
@@ -112,9 +113,9 @@ protected:
         EXPECT_LT(*firstName, *notifying) << "the lamp waited for an activation";
     }
 
-    // Switches to the xterm until `address` has heard it last, after `namesBefore` names. The window manager may
-    // still be moving the focus for an alert that opened or closed a moment ago, and take it back
-    // from the xterm, so the switch is asked for again until it holds.
+    // Switches to the xterm until `address` has heard it last, after `namesBefore` names. The
+    // window manager may still be moving the focus for an alert that opened or closed a moment ago,
+    // and take it back from the xterm, so the switch is asked for again until it holds.
     bool xtermHeardBy(const std::string& address, std::size_t namesBefore = 0) {
         const auto deadline = ::vontal::testing::deadlineIn(30s);
         while (std::chrono::steady_clock::now() < deadline) {
@@ -151,8 +152,22 @@ protected:
                           [&](const std::string& line) { return line.starts_with(prefix); }));
     }
 
+    std::size_t recorded(const std::string& operation, const std::string& address) {
+        return test::only(mock_->operations(), operation, address).size();
+    }
+
+    test::MockVontalDevice lamp_;
     xcb_window_t xterm_ = 0;
     xcb_window_t window_ = 0;
+};
+
+// The same desktop with a tray host, whose menu can quit vontal while an alert waits.
+class PasswordDialogWithTray : public PasswordDialog {
+protected:
+    void startDesktop() override {
+        PasswordDialog::startDesktop();
+        startTrayHost();
+    }
 };
 
 std::vector<std::string> describe(const std::vector<test::MockOperation>& operations) {
@@ -231,6 +246,86 @@ TEST_F(PasswordDialog, RefusedPasswordIsAskedForAgainAndTheRetryReplacesIt) {
               QStringLiteral("open sesame 42"));
     expectNamesOnlyOnceUnlocked("open sesame 42");
     EXPECT_TRUE(lampHearsTheXterm());
+}
+
+TEST_F(PasswordDialogWithTray, CancelledRefusalWaitsForConnectAndQuitClosesAnOpenAlert) {
+    const xcb_window_t asked = connectFromTheWindow();
+    ASSERT_NE(asked, 0u) << "no password alert came up";
+    typeInto(asked, "open sesame");
+    const xcb_window_t refused = waitForWindowTitled(kAlertTitle, asked, 20s);
+    ASSERT_NE(refused, 0u) << "no incorrect-password alert came up";
+
+    // Cancel (Escape) drops the link and keeps the refused password.
+    const std::size_t disconnects = recorded("Disconnect", kLampAddress);
+    ASSERT_TRUE(activate(refused));
+    ASSERT_TRUE(xdotool({"key", "Escape"}));
+    ASSERT_TRUE(test::waitUntil([&] { return !windowExists(refused); }, 10s));
+    ASSERT_TRUE(waitForRecord([&](const std::vector<test::MockOperation>& operations) {
+        return test::only(operations, "Disconnect", kLampAddress).size() > disconnects;
+    }));
+    const std::size_t connects = recorded("Connect", kLampAddress);
+
+    // The lamp keeps advertising for longer than the reconnect pauses (1 s, 2 s, 4 s) add up to;
+    // vontal neither connects it nor asks again.
+    for (int second = 0; second < 8; ++second) {
+        mock_->setRssi(kLampAddress, -50 - second);
+        ASSERT_EQ(waitForWindowTitled(kAlertTitle, 0, 1s), 0u)
+            << "the alert came back after " << second << " s";
+    }
+    EXPECT_EQ(recorded("Connect", kLampAddress), connects) << "connected without the user";
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame"));
+
+    // A window opened from the tray starts with the focus on its launch-at-login toggle, and
+    // one step back is the last discovered row: the lamp's, or the desk's "Disconnect" if the
+    // lamp were listed nowhere.
+    ASSERT_TRUE(closeThroughWindowManager(window_));
+    ASSERT_TRUE(test::waitUntil([&] { return !windowExists(window_); }, 10s));
+    trayHost(QStringLiteral("Activate"));
+    window_ = vontalWindow();
+    ASSERT_NE(window_, 0u) << "activating the item opened no window";
+    ASSERT_TRUE(activate(window_));
+    ASSERT_TRUE(xdotool({"key", "shift+Tab", "space"}));
+    // "Connect" writes the stored password at once, and the lamp refuses it again.
+    const xcb_window_t again = waitForWindowTitled(kAlertTitle, 0, 20s);
+    ASSERT_NE(again, 0u) << "Connect brought no alert";
+    EXPECT_EQ(recorded("Disconnect", kWitnessAddress), 0u);
+    EXPECT_EQ(recorded("Connect", kLampAddress), connects + 1);
+    EXPECT_TRUE(
+        test::waitUntil([&] { return linesStartingWith("Password write failed: ") == 2; }, 10s));
+    typeInto(again, "open sesame 42");
+
+    ASSERT_TRUE(waitForPaired(kLampAddress));
+    EXPECT_TRUE(waitForVontalLine("Password accepted \u2013 proceeding with data characteristic"));
+    EXPECT_EQ(describe(handshake()), (std::vector<std::string>{
+                                         "WriteValue password request 'open sesame'",
+                                         "WriteValue password request 'open sesame'",
+                                         "WriteValue password request 'open sesame 42'",
+                                         "ReadValue data",
+                                         std::string("WriteValue data request '\0'", 27),
+                                         "StartNotify data",
+                                     }));
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame 42"));
+    // What the window shows as being sent: the program in front reaches the unlocked lamp.
+    EXPECT_TRUE(lampHearsTheXterm());
+
+    // The next connection meets a password changed on the lamp; its alert is open when the user
+    // quits from the tray's menu.
+    mock_->setPassword(lamp_.password, "changed");
+    mock_->dropLink(kLampAddress);
+    const xcb_window_t open = waitForWindowTitled(kAlertTitle, 0, 30s);
+    ASSERT_NE(open, 0u) << "no alert for the changed password";
+    const std::size_t lampDisconnects = recorded("Disconnect", kLampAddress);
+    ASSERT_TRUE(trayHost(QStringLiteral("Click"), {QStringLiteral("Beenden")}).toBool());
+    ASSERT_TRUE(vontal_->waitForFinished(20000)) << "Quit left vontal running";
+    EXPECT_EQ(vontal_->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vontal_->exitCode(), 0);
+    EXPECT_EQ(recorded("Disconnect", kWitnessAddress), 1u);
+    EXPECT_GT(recorded("Disconnect", kLampAddress), lampDisconnects);
+    // The alert ended as "Cancel": nothing typed replaced the stored password.
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame 42"));
 }
 
 } // namespace

@@ -6,9 +6,6 @@
 #include "qt_wait.h"
 #include "vontal_desktop.h"
 
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMessage>
 #include <algorithm>
 
 namespace vontal::e2e {
@@ -20,35 +17,16 @@ const std::string kDeskAddress = "C0:FF:EE:00:00:01";
 const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
 const std::string kLampAddress = "C0:FF:EE:00:00:02";
 const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
-const QString kWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
 
 class Tray : public VontalDesktop {
 protected:
-    void SetUp() override {
-        VontalDesktop::SetUp();
-        if (HasFatalFailure())
-            return;
-        bus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-            QString::fromStdString(session_->busAddress()), QStringLiteral("tray-test")));
-        session_->launch(
-            {"/usr/bin/python3", "-m", "dbusmock", "--template", VONTAL_STATUS_NOTIFIER_WATCHER});
-        ASSERT_TRUE(test::waitUntil(
-            [&] { return bus_->interface()->isServiceRegistered(kWatcher).value(); }, 20s));
+    void startDesktop() override {
+        VontalDesktop::startDesktop();
+        startTrayHost();
     }
 
-    void TearDown() override {
-        bus_.reset();
-        QDBusConnection::disconnectFromBus(QStringLiteral("tray-test"));
-        VontalDesktop::TearDown();
-    }
-
-    // Asks the stand-in, which reads vontal's item as a panel does.
     QVariant host(const QString& method, const QVariantList& arguments = {}) {
-        QDBusMessage message =
-            QDBusMessage::createMethodCall(kWatcher, QStringLiteral("/StatusNotifierWatcher"),
-                                           QStringLiteral("org.vontal.TrayHost"), method);
-        message.setArguments(arguments);
-        return bus_->call(message, QDBus::Block, 5000).arguments().value(0);
+        return trayHost(method, arguments);
     }
     QString toolTip() { return host(QStringLiteral("ToolTip")).toString(); }
     QStringList menu() { return host(QStringLiteral("MenuEntries")).toStringList(); }
@@ -67,8 +45,6 @@ protected:
         ASSERT_TRUE(closeThroughWindowManager(window));
         ASSERT_TRUE(test::waitUntil([&] { return !windowExists(window); }, 10s));
     }
-
-    std::unique_ptr<QDBusConnection> bus_;
 };
 
 TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
@@ -85,8 +61,11 @@ TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
     // The device goes out of reach.
     mock_->setReachable(kDeskAddress, false);
     mock_->dropLink(kDeskAddress);
+    // Nothing in range: the tooltip says so as the window's status line does.
     EXPECT_TRUE(waitForToolTip([](const QString& tip) {
-        return tip == QStringLiteral("vontal\nKein Gerät verbunden");
+        return tip == QStringLiteral("vontal\nKein Gerät verbunden\nSuche nach Geräten. Ihr Gerät "
+                                     "erscheint hier, sobald es eingeschaltet und in der Nähe "
+                                     "dieses Computers ist.");
     })) << toolTip().toStdString();
     EXPECT_EQ(menu(), (QStringList{"vontal öffnen", "Beenden"}));
 

@@ -3,6 +3,8 @@
 #include "qt_wait.h"
 
 #include <QCoreApplication>
+#include <QDBusConnectionInterface>
+#include <QDBusMessage>
 #include <QFile>
 #include <QJsonDocument>
 #include <algorithm>
@@ -20,6 +22,9 @@ namespace {
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };
+
+const QString kTrayWatcher = QStringLiteral("org.kde.StatusNotifierWatcher");
+const QString kTrayBusName = QStringLiteral("tray-host");
 
 QString pathText(const fs::path& path) {
     return QString::fromStdString(path.string());
@@ -63,10 +68,32 @@ void VontalDesktop::TearDown() {
         vontal_->waitForFinished(5000);
         vontal_.reset();
     }
+    if (trayBus_) {
+        trayBus_.reset();
+        QDBusConnection::disconnectFromBus(kTrayBusName);
+    }
     mock_.reset();
     stopDesktop();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+}
+
+void VontalDesktop::startTrayHost() {
+    trayBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+        QString::fromStdString(session_->busAddress()), kTrayBusName));
+    session_->launch(
+        {"/usr/bin/python3", "-m", "dbusmock", "--template", VONTAL_STATUS_NOTIFIER_WATCHER});
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return trayBus_->interface()->isServiceRegistered(kTrayWatcher).value(); }, 20s))
+        << "the tray host stand-in did not start";
+}
+
+QVariant VontalDesktop::trayHost(const QString& method, const QVariantList& arguments) {
+    QDBusMessage message =
+        QDBusMessage::createMethodCall(kTrayWatcher, QStringLiteral("/StatusNotifierWatcher"),
+                                       QStringLiteral("org.vontal.TrayHost"), method);
+    message.setArguments(arguments);
+    return trayBus_->call(message, QDBus::Block, 5000).arguments().value(0);
 }
 
 void VontalDesktop::addDesktopEntry(const std::string& fileName, const std::string& body) {

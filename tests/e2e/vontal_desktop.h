@@ -9,8 +9,10 @@
 #include "tests/e2e/vontal_environment.h"
 #include "tests/x11/x_session.h"
 
+#include <QDBusConnection>
 #include <QJsonObject>
 #include <QProcess>
+#include <QVariant>
 #include <chrono>
 #include <filesystem>
 #include <functional>
@@ -37,6 +39,12 @@ protected:
     virtual void startDesktop();
     virtual void stopDesktop() { session_.reset(); }
     virtual QProcessEnvironment environment() const;
+
+    // A stand-in for the desktop's tray host on the session bus; up before vontal starts, so that
+    // vontal's item registers with it.
+    void startTrayHost();
+    // Asks the stand-in, which reads vontal's item as a panel does (status_notifier_watcher.py).
+    QVariant trayHost(const QString& method, const QVariantList& arguments = {});
 
     // Desktop entries that only vontal sees (the programs keep the system's data directories).
     void addDesktopEntry(const std::string& fileName, const std::string& body);
@@ -96,6 +104,7 @@ protected:
     std::unique_ptr<testing::XSession> session_;
     std::unique_ptr<test::BluezMock> mock_;
     std::unique_ptr<QProcess> vontal_;
+    std::unique_ptr<QDBusConnection> trayBus_;
     std::vector<std::string> output_;
     std::string partialLine_;
 };

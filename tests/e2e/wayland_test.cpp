@@ -147,10 +147,18 @@ TEST_F(VontalOnSway, PasswordAlertOnWaylandTakesTheTypedPasswordAndPairingFollow
     EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
               QStringLiteral("open sesame 42"));
 
-    // The unlocked device hears the program brought to the front next, and nothing of the alert.
+    // The unlocked device hears the program brought to the front next. The alert is vontal's
+    // own window, which this desktop names by its app_id (vontal's entry is not installed here):
+    // that is all it may have heard before.
     ASSERT_TRUE(focus(start));
-    ASSERT_TRUE(waitForNames(kLampAddress, 1));
-    EXPECT_EQ(namesReceived(kLampAddress), std::vector<std::string>{"Startfenster"});
+    ASSERT_TRUE(test::waitUntil([&] {
+        const auto names = namesReceived(kLampAddress);
+        return !names.empty() && names.back() == "Startfenster";
+    }));
+    auto names = namesReceived(kLampAddress);
+    names.pop_back();
+    for (const auto& name : names)
+        EXPECT_EQ(name, "org.vontal.vontal");
 }
 
 } // namespace

@@ -47,11 +47,14 @@ TEST_F(ReportedFrontTest, SwitchesBetweenApplicationsAreActivationsButTheStartIs
     EXPECT_EQ(front.front(), "org.vontal.Notes.desktop");
 
     // An X11 program under Xwayland gives its class, which its entry names as StartupWMClass; an
-    // id no entry claims is still an application, without a name.
+    // id no entry claims is an application of its own, named by the id. Its second window is
+    // not an activation.
     front.report("xterm-x11");
     front.report("org.vontal.Unknown");
-    EXPECT_EQ(names, (Names{"Editor", "Notizen", "XTerm", std::nullopt}));
-    EXPECT_EQ(frontName(), std::nullopt);
+    front.report("org.vontal.Unknown");
+    front.report("Xeyes");
+    EXPECT_EQ(names, (Names{"Editor", "Notizen", "XTerm", "org.vontal.Unknown", "Xeyes"}));
+    EXPECT_EQ(frontName(), "Xeyes");
 }
 
 TEST_F(ReportedFrontTest, OnlyAGapThatLastsLetsTheSameApplicationCountAgain) {

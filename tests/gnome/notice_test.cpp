@@ -106,7 +106,9 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
 TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNextLogin) {
     ASSERT_NO_FATAL_FAILURE(start({}));
     EXPECT_EQ(extension_->state(), ShellExtension::State::NotInstalled);
-    EXPECT_FALSE(notice_->isVisible());
+    EXPECT_TRUE(notice_->isVisible());
+    EXPECT_FALSE(notice_->switchOn()->isVisible());
+    EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("is not installed")), -1);
 
     fs::copy(kExtensions / formUuid(),
              session_->gnomeDataDir() / "gnome-shell" / "extensions" / formUuid(),

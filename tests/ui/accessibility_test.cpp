@@ -91,11 +91,11 @@ TEST_F(AccessibilityTest, NamesDescriptionsAndTabOrderFollowTheLists) {
     ASSERT_EQ(connected->rowCount(), 2);
     ASSERT_EQ(view.discoveredList()->rowCount(), 2);
     EXPECT_EQ(buttonName(connected, 0), "Disconnect Desk Display");
-    EXPECT_EQ(accessible(connected->row(0)->statusLabel(), QAccessible::Description), "connected");
+    EXPECT_EQ(accessible(connected->row(0)->statusLabel(), QAccessible::Description), "Unlocked");
     // Asked for, not up yet.
     EXPECT_EQ(buttonName(connected, 1), QString::fromUtf8("Connect Vontal Pad \u00B7 0001"));
     EXPECT_EQ(accessible(connected->row(1)->statusLabel(), QAccessible::Description),
-              "connecting or disconnected");
+              QString::fromUtf8("Connecting\u2026"));
     EXPECT_EQ(buttonName(view.discoveredList(), 0),
               QString::fromUtf8("Connect Macro Keys \u00B7 0003"));
     expectTabOrder();

@@ -14,6 +14,7 @@
 #include <QTranslator>
 #include <functional>
 #include <gtest/gtest.h>
+#include <memory>
 
 namespace vontal {
 namespace {
@@ -124,8 +125,8 @@ TEST(AlertDialog, AnyNameWrapsWithinAScreenAndShowsItsControls) {
         const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
         const auto* message = dialog.findChild<QLabel*>(AlertDialog::kMessageObjectName);
         ASSERT_NE(message, nullptr);
-        EXPECT_LE(message->width(), AlertDialog::kMaximumMessageWidth);
-        EXPECT_LE(dialog.width(), screen.width());
+        EXPECT_LE(dialog.width(), screen.width() * 3 / 4);
+        EXPECT_EQ(dialog.width(), AlertDialog::maximumDialogWidth()) << "as wide as it may be";
         // Every line of the message fits in the height it was given.
         EXPECT_GE(message->height(), message->heightForWidth(message->width()));
         EXPECT_GT(message->height(), 3 * message->fontMetrics().height()) << "it wraps";
@@ -140,6 +141,33 @@ TEST(AlertDialog, AnyNameWrapsWithinAScreenAndShowsItsControls) {
                              QString::fromUtf8(" \u241b[31m\u240d\u240aPassword accepted"));
         dialog.reject();
     });
+}
+
+// The dialog is sized for the message with a name of kNameShownWhole letters; a longer name
+// wraps at that width rather than stretching the dialog across the screen.
+TEST(AlertDialog, LongerNamesWrapAtTheWidthOfTheLongestNameShownWhole) {
+    const auto dialogFor = [](const std::string& name) {
+        return std::make_unique<AlertDialog>(AlertRequest{"Enter password for " + name,
+                                                          {"OK", "Cancel"},
+                                                          200,
+                                                          24,
+                                                          "Enter password for %1",
+                                                          name});
+    };
+    const std::string whole(AlertDialog::kNameShownWhole, 'W');
+    const auto fits = dialogFor(whole);
+    const auto longer = dialogFor(whole + std::string(200, 'W'));
+    for (auto* dialog : {fits.get(), longer.get()})
+        dialog->adjustSize();
+    ASSERT_LT(fits->width(), AlertDialog::maximumDialogWidth());
+    EXPECT_EQ(longer->width(), fits->width());
+
+    const auto* oneLine = fits->findChild<QLabel*>(AlertDialog::kMessageObjectName);
+    const auto* wrapped = longer->findChild<QLabel*>(AlertDialog::kMessageObjectName);
+    EXPECT_EQ(oneLine->text(), QString::fromStdString("Enter password for " + whole));
+    EXPECT_LT(oneLine->height(), 2 * oneLine->fontMetrics().lineSpacing());
+    EXPECT_GT(wrapped->height(), 4 * wrapped->fontMetrics().lineSpacing());
+    EXPECT_GE(wrapped->height(), wrapped->heightForWidth(wrapped->width()));
 }
 
 // A catalogue of a few of the alert's texts; `lostPlaceholder` stands for a translation that

@@ -1,6 +1,7 @@
 // The application: one manager for every window, made when the first window is built; windows
 // with their own toggles; the minimum size.
 
+#include "platform/qt/services/qt_alert_presenter.h"
 #include "ui/content_view.h"
 #include "ui/device_list_view.h"
 #include "ui/launch_at_login_block.h"
@@ -12,6 +13,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QTest>
+#include <QTimer>
 
 namespace vontal {
 namespace {
@@ -34,8 +36,15 @@ protected:
                   auto both = std::make_shared<Both>(sim);
                   return std::shared_ptr<PeripheralManager>(both, &both->manager);
               },
-              loginItems, diagnostics) {}
+              loginItems, diagnostics,
+              [this] {
+                  // What vontal's own quit does first.
+                  alerts.closeAll();
+                  ++quits;
+              }) {}
 
+    QtAlertPresenter alerts;
+    int quits = 0;
     int factoryRuns = 0;
     SimPlatform* lastSim = nullptr;
     ScriptedLoginItemService loginItems;
@@ -121,6 +130,33 @@ TEST_F(AppTest, BringingForwardRestoresAMinimisedWindowOrOpensOne) {
     app.bringForward();
     EXPECT_EQ(app.windows().size(), 1u);
     EXPECT_EQ(factoryRuns, 1);
+}
+
+TEST_F(AppTest, QuitFromTheWindowWorksWhileAPasswordAlertIsOpenAndClosesItAsCancel) {
+    MainWindow* window = app.newWindow();
+    QCoreApplication::processEvents();
+    bool windowTookKeys = false;
+    QTimer::singleShot(0, [&] {
+        // The alert is open: the window still takes the user's keys.
+        ASSERT_EQ(alerts.openNow(), 1);
+        window->activateWindow();
+        QTest::keyClick(window, Qt::Key_Q, Qt::ControlModifier);
+        windowTookKeys = true;
+    });
+    // Should the keys not get through, the test fails instead of waiting for ever.
+    QTimer guard;
+    guard.setSingleShot(true);
+    QObject::connect(&guard, &QTimer::timeout, [&] { alerts.closeAll(); });
+    guard.start(10000);
+    const AlertResponse response =
+        alerts.runModal({"Incorrect password for Pad", {"Retry", "Cancel"}, 200, 24});
+    EXPECT_TRUE(windowTookKeys);
+    EXPECT_EQ(quits, 1);
+    EXPECT_EQ(response.button, kAlertFirstButtonReturn + 1);
+    EXPECT_EQ(alerts.openNow(), 0);
+    // On the way out, a further alert answers "Cancel" without showing.
+    EXPECT_EQ(alerts.runModal({"Enter password for Pad", {"OK", "Cancel"}, 200, 24}).button,
+              kAlertFirstButtonReturn + 1);
 }
 
 } // namespace

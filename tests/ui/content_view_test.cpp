@@ -1,10 +1,15 @@
 // The device lists: what each row shows, what its button calls, and when the view rebuilds.
 
+#include "platform/gnome/shell_extension.h"
 #include "ui/content_view.h"
 #include "ui/device_list_view.h"
+#include "ui/extension_notice.h"
+#include "ui/status_line.h"
+#include "ui/status_report.h"
 #include "ui_fixture.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
 #include <QLabel>
 #include <QPushButton>
 #include <QTranslator>
@@ -46,10 +51,16 @@ TEST_F(ContentViewTest, EmptyListsKeepTheirHeadersAndShowNoPlaceholder) {
     EXPECT_TRUE(view.discoveredHeader()->isVisible());
     EXPECT_EQ(view.connectedHeader()->text(), "Connected");
     EXPECT_EQ(view.discoveredHeader()->text(), "Discovered");
-    // Nothing but the five items: no label saying the list is empty.
+    // No label in the lists saying they are empty, nothing being sent: only the status line,
+    // above them, hints.
+    EXPECT_FALSE(view.nowSending()->isVisible());
     for (const QLabel* label : view.findChildren<QLabel*>())
-        EXPECT_TRUE(label == view.connectedHeader() || label == view.discoveredHeader())
+        EXPECT_TRUE(label == view.connectedHeader() || label == view.discoveredHeader() ||
+                    label == view.nowSending() || view.statusLine()->isAncestorOf(label))
             << label->text().toStdString();
+    EXPECT_EQ(view.statusLine()->shownTexts(),
+              QStringList{"Looking for devices. Yours shows up here when it is switched on and "
+                          "near this computer."});
 }
 
 TEST_F(ContentViewTest, HeadersUseTheHeadlineFontAndTheirFixedHeights) {
@@ -89,6 +100,7 @@ TEST_F(ContentViewTest, ConnectedRowWhoseLinkIsNotUpShowsTheWhiteDotAndConnectsA
     ASSERT_EQ(connected().rowCount(), 1);
     ASSERT_EQ(manager->connectedPeripherals().front()->state(), PeripheralState::Connecting);
     EXPECT_EQ(rowStatus(connected(), 0), kLinkDown);
+    EXPECT_EQ(connected().row(0)->stateLabel()->text(), QString::fromUtf8("Connecting\u2026"));
     EXPECT_EQ(rowButton(connected(), 0), "Connect");
 
     clickRowButton(connected(), 0);
@@ -286,6 +298,150 @@ TEST_F(ContentViewTest, ACustomNameReplacesTheLabelOnTheNextRebuild) {
     ASSERT_EQ(connected().rowCount(), 1);
     EXPECT_EQ(rowName(connected(), 0), "Kitchen");
     EXPECT_EQ(rowStatus(connected(), 0), kLinkUp);
+}
+
+// The status line over a session's worth of trouble: Bluetooth from the simulated stack, an
+// unobservable desktop, and vontal's GNOME extension as the Shell reports it.
+TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
+    // A Shell that is never reached: its reports are handed in as the bus would.
+    auto extension = std::make_shared<ShellExtension>(QDBusConnection(QString()), uiDiagnostics);
+    const auto shellReports = [&](QVariantMap info) {
+        QMetaObject::invokeMethod(extension.get(), "stateChanged", Q_ARG(QString, QString()),
+                                  Q_ARG(QVariantMap, info));
+        settle();
+    };
+    StatusReport status(*manager, {&sim.bluetooth, "weston", nullptr}, uiDiagnostics);
+    ContentView view(*manager, loginItems, uiDiagnostics, &status);
+    view.show();
+    settle();
+    StatusLine& line = *view.statusLine();
+    const QString unobserved =
+        "Application names are not sent: vontal cannot see which application is in front on "
+        "weston. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such "
+        "as sway.";
+    const auto shows = [&](const QString& bluetooth) {
+        EXPECT_FALSE(line.isHidden());
+        return line.shownTexts() == QStringList({bluetooth, unobserved});
+    };
+
+    EXPECT_TRUE(shows("Looking for devices. Yours shows up here when it is switched on and near "
+                      "this computer."))
+        << line.shownTexts().join('|').toStdString();
+    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
+
+    sim.bluetooth.setRadioState(CentralState::Unsupported, BluetoothProblem::NoSystemBus);
+    settle();
+    EXPECT_TRUE(shows("Bluetooth cannot be used: the D-Bus system bus is not running. Start it, "
+                      "then start vontal again."));
+    sim.bluetooth.setRadioState(CentralState::Unsupported, BluetoothProblem::BluezMissing);
+    settle();
+    EXPECT_TRUE(shows("Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not "
+                      "running. Start it, and vontal carries on by itself."));
+    sim.bluetooth.setRadioState(CentralState::Unsupported);
+    settle();
+    EXPECT_TRUE(shows("No Bluetooth adapter was found. Plug one in, or unblock it in your "
+                      "system's settings."));
+    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
+
+    // Off: the button asks BlueZ; a refusal is said, and the button stays for another try.
+    sim.bluetooth.setRadioState(CentralState::PoweredOff);
+    sim.bluetooth.refuseSwitchingOn("org.bluez.Error.Blocked");
+    settle();
+    EXPECT_TRUE(shows("Bluetooth is switched off. Switch it on to find devices."));
+    ASSERT_FALSE(line.switchBluetoothOn()->isHidden());
+    click(line.switchBluetoothOn());
+    EXPECT_TRUE(status.switchingAdapterOn());
+    turnQtLoop();
+    EXPECT_FALSE(line.switchBluetoothOn()->isEnabled());
+    settle();
+    EXPECT_TRUE(shows("Bluetooth is switched off, and BlueZ did not switch it on "
+                      "(org.bluez.Error.Blocked). Switch it on in your system's settings."));
+    EXPECT_EQ(uiDiagnostics.lines().back(),
+              "BlueZ did not switch the Bluetooth adapter on (org.bluez.Error.Blocked)");
+    sim.bluetooth.refuseSwitchingOn(std::nullopt);
+    click(line.switchBluetoothOn());
+    settle();
+    EXPECT_EQ(sim.bluetooth.switchOnRequests(), 2);
+    EXPECT_EQ(sim.bluetooth.radioState(), CentralState::PoweredOn);
+    EXPECT_TRUE(shows("Looking for devices. Yours shows up here when it is switched on and near "
+                      "this computer."));
+
+    // A device found: Bluetooth needs nothing more.
+    addDevice(0xB1, "Desk");
+    settle();
+    EXPECT_EQ(line.shownTexts(), QStringList{unobserved});
+
+    // On GNOME its extension speaks for the desktop, in every state but on.
+    StatusReport gnome(*manager, {&sim.bluetooth, std::nullopt, extension}, uiDiagnostics);
+    ContentView gnomeView(*manager, loginItems, uiDiagnostics, &gnome);
+    gnomeView.show();
+    StatusLine& gnomeLine = *gnomeView.statusLine();
+    ASSERT_NE(gnomeLine.extensionNotice(), nullptr);
+    shellReports({{"state", 2}});
+    EXPECT_EQ(
+        gnomeLine.shownTexts(),
+        QStringList{"Application names are not sent until the GNOME extension is switched on."});
+    EXPECT_FALSE(gnomeLine.extensionNotice()->switchOn()->isHidden());
+    shellReports({{"state", 3}, {"error", "SyntaxError"}});
+    EXPECT_EQ(gnomeLine.shownTexts(),
+              QStringList{"Application names are not sent: GNOME could not run vontal's "
+                          "extension."});
+    EXPECT_TRUE(gnomeLine.extensionNotice()->switchOn()->isHidden());
+    shellReports({{"state", 4}});
+    EXPECT_TRUE(gnomeLine.shownTexts().join("").contains("does not support GNOME Shell"));
+    shellReports({});
+    EXPECT_EQ(gnomeLine.shownTexts(),
+              QStringList{"Application names are not sent: vontal's GNOME extension is not "
+                          "installed. Installing vontal's package installs it."});
+    // The tray says the same as the window.
+    EXPECT_EQ(gnome.texts(), gnomeLine.shownTexts());
+    shellReports({{"state", 1}});
+    EXPECT_TRUE(gnomeLine.isHidden());
+    EXPECT_TRUE(gnome.texts().isEmpty());
+    EXPECT_EQ(extensionStatusText(ShellExtension::State::NextLogin, "48.1"),
+              "Application names are sent after your next login, when GNOME loads the extension.");
+    EXPECT_EQ(extensionStatusText(ShellExtension::State::OutOfDate, "52.1"),
+              "Application names are not sent: vontal's GNOME extension does not support GNOME "
+              "Shell 52 yet.");
+}
+
+TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {
+    sim.workspace.setFrontmost("<b>Edi\nt</b>");
+    // The words shown and the words a screen reader says, at each step.
+    const auto state = [&] {
+        turnQtLoop();
+        const DeviceRow* row = connected().row(0);
+        EXPECT_EQ(row->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_EQ(row->statusLabel()->accessibleDescription(), row->stateLabel()->text());
+        EXPECT_TRUE(row->stateLabel()->isVisible());
+        EXPECT_FALSE(view.nowSending()->isVisible());
+        return row->stateLabel()->text();
+    };
+    QStringList seen;
+    sim.alerts.accept("wrong", [&] { seen << state(); });
+    sim.alerts.accept("1234", [&] { seen << state(); });
+    const BluetoothUuid id = addDevice(0xD4, "Pad", "1234");
+    settle();
+    clickRowButton(discovered(), 0);
+    seen << state();
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_TRUE(manager->isUnlocked(id));
+    seen << connected().row(0)->stateLabel()->text();
+    EXPECT_EQ(seen, QStringList({QString::fromUtf8("Connecting\u2026"), "Waiting for password",
+                                 "Password refused", "Unlocked"}));
+
+    ASSERT_TRUE(view.nowSending()->isVisible());
+    EXPECT_EQ(view.nowSending()->textFormat(), Qt::PlainText);
+    EXPECT_EQ(view.nowSending()->text(), QString::fromUtf8("Now sending: <b>Edi\u240At</b>"));
+    sim.workspace.activate("Mail");
+    settle();
+    EXPECT_EQ(view.nowSending()->text(), "Now sending: Mail");
+
+    // No device hears names any more: the line goes.
+    clickRowButton(connected(), 0);
+    settle();
+    EXPECT_FALSE(view.nowSending()->isVisible());
 }
 
 } // namespace

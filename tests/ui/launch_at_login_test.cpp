@@ -3,10 +3,12 @@
 #include "ui/content_view.h"
 #include "ui/launch_at_login_block.h"
 #include "ui/login_item_control.h"
+#include "ui/status_line.h"
 #include "ui_fixture.h"
 #include "vontal_ids.h"
 
 #include <QCheckBox>
+#include <QLabel>
 
 namespace vontal {
 namespace {
@@ -69,39 +71,53 @@ TEST_F(LaunchAtLoginTest, FlippingOnThenOffRegistersThenUnregisters) {
     EXPECT_TRUE(uiDiagnostics.lines().empty());
 }
 
-TEST_F(LaunchAtLoginTest, FailuresAreOneLineEachAndTheToggleKeepsTheUsersChoice) {
+TEST_F(LaunchAtLoginTest, AFailedCallTurnsTheToggleBackAndTheStatusLineSaysWhy) {
     loginItems.registerError = LoginItemError{"E"};
-    loginItems.unregisterError = LoginItemError{"Operation not permitted"};
     const auto view = open();
-    click(toggle(*view));
-    EXPECT_TRUE(toggle(*view)->isChecked());
-    EXPECT_EQ(uiDiagnostics.lines(),
-              (std::vector<std::string>{"Failed to register login item: E"}));
+    const QLabel* line = view->statusLine()->loginLine();
     click(toggle(*view));
     EXPECT_FALSE(toggle(*view)->isChecked());
+    EXPECT_FALSE(view->launchAtLogin());
+    EXPECT_EQ(uiDiagnostics.lines(),
+              (std::vector<std::string>{"Failed to register login item: E"}));
+    turnQtLoop();
+    EXPECT_FALSE(line->isHidden());
+    EXPECT_EQ(line->text(), "Launch on login could not be switched on: E.");
+
+    // It works the next time: on, and the sentence goes.
+    loginItems.registerError.reset();
+    click(toggle(*view));
+    turnQtLoop();
+    EXPECT_TRUE(toggle(*view)->isChecked());
+    EXPECT_TRUE(line->isHidden());
+
+    // An unregistration that fails leaves the item enabled: the toggle shows it on again.
+    loginItems.unregisterError = LoginItemError{"Operation not permitted"};
+    click(toggle(*view));
+    turnQtLoop();
+    EXPECT_TRUE(toggle(*view)->isChecked());
+    EXPECT_EQ(line->text(), "Launch on login could not be switched off: Operation not permitted.");
     EXPECT_EQ(
         uiDiagnostics.lines(),
         (std::vector<std::string>{"Failed to register login item: E",
                                   "Failed to unregister login item: Operation not permitted"}));
+    EXPECT_EQ(
+        loginItems.changes(),
+        (std::vector<Call>{{"register", helper}, {"register", helper}, {"unregister", helper}}));
 }
 
-TEST_F(LaunchAtLoginTest, TheServiceIsReadAgainOnlyWhenTheBlockAppearsAgain) {
+TEST_F(LaunchAtLoginTest, ARegistrationTheSystemDoesNotEnableShowsOff) {
     // Registration succeeds but the system wants the user's approval first.
-    loginItems.status = LoginItemStatus::RequiresApproval;
+    loginItems.statusAfterRegister = LoginItemStatus::RequiresApproval;
     const auto view = open();
     click(toggle(*view));
-    EXPECT_TRUE(toggle(*view)->isChecked());
-    turnQtLoop();
-    EXPECT_TRUE(toggle(*view)->isChecked());
-
-    // Reappearing reads "requires approval": the toggle goes off, and that change, like a
-    // flip, unregisters.
-    view->hide();
-    view->show();
     turnQtLoop();
     EXPECT_FALSE(toggle(*view)->isChecked());
-    EXPECT_EQ(loginItems.changes(),
-              (std::vector<Call>{{"register", helper}, {"unregister", helper}}));
+    EXPECT_EQ(view->statusLine()->loginLine()->text(),
+              "Launch on login was set up, but the system does not start vontal at login yet.");
+    // Shown as the service reports it, not applied again.
+    EXPECT_EQ(loginItems.changes(), (std::vector<Call>{{"register", helper}}));
+    EXPECT_TRUE(uiDiagnostics.lines().empty());
 }
 
 TEST_F(LaunchAtLoginTest, EachWindowHasItsOwnToggle) {

@@ -11,10 +11,13 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFontDatabase>
+#include <QGuiApplication>
 #include <QLabel>
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRawFont>
+#include <QScreen>
 #include <QTest>
 #include <QTextLayout>
 #include <QTranslator>
@@ -96,7 +99,7 @@ TEST_P(TranslatedWindow, TextsShowTranslatedAndWholeAtTheSmallestSize) {
     settle();
 
     auto* content = new ContentView(*manager, loginItems, uiDiagnostics);
-    MainWindow window(content, [] {});
+    MainWindow window(content, [] {}, [] {});
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     settle();
@@ -175,6 +178,52 @@ TEST_P(TranslatedWindow, TextsShowTranslatedAndWholeAtTheSmallestSize) {
     EXPECT_EQ(shown[0],
               (QStringList{e.title, e.enterPassword, translated("PasswordAlert", "OK"), e.cancel}));
     EXPECT_EQ(shown[1], (QStringList{e.title, e.incorrectPassword, e.retry, e.cancel}));
+}
+
+// The longest name the alert is sized for, in the widest letters, with the alert's title in
+// the title bar's font: all of it shows on one line, no wider than the screen allows.
+TEST_P(TranslatedWindow, PasswordAlertHoldsItsTitleAndALongNameUnbroken) {
+    const std::string name(AlertDialog::kNameShownWhole, 'W');
+    const std::vector<AlertRequest> requests{
+        {"Enter password for " + name, {"OK", "Cancel"}, 200, 24, "Enter password for %1", name},
+        {"Incorrect password for " + name,
+         {"Retry", "Cancel"},
+         200,
+         24,
+         "Incorrect password for %1",
+         name}};
+    const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
+    const QFont titleFont = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    const QFontMetrics titleMetrics(titleFont);
+    for (const AlertRequest& request : requests) {
+        SCOPED_TRACE(request.messageFormat);
+        AlertDialog dialog(request);
+        dialog.show();
+        turnQtLoop();
+        const auto* message = dialog.findChild<QLabel*>(AlertDialog::kMessageObjectName);
+        ASSERT_NE(message, nullptr);
+        const QString text = message->text();
+        // Translated, with the name in it whole: no break point was put inside it.
+        EXPECT_NE(text.toStdString(), request.messageText);
+        EXPECT_TRUE(text.contains(QString::fromStdString(name))) << text.toStdString();
+        // One line, as wide as it is drawn.
+        expectWhole(message, text, &dialog);
+        EXPECT_LT(message->heightForWidth(message->width()),
+                  2 * message->fontMetrics().lineSpacing());
+        // The title with room for the title bar's close button and its neighbours.
+        EXPECT_GE(dialog.width(),
+                  titleMetrics.horizontalAdvance(dialog.windowTitle()) + 3 * titleMetrics.height())
+            << dialog.windowTitle().toStdString();
+        EXPECT_LE(dialog.frameGeometry().width(), screen.width() *
+                                                      AlertDialog::kScreenShareNumerator /
+                                                      AlertDialog::kScreenShareDenominator);
+        for (int index = 0; index < 2; ++index) {
+            const auto* button =
+                dialog.findChild<QPushButton*>(QStringLiteral("alertButton%1").arg(index));
+            ASSERT_NE(button, nullptr);
+            expectWhole(button, button->text(), &dialog);
+        }
+    }
 }
 
 INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindow,

@@ -3,6 +3,7 @@
 
 #include "ui/app_icon.h"
 #include "ui/prompt_tracker.h"
+#include "ui/status_report.h"
 #include "ui/tray_icon.h"
 #include "ui_fixture.h"
 
@@ -19,8 +20,9 @@ using TrayIconTest = UiFixture;
 
 TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileAnAlertWaits) {
     PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
     TrayIcon tray(
-        *manager, prompts, [] {}, [] {});
+        *manager, status, prompts, [] {}, [] {});
     const auto shown = [&] {
         return iconImage(tray.icon()->icon(), 64);
     };
@@ -56,6 +58,40 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
     manager->connect(manager->discoveredPeripherals().at(0));
     settle();
     EXPECT_EQ(shown(), colour);
+
+    // The tooltip says what the window's status line says.
+    sim.bluetooth.setRadioState(CentralState::PoweredOff);
+    settle();
+    EXPECT_TRUE(tray.icon()->toolTip().endsWith(
+        "No device connected\nBluetooth is switched off. Switch it on to find devices."))
+        << tray.icon()->toolTip().toStdString();
+}
+
+TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
+    PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
+    TrayIcon tray(
+        *manager, status, prompts, [] {}, [] {});
+    const BluetoothUuid id = identifierForAddress(0x01);
+    sim.bluetooth.addDevice(vontalDevice(id, "Pad", "1234"));
+    settle();
+    QString whileWaiting, whileRefused;
+    sim.alerts.accept("wrong", [&] {
+        turnQtLoop();
+        whileWaiting = tray.icon()->toolTip();
+    });
+    sim.alerts.accept("1234", [&] {
+        turnQtLoop();
+        whileRefused = tray.icon()->toolTip();
+    });
+    manager->connect(manager->discoveredPeripherals().at(0));
+    settle();
+    ASSERT_TRUE(manager->isUnlocked(id));
+    // The link is up in both, but the device hears nothing yet.
+    ASSERT_EQ(sim.bluetooth.linkState(id), PeripheralState::Connected);
+    EXPECT_EQ(whileWaiting, "vontal\nNo device connected");
+    EXPECT_EQ(whileRefused, "vontal\nNo device connected");
+    EXPECT_EQ(tray.icon()->toolTip(), QStringLiteral("vontal\n1 device connected:\nPad"));
 }
 
 } // namespace

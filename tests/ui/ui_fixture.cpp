@@ -22,10 +22,14 @@ public:
     }
     std::optional<LoginItemError> registerItem() override {
         service_.calls.push_back({"register", id_});
+        if (!service_.registerError)
+            service_.status = service_.statusAfterRegister.value_or(LoginItemStatus::Enabled);
         return service_.registerError;
     }
     std::optional<LoginItemError> unregisterItem() override {
         service_.calls.push_back({"unregister", id_});
+        if (!service_.unregisterError)
+            service_.status = LoginItemStatus::NotRegistered;
         return service_.unregisterError;
     }
 

@@ -28,7 +28,10 @@ public:
         friend bool operator==(const Call&, const Call&) = default;
     };
 
+    // Follows successful calls: enabled after a registration (or `statusAfterRegister`), not
+    // registered after an unregistration.
     LoginItemStatus status = LoginItemStatus::NotRegistered;
+    std::optional<LoginItemStatus> statusAfterRegister;
     std::optional<LoginItemError> registerError;
     std::optional<LoginItemError> unregisterError;
     std::vector<Call> calls;

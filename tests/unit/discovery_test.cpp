@@ -208,25 +208,29 @@ TEST_F(Discovery, ReportsOfListedOrIgnoredPeripheralsChangeNothing) {
     EXPECT_THAT(manager->ignoreAutoReconnect(), IsEmpty());
 }
 
-TEST_F(Discovery, AKnownDeviceWhoseStoredPasswordIsRejectedKeepsComingBackUntilDisconnected) {
+TEST_F(Discovery, AKnownDeviceWhoseStoredPasswordIsRejectedStaysListedAfterCancel) {
     const BluetoothUuid id = addDevice(1);
     storePassword(id, "stale");
-    sim.alerts.cancel();
     sim.alerts.cancel([&] { sim.bluetooth.setAdvertising(id, false); });
     start();
-    // Refused, alert, Cancel, link dropped, reported again: connected again after a pause.
+    // Refused, alert, Cancel, link dropped: listed under "Discovered" although no scan reports
+    // it any more, and not connected again without the user.
+    advance(seconds(120));
+    EXPECT_EQ(sim.alerts.requests().size(), 1u);
     EXPECT_EQ(count(Kind::Connect, id), 1u);
-    EXPECT_TRUE(manager->isBackingOff(id));
-    advance(seconds(1));
-    // Two rounds in all.
-    EXPECT_EQ(sim.alerts.requests().size(), 2u);
-    for (const AlertRequest& alert : sim.alerts.requests())
-        EXPECT_EQ(alert.messageText, "Incorrect password for Device 1");
-    EXPECT_EQ(count(Kind::Connect, id), 2u);
-    EXPECT_EQ(
-        sim.bluetooth.writesTo(id, PeripheralManager::passwordCharUUID, WriteType::WithResponse),
-        (std::vector<Bytes>{bytesOf("stale"), bytesOf("stale")}));
+    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
     EXPECT_EQ(storedPassword(id), "stale");
+
+    // Its "Connect" brings it back; once unlocked, the user's Disconnect forgets it as usual.
+    sim.bluetooth.setAdvertising(id, true);
+    sim.alerts.accept("pw-1");
+    manager->connect(discovered(id));
+    run();
+    ASSERT_TRUE(manager->isUnlocked(id));
+    manager->disconnect(handle(id));
+    run();
+    EXPECT_FALSE(storedPassword(id));
+    EXPECT_FALSE(manager->isHeldBack(id));
 }
 
 TEST_F(Discovery, LabelsPreferTheCustomNameElseNameMiddleDotAndLastFourDigits) {

@@ -200,6 +200,32 @@ TEST_F(Forwarding, ANameLongerThanTheLinkCarriesIsCutToWholeCharactersAndSaidOnc
     EXPECT_THAT(takeLines(), ::testing::Contains(::testing::StartsWith("Names to Device 1")));
 }
 
+TEST_F(Forwarding, TheLastNameSentIsTheBytesWrittenAndIsForgottenWithTheLastUnlockedDevice) {
+    EXPECT_TRUE(manager->anyUnlocked());
+    EXPECT_EQ(manager->lastSentName(), "");
+    sim.bluetooth.setMtu(a, 23);
+    sim.bluetooth.setMtu(b, 23);
+    const std::string name = "Terminal \u2014 projec\u6771\u4eac";
+    int changes = willChange;
+    activate(name);
+    EXPECT_EQ(manager->lastSentName(), "Terminal \u2014 projec");
+    EXPECT_GT(willChange, changes) << "the window hears of it";
+    activate(std::string("\xFF\xFE"));
+    EXPECT_EQ(manager->lastSentName(), "Terminal \u2014 projec");
+    changes = willChange;
+    activate("Terminal \u2014 projec");
+    EXPECT_EQ(willChange, changes) << "nothing changed";
+
+    manager->disconnect(handle(a));
+    run();
+    activate("Mail");
+    EXPECT_EQ(manager->lastSentName(), "Mail");
+    manager->disconnect(handle(b));
+    run();
+    EXPECT_FALSE(manager->anyUnlocked());
+    EXPECT_EQ(manager->lastSentName(), "");
+}
+
 TEST_F(Forwarding, AWriteTheStackCouldNotSendIsLoggedOncePerDeviceAndError) {
     sim.bluetooth.failNext(a, SimOperation::WriteWithoutResponse, {{"Failed to initiate write"}},
                            PeripheralManager::characteristicUUID, kSimFaultForever);

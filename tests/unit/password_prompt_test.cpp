@@ -103,28 +103,92 @@ TEST_F(PasswordPrompt, CancelInTheFirstAlertStoresNothingDropsTheLinkAndAsksAgai
     EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
 }
 
-TEST_F(PasswordPrompt, AWrongPasswordStaysStoredAfterCancelAndKeepsTheDeviceComingBack) {
+TEST_F(PasswordPrompt, CancelOnAWrongPasswordStopsTheDeviceUntilTheUserPressesItsConnect) {
+    using State = PeripheralManager::DeviceState;
     const BluetoothUuid id = addDevice(1);
+    sim.workspace.setFrontmost("Editor");
+    std::vector<State> statesInAlerts;
+    const auto noteState = [&] {
+        statesInAlerts.push_back(manager->deviceState(handle(id)));
+    };
     std::optional<std::string> storedWhileRefused;
-    sim.alerts.accept("wrong");
-    sim.alerts.cancel([&] { storedWhileRefused = storedPassword(id); });
-    sim.alerts.accept("pw-1");
-    connectFromList(id);
-    advance(std::chrono::seconds(1));
+    sim.alerts.accept("wrong", noteState);
+    sim.alerts.cancel([&] {
+        noteState();
+        storedWhileRefused = storedPassword(id);
+    });
+    start();
+    manager->connect(discovered(id));
+    EXPECT_EQ(manager->deviceState(handle(id)), State::Connecting);
+    run();
 
     EXPECT_EQ(storedWhileRefused, "wrong") << "stored before the device answered";
-    // Cancel dropped the link, the scan found the (known) device, and it was connected again
-    // without the user after a pause; the stored wrong password led straight to the
-    // incorrect-password alert.
+    EXPECT_EQ(count(Kind::CancelConnection, id), 1u);
+    // The device keeps advertising and stays known, yet no alert comes back on its own: it
+    // waits under "Discovered" for the user.
+    advance(std::chrono::seconds(60));
+    EXPECT_THAT(messages(),
+                ElementsAre("Enter password for Device 1", "Incorrect password for Device 1"));
+    EXPECT_EQ(count(Kind::Connect, id), 1u);
+    EXPECT_EQ(storedPassword(id), "wrong");
+    EXPECT_TRUE(manager->isHeldBack(id));
+    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
+    EXPECT_THAT(manager->connectedPeripherals(), IsEmpty());
+    EXPECT_THAT(manager->pendingPeripherals(), IsEmpty());
+    EXPECT_FALSE(manager->anyUnlocked());
+    EXPECT_EQ(manager->lastSentName(), "");
+    EXPECT_THAT(dataWrites(id), ::testing::Each(Bytes{0x00})) << "keep-alive only";
+
+    // "Connect" goes out at once; the device still refuses the stored password, so the
+    // incorrect-password alert comes, and the right password unlocks it.
+    sim.alerts.accept("pw-1", noteState);
+    manager->connect(discovered(id));
+    EXPECT_EQ(count(Kind::Connect, id), 2u);
+    EXPECT_FALSE(manager->isHeldBack(id));
+    run();
     EXPECT_THAT(messages(),
                 ElementsAre("Enter password for Device 1", "Incorrect password for Device 1",
                             "Incorrect password for Device 1"));
-    EXPECT_EQ(count(Kind::Connect, id), 2u);
+    EXPECT_THAT(statesInAlerts, ElementsAre(State::WaitingForPassword, State::PasswordRefused,
+                                            State::PasswordRefused));
     EXPECT_THAT(passwordWrites(id),
                 ElementsAre(bytesOf("wrong"), bytesOf("wrong"), bytesOf("pw-1")));
     EXPECT_EQ(storedPassword(id), "pw-1");
-    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+    EXPECT_EQ(manager->deviceState(handle(id)), State::Unlocked);
     EXPECT_EQ(connectedIds(), std::vector<BluetoothUuid>{id});
+    EXPECT_THAT(manager->discoveredPeripherals(), IsEmpty());
+    EXPECT_TRUE(manager->anyUnlocked());
+    EXPECT_EQ(manager->lastSentName(), "Editor");
+    EXPECT_EQ(dataWrites(id).back(), bytesOf("Editor"));
+
+    // Automatic connection is back: a lost link is mended without the user.
+    sim.bluetooth.loseLink(id);
+    run();
+    EXPECT_EQ(count(Kind::Connect, id), 3u);
+    EXPECT_EQ(manager->deviceState(handle(id)), State::Unlocked);
+}
+
+TEST_F(PasswordPrompt, CancelAfterTheLinkDroppedStillListsTheDeviceAndDropsItsReconnection) {
+    const BluetoothUuid id = addDevice(1);
+    storePassword(id, "wrong");
+    sim.alerts.cancel([&] {
+        // The link drops while the alert is open, and the scan connects the device again.
+        sim.bluetooth.setConnectDelay(id, std::chrono::seconds(5));
+        sim.bluetooth.loseLink(id);
+        advance(milliseconds(500));
+        EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id}) << "waiting out its pause";
+        advance(std::chrono::seconds(1));
+        EXPECT_EQ(pendingIds(), std::vector<BluetoothUuid>{id}) << "connecting after its pause";
+        EXPECT_THAT(manager->discoveredPeripherals(), IsEmpty());
+    });
+    start();
+    advance(std::chrono::seconds(120));
+    EXPECT_EQ(messages(), std::vector<std::string>{"Incorrect password for Device 1"});
+    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
+    EXPECT_THAT(manager->connectedPeripherals(), IsEmpty());
+    EXPECT_THAT(manager->pendingPeripherals(), IsEmpty());
+    EXPECT_FALSE(sim.bluetooth.isUnlocked(id));
+    EXPECT_EQ(storedPassword(id), "wrong");
 }
 
 TEST_F(PasswordPrompt, RetryReplacesTheStoredPasswordBeforeTheDeviceAnswers) {

@@ -342,8 +342,11 @@ protected:
             const PeripheralRef& row = discoveredList[i];
             const BluetoothUuid id = row->identifier();
             ASSERT_NE(id, stranger) << history();
-            ASSERT_FALSE(known(id)) << "a known device under Discovered: " << id.toString() << "\n"
-                                    << history();
+            // Known devices are listed only while the user stopped them or they wait out
+            // their pause.
+            ASSERT_TRUE(!known(id) || manager->isHeldBack(id) || manager->isBackingOff(id))
+                << "a known device under Discovered: " << id.toString() << "\n"
+                << history();
             ASSERT_EQ(std::count(discoveredList.begin(), discoveredList.end(), row), 1)
                 << history();
             ASSERT_EQ(std::find(connectedList.begin(), connectedList.end(), row),

@@ -27,11 +27,14 @@ TEST_F(ReconnectBackoff, ADeviceThatDropsTheLinkAtItsPasswordIsTriedAfterPausesT
     start();
     ASSERT_EQ(count(SimKind::Connect, id), 1u);
 
-    // 1 s, 2 s, 4 s ... between the attempts, never sooner.
+    // 1 s, 2 s, 4 s ... between the attempts, never sooner. Meanwhile the device is listed
+    // under "Discovered", with its "Connect" at hand.
     std::size_t attempts = 1;
     for (const int pause : {1, 2, 4, 8, 16, 32, 60, 60}) {
         advance(seconds(pause) - milliseconds(1));
         EXPECT_EQ(count(SimKind::Connect, id), attempts) << "before the " << pause << " s pause";
+        EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
+        EXPECT_THAT(pendingIds(), IsEmpty());
         advance(milliseconds(1));
         EXPECT_EQ(count(SimKind::Connect, id), ++attempts) << "after the " << pause << " s pause";
     }
@@ -41,7 +44,13 @@ TEST_F(ReconnectBackoff, ADeviceThatDropsTheLinkAtItsPasswordIsTriedAfterPausesT
     EXPECT_EQ(linesStartingWith(takeLines(), "Connecting Device 1 \u00B7 0001 keeps failing; "
                                              "trying again after a growing pause, up to 60 s"),
               1u);
+    // Its "Connect" does not wait for the pause.
+    advance(seconds(1));
+    ASSERT_TRUE(manager->isBackingOff(id));
+    manager->connect(discovered(id));
+    EXPECT_EQ(count(SimKind::Connect, id), attempts + 11);
     EXPECT_THAT(discoveredIds(), IsEmpty());
+    run();
 
     // The device behaves again: the next attempt unlocks it, and a later lost link is mended at
     // once.

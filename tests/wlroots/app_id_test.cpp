@@ -35,16 +35,25 @@ TEST(AppIdResolver, DesktopIdThenCaseInsensitiveIdThenStartupWmClass) {
     EXPECT_EQ(resolveAppId(catalog, "foot.desktop").identity, "foot.desktop");
 }
 
-TEST(AppIdResolver, UnclaimedAppIdsAreTheirOwnUnnamedApplications) {
+TEST(AppIdResolver, UnclaimedAppIdsAreTheirOwnApplicationsNamedByTheId) {
     FakeCatalog catalog;
-    const auto stray = resolveAppId(catalog, "stray");
-    EXPECT_FALSE(stray.localizedName);
-    // Told apart from each other.
+    catalog.add("foot.desktop", "Foot");
+    const auto stray = resolveAppId(catalog, "org.example.Stray");
+    EXPECT_EQ(stray.localizedName, "org.example.Stray");
+    // Told apart from each other and from any installed entry.
     EXPECT_NE(stray.identity, resolveAppId(catalog, "other").identity);
-    EXPECT_EQ(stray.identity, resolveAppId(catalog, "stray").identity);
+    EXPECT_EQ(stray.identity, resolveAppId(catalog, "org.example.Stray").identity);
+    EXPECT_NE(stray.identity, "org.example.Stray.desktop");
+    // An id with the suffix of an entry that is not installed goes by the id without it, yet
+    // stays another application than the one without the suffix.
+    const auto suffixed = resolveAppId(catalog, "stray.desktop");
+    EXPECT_EQ(suffixed.localizedName, "stray");
+    EXPECT_EQ(resolveAppId(catalog, ".desktop").localizedName, ".desktop");
+    // No id is no application, and has no name.
     const auto nameless = resolveAppId(catalog, "");
-    EXPECT_FALSE(nameless.localizedName);
+    EXPECT_EQ(nameless.localizedName, std::nullopt);
     EXPECT_NE(nameless.identity, stray.identity);
+    EXPECT_NE(nameless.identity, resolveAppId(catalog, "foot").identity);
 }
 
 } // namespace

@@ -216,17 +216,47 @@ TEST_F(ResolverTest, ClientLeaderIsAskedWhenTheWindowSaysNothingUseful) {
     EXPECT_EQ(nameOf(2), "Self");
 }
 
-TEST_F(ResolverTest, WithoutEntryTheClassNamesTheApplicationAndWithoutClassNothingDoes) {
+TEST_F(ResolverTest, WithoutEntryTheClassTheInstanceOrTheExecutableNamesTheApplication) {
     windows.windows[1] = withClass("caf\xc3\xa9", "Caf\xc3\xa9");
-    windows.windows[2] = WindowFacts{};
-    windows.windows[3] = WindowFacts{};
+    WindowFacts instanceOnly;
+    instanceOnly.instanceName = "solo";
+    windows.windows[2] = instanceOnly;
+    // No WM_CLASS: the process's executable, an interpreter too, as long as it runs here.
+    WindowFacts bare;
+    bare.pid = 42;
+    windows.windows[3] = bare;
+    auto sameProcess = bare;
+    windows.windows[4] = sameProcess;
+    WindowFacts script;
+    script.pid = 43;
+    script.clientMachine = "workstation";
+    windows.windows[5] = script;
+    auto remote = script;
+    remote.clientMachine = "elsewhere";
+    windows.windows[6] = remote;
+    WindowFacts gonePid;
+    gonePid.pid = 44;
+    windows.windows[7] = gonePid;
+    windows.windows[8] = WindowFacts{};
+    windows.windows[9] = WindowFacts{};
+    executables[42] = "/opt/tools/bin/plotter";
+    executables[43] = "/usr/bin/python3.11";
 
     EXPECT_EQ(resolve(1), (ResolvedApplication{"wm-class:Caf\xc3\xa9", "Caf\xc3\xa9"}));
-    const auto anonymous = resolve(2);
-    ASSERT_TRUE(anonymous.has_value());
-    EXPECT_FALSE(anonymous->localizedName.has_value());
-    // Two nameless windows are not taken for one application.
-    EXPECT_NE(anonymous->identity, resolve(3)->identity);
+    EXPECT_EQ(resolve(2), (ResolvedApplication{"wm-instance:solo", "solo"}));
+    EXPECT_EQ(nameOf(3), "plotter");
+    EXPECT_EQ(resolve(3), resolve(4));
+    EXPECT_EQ(nameOf(5), "python3.11");
+    EXPECT_NE(resolve(5)->identity, resolve(3)->identity);
+
+    // Nothing tells who they are: no name, and two such windows are not taken for one
+    // application.
+    for (const WindowId window : {6, 7, 8}) {
+        const auto anonymous = resolve(window);
+        ASSERT_TRUE(anonymous.has_value()) << window;
+        EXPECT_EQ(anonymous->localizedName, std::nullopt) << window;
+        EXPECT_NE(anonymous->identity, resolve(9)->identity) << window;
+    }
 }
 
 TEST_F(ResolverTest, VanishedWindowResolvesToNothing) {

@@ -16,6 +16,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <thread>
+#include <unistd.h>
 
 namespace vontal {
 namespace {
@@ -40,10 +41,12 @@ struct Desktop {
     xcb_window_t xterm2 = 0;
     xcb_window_t charmap = 0;  // gucharmap's main window
     xcb_window_t stranger = 0; // an xterm whose class no entry names
+    xcb_window_t message = 0;  // xmessage: neither its class nor its program has an entry
     // Windows of our own that carry the hints toolkits set.
     xcb_window_t spaetzle = 0;   // Latin-1 WM_CLASS that an entry names in UTF-8
     xcb_window_t cafe = 0;       // Latin-1 WM_CLASS and no entry
     xcb_window_t cafeDialog = 0; // transient for cafe
+    xcb_window_t classless = 0;  // no WM_CLASS, this process's pid
     xcb_window_t probe = 0;      // _GTK_APPLICATION_ID
     xcb_window_t qtMain = 0;     // a Qt program whose button opens a dialog without a parent
 };
@@ -157,6 +160,17 @@ TEST_F(WorkspaceTest, WindowsAreResolvedThroughClassToolkitHintProcessAndParent)
                                      "Caf\xc3\xa9", "Sonde", "Konsole"}));
 }
 
+TEST_F(WorkspaceTest, ProgramsWithoutAnEntryGoByTheirClassOrElseTheirExecutable) {
+    activate(desktop.message, 1);
+    activate(desktop.xterm1, 2);
+    activate(desktop.classless, 3);
+    activate(desktop.message, 4);
+    ASSERT_TRUE(workspace->frontmostApplication());
+    EXPECT_EQ(workspace->frontmostApplication()->localizedName, "Xmessage");
+    const std::string ownProgram = fs::read_symlink("/proc/self/exe").filename().string();
+    EXPECT_EQ(recorder.names, (Names{"Xmessage", "XTerm", ownProgram, "Xmessage"}));
+}
+
 TEST_F(WorkspaceTest, ParentlessDialogOfAQtProgramIsItsOwnApplication) {
     auto& session = *desktop.session;
     const auto isDialog = [&](xcb_window_t active) {
@@ -253,6 +267,17 @@ xcb_window_t launchAndWait(XSession& session, const std::vector<std::string>& ar
     return *window;
 }
 
+// For programs that set no _NET_WM_PID (Xaw's): their window is the one with their WM_CLASS.
+xcb_window_t launchAndWaitForClass(XSession& session, const std::vector<std::string>& argv,
+                                   const std::string& wmClass) {
+    session.launch(argv);
+    const auto window = session.waitForClient(
+        [&](xcb_window_t client) { return session.wmClassOf(client) == wmClass; }, deadlineIn(20s));
+    if (!window)
+        throw std::runtime_error("no window from " + argv[0]);
+    return *window;
+}
+
 } // namespace
 } // namespace vontal
 
@@ -290,6 +315,10 @@ int main(int argc, char** argv) {
         desktop.xterm1 = launchAndWait(session, {"xterm"});
         desktop.xterm2 = launchAndWait(session, {"xterm"});
         desktop.stranger = launchAndWait(session, {"xterm", "-class", "Fremd"});
+        desktop.message = launchAndWaitForClass(session, {"xmessage", "vontal"},
+                                                std::string("xmessage\0Xmessage\0", 18));
+        desktop.classless =
+            session.createWindow({{}, {}, {}, static_cast<std::uint32_t>(getpid())});
         desktop.charmap = launchAndWait(session, {"gucharmap"});
         // Whatever platform the tests themselves are told to use, the probe shows on this desktop.
         desktop.qtMain = launchAndWait(session, {VONTAL_QT_DIALOG_PROBE, "-platform", "xcb"});

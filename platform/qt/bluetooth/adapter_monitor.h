@@ -25,6 +25,8 @@ public:
     AdapterMonitor(const AdapterMonitor&) = delete;
     AdapterMonitor& operator=(const AdapterMonitor&) = delete;
 
+    // Whether the system bus could be reached when the monitor was made.
+    bool busConnected() const { return watcher_ != nullptr; }
     bool bluezRunning() const { return bluezRunning_; }
     std::optional<QBluetoothAddress> adapter() const;
     bool powered() const;

@@ -64,22 +64,27 @@ std::optional<QVersionNumber> bluezVersion() {
     return versionOf(commandOf(pid));
 }
 
-std::optional<std::string> bluezProblem() {
+std::optional<BluezProblem> bluezProblem() {
     if (!QDBusConnection::systemBus().isConnected())
-        return "Bluetooth is unavailable: the D-Bus system bus cannot be reached, so BlueZ "
-               "(bluetoothd) cannot be used";
+        return BluezProblem{BluetoothProblem::NoSystemBus,
+                            "Bluetooth is unavailable: the D-Bus system bus cannot be reached, so "
+                            "BlueZ (bluetoothd) cannot be used"};
     if (!bluezRunning())
-        return "Bluetooth is unavailable: bluetoothd (BlueZ) is not running; vontal will use it "
-               "as soon as it starts";
+        return BluezProblem{BluetoothProblem::BluezMissing,
+                            "Bluetooth is unavailable: bluetoothd (BlueZ) is not running; vontal "
+                            "will use it as soon as it starts"};
     const auto version = bluezVersion();
     if (!version)
-        return "Bluetooth LE may not work: the version of bluetoothd cannot be told, and Qt "
-               "Bluetooth needs BlueZ " +
-               kOldestUsableBluez.toString().toStdString() + " or newer";
+        return BluezProblem{BluetoothProblem::None,
+                            "Bluetooth LE may not work: the version of bluetoothd cannot be told, "
+                            "and Qt Bluetooth needs BlueZ " +
+                                kOldestUsableBluez.toString().toStdString() + " or newer"};
     if (*version < kOldestUsableBluez)
-        return "Bluetooth LE is unavailable: bluetoothd " + version->toString().toStdString() +
-               " is older than " + kOldestUsableBluez.toString().toStdString() +
-               ", the oldest BlueZ that Qt Bluetooth can use for Bluetooth LE";
+        return BluezProblem{BluetoothProblem::BluezTooOld,
+                            "Bluetooth LE is unavailable: bluetoothd " +
+                                version->toString().toStdString() + " is older than " +
+                                kOldestUsableBluez.toString().toStdString() +
+                                ", the oldest BlueZ that Qt Bluetooth can use for Bluetooth LE"};
     return std::nullopt;
 }
 

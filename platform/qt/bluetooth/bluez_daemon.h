@@ -5,6 +5,8 @@
 // from BLUETOOTH_FORCE_DBUS_LE_VERSION). Otherwise it falls back to raw kernel sockets, where
 // every connection fails without a word. This says why, in one line a person can act on.
 
+#include "platform/bluetooth_availability.h"
+
 #include <QVersionNumber>
 #include <optional>
 #include <string>
@@ -20,7 +22,13 @@ bool bluezRunning();
 // what the running bluetoothd says. Nothing when it cannot be told.
 std::optional<QVersionNumber> bluezVersion();
 
+struct BluezProblem {
+    // None when Bluetooth LE may still work (the version cannot be told).
+    BluetoothProblem kind;
+    std::string line;
+};
+
 // Nothing when bluetoothd is running and new enough.
-std::optional<std::string> bluezProblem();
+std::optional<BluezProblem> bluezProblem();
 
 } // namespace vontal

@@ -6,16 +6,18 @@
 
 namespace vontal {
 
-QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics)
+QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics,
+                     std::shared_ptr<AvailabilityReport> availability)
     : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate, diagnostics)),
+      availability_(std::move(availability)),
       scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }) {
-    if (auto problem = bluezProblem())
-        diagnostics_.line(*problem);
+    checkBluez();
     adapter_ = std::make_unique<AdapterMonitor>([this] { adapterChanged(); },
                                                 [this] {
-                                                    if (auto problem = bluezProblem())
-                                                        diagnostics_.line(*problem);
+                                                    checkBluez();
+                                                    publishAvailability();
                                                 });
+    publishAvailability();
     // The first report always comes, even when it only confirms what was there.
     observed_ = observedState();
     link_->poweredOn = observed_ == CentralState::PoweredOn;
@@ -40,7 +42,35 @@ CentralState QtCentral::observedState() const {
     return adapter_->powered() ? CentralState::PoweredOn : CentralState::PoweredOff;
 }
 
+void QtCentral::checkBluez() {
+    const auto problem = bluezProblem();
+    bluezTooOld_ = problem && problem->kind == BluetoothProblem::BluezTooOld;
+    if (problem)
+        diagnostics_.line(problem->line);
+}
+
+BluetoothProblem QtCentral::observedProblem() const {
+    if (!adapter_->busConnected())
+        return BluetoothProblem::NoSystemBus;
+    if (!adapter_->bluezRunning())
+        return BluetoothProblem::BluezMissing;
+    if (bluezTooOld_)
+        return BluetoothProblem::BluezTooOld;
+    if (!adapter_->adapter())
+        return BluetoothProblem::NoAdapter;
+    if (!adapter_->powered())
+        return BluetoothProblem::AdapterOff;
+    return BluetoothProblem::None;
+}
+
+void QtCentral::publishAvailability() {
+    if (availability_)
+        availability_->set(observedProblem(), adapter_->adapter().value_or(QBluetoothAddress()));
+}
+
 void QtCentral::adapterChanged() {
+    // bluetoothd leaving while there was no adapter changes no state, but it changes the reason.
+    publishAvailability();
     const CentralState now = observedState();
     const QBluetoothAddress adapter = adapter_->adapter().value_or(QBluetoothAddress());
     if (now == observed_ && adapter == link_->adapter)

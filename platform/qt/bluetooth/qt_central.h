@@ -5,6 +5,7 @@
 // and connection request at once, as the radio does; the device link hears the new state.
 
 #include "adapter_monitor.h"
+#include "availability_report.h"
 #include "central_link.h"
 #include "devicelink/bluetooth.h"
 #include "le_scanner.h"
@@ -19,7 +20,9 @@ class QtPeripheral;
 
 class QtCentral final : public Central {
 public:
-    QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics);
+    // `availability` (may be null) hears why the central is not powered on.
+    QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics,
+              std::shared_ptr<AvailabilityReport> availability = nullptr);
     ~QtCentral() override;
     QtCentral(const QtCentral&) = delete;
     QtCentral& operator=(const QtCentral&) = delete;
@@ -33,6 +36,9 @@ public:
 
 private:
     CentralState observedState() const;
+    BluetoothProblem observedProblem() const;
+    void checkBluez();
+    void publishAvailability();
     void adapterChanged();
     void found(const QBluetoothDeviceInfo& info);
     std::shared_ptr<QtPeripheral> ours(const PeripheralRef& peripheral) const;
@@ -40,6 +46,9 @@ private:
 
     Diagnostics& diagnostics_;
     std::shared_ptr<CentralLink> link_;
+    std::shared_ptr<AvailabilityReport> availability_;
+    // From the last look at bluetoothd (made at start and whenever it joins the bus).
+    bool bluezTooOld_ = false;
     CentralState observed_ = CentralState::Unknown;
     CentralState reported_ = CentralState::Unknown;
     // Weak: a device lives as long as the device link holds it, and is the same object for as

@@ -3,14 +3,18 @@
 #include "platform/control_characters.h"
 
 #include <QCoreApplication>
+#include <QFontDatabase>
+#include <QFontMetrics>
 #include <QGuiApplication>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QScreen>
+#include <QTextLayout>
 #include <QVBoxLayout>
 #include <algorithm>
+#include <cmath>
 
 namespace vontal {
 
@@ -18,8 +22,9 @@ namespace {
 
 // Word wrapping breaks lines only between words; a name of 248 letters without a space would
 // make the dialog as wide as the name. A zero-width space after every so many letters of a
-// long run gives the wrap a place to break, and shows nothing.
-constexpr int kLongestUnbrokenRun = 24;
+// long run gives the wrap a place to break, and shows nothing. A name the dialog is sized for
+// never gets one.
+constexpr int kLongestUnbrokenRun = AlertDialog::kNameShownWhole;
 constexpr char16_t kZeroWidthSpace = 0x200B;
 
 // The message as shown: controls made visible, long runs breakable.
@@ -67,32 +72,67 @@ std::string localizedMessage(const AlertRequest& request) {
     return format.arg(QString::fromStdString(request.subject)).toStdString();
 }
 
+// The request with its subject cut to the length of name the dialog is sized for: the text
+// whose one-line width the message gets.
+AlertRequest withNameShownWhole(AlertRequest request) {
+    const QString subject = QString::fromStdString(request.subject);
+    if (request.messageFormat.empty() || subject.size() <= AlertDialog::kNameShownWhole)
+        return request;
+    int cut = AlertDialog::kNameShownWhole;
+    if (subject.at(cut).isLowSurrogate())
+        --cut;
+    request.subject = subject.left(cut).toStdString();
+    return request;
+}
+
+// The width the text takes on one line in this font, as the label lays it out (fractional
+// advances rounded up, so that the line does not wrap by a fraction of a pixel).
+int oneLineWidth(const QString& text, const QFont& font) {
+    QTextLayout layout(text, font);
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    layout.endLayout();
+    const int laidOut = line.isValid() ? static_cast<int>(std::ceil(line.naturalTextWidth())) : 0;
+    return std::max(laidOut, QFontMetrics(font).horizontalAdvance(text)) + 1;
+}
+
+// What the window manager's title bar needs: the title, measured bold as many themes draw it,
+// and beside it the icon and the buttons, each about as wide as the title's line is high, with
+// some space on either side.
+int titleBarWidth(const QString& title) {
+    QFont font = QFontDatabase::systemFont(QFontDatabase::TitleFont);
+    font.setBold(true);
+    const QFontMetrics metrics(font);
+    constexpr int kTitleBarItems = 5;
+    return oneLineWidth(title, font) + kTitleBarItems * metrics.height();
+}
+
 } // namespace
 
 QString AlertDialog::localizedTitle() {
     return QCoreApplication::translate(kContext, kWindowTitle);
 }
 
-int AlertDialog::maximumMessageWidth() {
-    int width = kMaximumMessageWidth;
-    // On a small screen the dialog, with its margins, still fits.
-    if (const QScreen* screen = QGuiApplication::primaryScreen())
-        width = std::min(width, screen->availableGeometry().width() * 3 / 4);
-    return width;
+int AlertDialog::maximumDialogWidth() {
+    const QScreen* screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return QWIDGETSIZE_MAX;
+    return screen->availableGeometry().width() * kScreenShareNumerator / kScreenShareDenominator;
 }
 
 AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     : QDialog(parent), buttonCount_(static_cast<int>(request.buttons.size())) {
     setObjectName(QString::fromLatin1(kObjectName));
     setWindowTitle(localizedTitle());
-    setWindowModality(Qt::ApplicationModal);
+    // Modal to no window (it has none as parent): an application-modal alert would shut the
+    // windows and the tray off, and with them Disconnect and Quit, for as long as it waits.
+    setWindowModality(Qt::WindowModal);
 
     auto* message = new QLabel(displayedMessage(localizedMessage(request)), this);
     message->setObjectName(QString::fromLatin1(kMessageObjectName));
     // The message carries the device's advertised name, which must never be read as markup.
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
-    message->setMaximumWidth(maximumMessageWidth());
 
     field_ = new QLineEdit(this);
     field_->setObjectName(QString::fromLatin1(kFieldObjectName));
@@ -117,6 +157,15 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     layout->addWidget(field_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
+
+    // A word-wrapped label asks for a width of its own choosing, too narrow for most titles and
+    // names; the width comes from what the texts need in the fonts they are shown in.
+    const QMargins margins = layout->contentsMargins();
+    const int sides = margins.left() + margins.right();
+    const QString measured = displayedMessage(localizedMessage(withNameShownWhole(request)));
+    const int wanted =
+        std::max(oneLineWidth(measured, message->font()), titleBarWidth(windowTitle()) - sides);
+    message->setFixedWidth(std::max(1, std::min(wanted, maximumDialogWidth() - sides)));
 
     field_->setFocus();
 }

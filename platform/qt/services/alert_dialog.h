@@ -22,10 +22,14 @@ public:
     // Buttons are named "alertButton0", "alertButton1", ... in the order given.
     static constexpr const char* kButtonObjectNamePrefix = "alertButton";
 
-    // The message wraps within this width (less on a screen too narrow for it), however long
-    // the device's name. Its control characters show as visible symbols.
-    static constexpr int kMaximumMessageWidth = 480;
-    static int maximumMessageWidth();
+    // The dialog is as wide as its title needs and as its message needs to stand on one line
+    // with a device name of up to this many characters; a longer name wraps at that width. It is
+    // never wider than three quarters of the screen: there the message wraps between words.
+    // Control characters in the message show as visible symbols.
+    static constexpr int kNameShownWhole = 32;
+    static constexpr int kScreenShareNumerator = 3;
+    static constexpr int kScreenShareDenominator = 4;
+    static int maximumDialogWidth();
     static QString localizedTitle();
 
     explicit AlertDialog(const AlertRequest& request, QWidget* parent = nullptr);

@@ -2,13 +2,31 @@
 
 #include "platform/alert_presenter.h"
 
+#include <memory>
+
 namespace vontal {
 
-// Runs the password alert as an application-modal dialog in a nested event loop: timers, queued
-// tasks and Bluetooth events keep arriving while it is open.
+// Runs the password alert as a dialog in a nested event loop: timers, queued tasks and Bluetooth
+// events keep arriving while it is open, and so does the user's input to the windows and the
+// tray, so that a device can be disconnected and vontal quit while an alert waits.
 class QtAlertPresenter final : public AlertPresenter {
 public:
+    QtAlertPresenter();
+    ~QtAlertPresenter() override;
+    QtAlertPresenter(const QtAlertPresenter&) = delete;
+    QtAlertPresenter& operator=(const QtAlertPresenter&) = delete;
+
     AlertResponse runModal(const AlertRequest& request) override;
+
+    // On the way out: every open alert closes as its last button ("Cancel"), and alerts asked
+    // for from now on answer so at once without showing.
+    void closeAll();
+    int openNow() const;
+
+private:
+    struct Open;
+    std::unique_ptr<Open> open_;
+    bool closing_ = false;
 };
 
 } // namespace vontal

@@ -1,0 +1,99 @@
+#include "status_line.h"
+
+#include "extension_notice.h"
+
+#include <QCoreApplication>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace vontal {
+
+namespace {
+
+QLabel* makeLine(const char* name, QWidget* parent) {
+    auto* line = new QLabel(parent);
+    line->setObjectName(QLatin1String(name));
+    line->setTextFormat(Qt::PlainText);
+    line->setWordWrap(true);
+    return line;
+}
+
+} // namespace
+
+StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* parent)
+    : QWidget(parent), report_(report) {
+    setObjectName(QStringLiteral("statusLine"));
+    bluetooth_ = makeLine("bluetoothStatus", this);
+    switchOn_ = new QPushButton(QCoreApplication::translate("StatusLine", "Switch On"), this);
+    switchOn_->setObjectName(QStringLiteral("bluetoothSwitchOn"));
+    connect(switchOn_, &QPushButton::clicked, this, [this] { report_.switchAdapterOn(); });
+    desktop_ = makeLine("desktopStatus", this);
+    login_ = makeLine("loginItemStatus", this);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    auto* bluetoothRow = new QHBoxLayout;
+    bluetoothRow->setContentsMargins(6, 4, 6, 4);
+    bluetoothRow->addWidget(bluetooth_, 1);
+    bluetoothRow->addWidget(switchOn_);
+    layout->addLayout(bluetoothRow);
+    for (QLabel* line : {desktop_, login_})
+        line->setContentsMargins(6, 4, 6, 4);
+    layout->addWidget(desktop_);
+    // The extension's part has its own button and follows the Shell by itself.
+    if (report_.extension()) {
+        extension_ = new ExtensionNotice(report_.extension(), diagnostics, this);
+        layout->addWidget(extension_);
+    }
+    layout->addWidget(login_);
+
+    changes_ = report_.changed().subscribe([this] { update(); });
+    update();
+}
+
+void StatusLine::update() {
+    QLabel* const lines[] = {bluetooth_, desktop_, login_};
+    for (QLabel* line : lines)
+        line->clear();
+    bool adapterAction = false;
+    for (const StatusReport::Line& line : report_.lines()) {
+        switch (line.topic) {
+        case StatusReport::Topic::Bluetooth:
+            bluetooth_->setText(line.text);
+            adapterAction = line.action == StatusReport::Action::SwitchAdapterOn;
+            break;
+        case StatusReport::Topic::Desktop:
+            // The extension's part says its own state.
+            if (!extension_)
+                desktop_->setText(line.text);
+            break;
+        case StatusReport::Topic::LoginItem:
+            login_->setText(line.text);
+            break;
+        }
+    }
+    for (QLabel* line : lines)
+        line->setVisible(!line->text().isEmpty());
+    switchOn_->setVisible(adapterAction);
+    switchOn_->setEnabled(!report_.switchingAdapterOn());
+    const bool extensionShown = extension_ && !extension_->isHidden();
+    setVisible(!bluetooth_->isHidden() || !desktop_->isHidden() || !login_->isHidden() ||
+               extensionShown);
+}
+
+QStringList StatusLine::shownTexts() const {
+    QStringList texts;
+    for (const QLabel* line : {bluetooth_, desktop_})
+        if (!line->isHidden())
+            texts << line->text();
+    if (extension_ && !extension_->isHidden())
+        texts << extension_->line()->text();
+    if (!login_->isHidden())
+        texts << login_->text();
+    return texts;
+}
+
+} // namespace vontal

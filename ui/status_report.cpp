@@ -1,0 +1,186 @@
+#include "status_report.h"
+
+#include "extension_notice.h"
+#include "platform/gnome/shell_extension.h"
+
+#include <QCoreApplication>
+#include <QPointer>
+
+namespace vontal {
+
+StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
+                           Diagnostics& diagnostics, QObject* parent)
+    : QObject(parent), manager_(manager), sources_(std::move(sources)), diagnostics_(diagnostics) {
+    // The lists being empty matters only after they changed; the manager tells before they do.
+    managerChanges_ = manager_.objectWillChange().subscribe([this] { scheduleChanged(); });
+    if (sources_.bluetooth)
+        availabilityChanges_ =
+            sources_.bluetooth->availabilityChanged().subscribe([this] { scheduleChanged(); });
+    if (sources_.extension)
+        connect(sources_.extension.get(), &ShellExtension::changed, this,
+                [this] { scheduleChanged(); });
+}
+
+StatusReport::~StatusReport() = default;
+
+BluetoothProblem StatusReport::bluetoothProblem() const {
+    if (sources_.bluetooth)
+        return sources_.bluetooth->problem();
+    const Central* central = manager_.central();
+    switch (central ? central->state() : CentralState::Unknown) {
+    case CentralState::PoweredOff:
+        return BluetoothProblem::AdapterOff;
+    case CentralState::Unsupported:
+        return BluetoothProblem::NoAdapter;
+    default:
+        return BluetoothProblem::None;
+    }
+}
+
+std::optional<StatusReport::Line> StatusReport::bluetoothLine() const {
+    const BluetoothProblem problem = bluetoothProblem();
+    switch (problem) {
+    case BluetoothProblem::NoSystemBus:
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Bluetooth cannot be used: the D-Bus system bus is not running. Start it, "
+                        "then start vontal again.")};
+    case BluetoothProblem::BluezMissing:
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not "
+                        "running. Start it, and vontal carries on by itself.")};
+    case BluetoothProblem::BluezTooOld:
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Bluetooth LE cannot be used: the installed BlueZ is older than 5.42. "
+                        "Update BlueZ, then start vontal again.")};
+    case BluetoothProblem::NoAdapter:
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "No Bluetooth adapter was found. Plug one in, or unblock it in your "
+                        "system's settings.")};
+    case BluetoothProblem::AdapterOff:
+        if (!refusal_.isEmpty() && refusedFor_ == problem)
+            return Line{Topic::Bluetooth,
+                        QCoreApplication::translate(
+                            "StatusLine",
+                            "Bluetooth is switched off, and BlueZ did not switch it on (%1). "
+                            "Switch it on in your system's settings.")
+                            .arg(refusal_),
+                        Action::SwitchAdapterOn};
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine", "Bluetooth is switched off. Switch it on to find devices."),
+                    Action::SwitchAdapterOn};
+    case BluetoothProblem::None:
+        break;
+    }
+    if (manager_.connectedPeripherals().empty() && manager_.discoveredPeripherals().empty())
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Looking for devices. Yours shows up here when it is switched on and "
+                        "near this computer.")};
+    return std::nullopt;
+}
+
+std::optional<StatusReport::Line> StatusReport::desktopLine() const {
+    if (sources_.extension) {
+        const QString text =
+            extensionStatusText(sources_.extension->state(), sources_.extension->shellVersion());
+        if (!text.isEmpty())
+            return Line{Topic::Desktop, text};
+    }
+    if (sources_.unobservedDesktop)
+        return Line{Topic::Desktop,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Application names are not sent: vontal cannot see which application is "
+                        "in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and "
+                        "wlroots compositors such as sway.")
+                        .arg(QString::fromStdString(*sources_.unobservedDesktop))};
+    return std::nullopt;
+}
+
+std::vector<StatusReport::Line> StatusReport::lines() const {
+    std::vector<Line> all;
+    if (auto line = bluetoothLine())
+        all.push_back(*line);
+    if (auto line = desktopLine())
+        all.push_back(*line);
+    if (!loginLine_.isEmpty())
+        all.push_back(Line{Topic::LoginItem, loginLine_});
+    return all;
+}
+
+QStringList StatusReport::texts() const {
+    QStringList texts;
+    for (const Line& line : lines())
+        texts << line.text;
+    return texts;
+}
+
+void StatusReport::switchAdapterOn() {
+    if (switching_ || !sources_.bluetooth)
+        return;
+    switching_ = true;
+    scheduleChanged();
+    // The report may be gone by the time BlueZ answers.
+    QPointer<StatusReport> self(this);
+    sources_.bluetooth->switchAdapterOn([self](std::optional<std::string> whyNot) {
+        if (!self)
+            return;
+        self->switching_ = false;
+        if (whyNot) {
+            self->diagnostics_.line("BlueZ did not switch the Bluetooth adapter on (" + *whyNot +
+                                    ")");
+            self->refusal_ = QString::fromStdString(*whyNot);
+            self->refusedFor_ = BluetoothProblem::AdapterOff;
+        } else {
+            self->refusal_.clear();
+        }
+        self->scheduleChanged();
+    });
+}
+
+void StatusReport::loginItemFailed(bool registering, const std::string& description) {
+    const QString why = QString::fromStdString(description);
+    loginLine_ = registering
+                     ? QCoreApplication::translate("StatusLine",
+                                                   "Launch on login could not be switched on: %1.")
+                           .arg(why)
+                     : QCoreApplication::translate("StatusLine",
+                                                   "Launch on login could not be switched off: %1.")
+                           .arg(why);
+    scheduleChanged();
+}
+
+void StatusReport::loginItemApplied(bool registering, bool enabledNow) {
+    if (registering && !enabledNow)
+        loginLine_ = QCoreApplication::translate(
+            "StatusLine", "Launch on login was set up, but the system does not start vontal at "
+                          "login yet.");
+    else
+        loginLine_.clear();
+    scheduleChanged();
+}
+
+void StatusReport::scheduleChanged() {
+    if (changeScheduled_)
+        return;
+    changeScheduled_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            changeScheduled_ = false;
+            changed_.fire();
+        },
+        Qt::QueuedConnection);
+}
+
+} // namespace vontal
