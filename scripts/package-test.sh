@@ -154,7 +154,8 @@ sources=()
 for list in /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources; do
   if [ -f "$list" ] && grep -qE '^(deb|URIs:)' "$list"; then sources+=("$list"); fi
 done
-suite=$(awk '$1 == "deb" { print $3; exit }' /etc/apt/sources.list 2>/dev/null)
+suite=""
+[ ! -f /etc/apt/sources.list ] || suite=$(awk '$1 == "deb" { print $3; exit }' /etc/apt/sources.list)
 [ -n "$suite" ] ||
   suite=$(sed -n 's/^Suites: *\([^ ]*\).*/\1/p' /etc/apt/sources.list.d/debian.sources 2>/dev/null | head -n 1)
 suite=${suite:-bookworm}
