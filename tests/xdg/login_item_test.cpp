@@ -58,7 +58,7 @@ protected:
         QDir().mkpath(root.filePath(directory));
         const QString path = root.filePath(directory + "/vontalloginhelper");
         QFile script(path);
-        script.open(QIODevice::WriteOnly);
+        EXPECT_TRUE(script.open(QIODevice::WriteOnly)) << path.toStdString();
         script.write("#!/bin/sh\nprintf '%s' \"$0\" > \"$VONTAL_TEST_MARKER\"\n");
         script.close();
         script.setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner |
