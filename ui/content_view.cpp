@@ -5,6 +5,7 @@
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
 #include "platform/control_characters.h"
+#include "platform/frontmost/bus_name_claim.h"
 #include "platform/gnome/shell_extension.h"
 #include "status_line.h"
 #include "status_report.h"
@@ -56,9 +57,11 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
     : QWidget(parent), manager_(manager), loginItems_(loginItems), diagnostics_(diagnostics),
       helperID_(kHelperIdentifier) {
     if (!status) {
-        ownStatus_ = std::make_unique<StatusReport>(
-            manager_, StatusSources{nullptr, std::nullopt, ShellExtension::current()},
-            diagnostics_);
+        ownStatus_ = std::make_unique<StatusReport>(manager_,
+                                                    StatusSources{nullptr, std::nullopt,
+                                                                  ShellExtension::current(),
+                                                                  BusNameClaim::current()},
+                                                    diagnostics_);
         status = ownStatus_.get();
     }
     status_ = status;

@@ -1,6 +1,7 @@
 #include "runtime.h"
 
 #include "memory_login_items.h"
+#include "platform/frontmost/bus_name_claim.h"
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/qt/settings/settings_defaults.h"
@@ -45,6 +46,7 @@ Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
 StatusSources Runtime::statusSources() const {
     StatusSources sources;
     sources.bluetooth = availability_;
+    sources.busName = BusNameClaim::current();
     if (const auto* silent = dynamic_cast<const SilentWorkspace*>(workspace_.get()))
         sources.unobservedDesktop = silent->desktop();
     return sources;

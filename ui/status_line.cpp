@@ -70,6 +70,9 @@ void StatusLine::update() {
             if (!extension_)
                 desktop_->setText(line.text);
             break;
+        case StatusReport::Topic::BusName:
+            desktop_->setText(line.text);
+            break;
         case StatusReport::Topic::LoginItem:
             login_->setText(line.text);
             break;

@@ -1,6 +1,7 @@
 #include "status_report.h"
 
 #include "extension_notice.h"
+#include "platform/frontmost/bus_name_claim.h"
 #include "platform/gnome/shell_extension.h"
 
 #include <QCoreApplication>
@@ -18,6 +19,9 @@ StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
             sources_.bluetooth->availabilityChanged().subscribe([this] { scheduleChanged(); });
     if (sources_.extension)
         connect(sources_.extension.get(), &ShellExtension::changed, this,
+                [this] { scheduleChanged(); });
+    if (sources_.busName)
+        connect(sources_.busName.get(), &BusNameClaim::changed, this,
                 [this] { scheduleChanged(); });
 }
 
@@ -107,11 +111,37 @@ std::optional<StatusReport::Line> StatusReport::desktopLine() const {
     return std::nullopt;
 }
 
+std::optional<StatusReport::Line> StatusReport::busNameLine() const {
+    if (!sources_.busName || !sources_.busName->holder())
+        return std::nullopt;
+    const BusNameClaim::Holder& holder = *sources_.busName->holder();
+    if (holder.pid == 0)
+        return Line{Topic::BusName,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Application names are not sent: another program holds vontal's name on "
+                        "the session bus. vontal takes the name as soon as that program lets go "
+                        "of it.")};
+    const QString program =
+        holder.executable.isEmpty() ? QString() : holder.executable.section(QLatin1Char('/'), -1);
+    return Line{Topic::BusName,
+                QCoreApplication::translate(
+                    "StatusLine",
+                    "Application names are not sent: another program (%1, process %2) holds "
+                    "vontal's name on the session bus. vontal takes the name as soon as that "
+                    "program lets go of it.")
+                    .arg(program.isEmpty() ? QStringLiteral("?") : program)
+                    .arg(holder.pid)};
+}
+
 std::vector<StatusReport::Line> StatusReport::lines() const {
     std::vector<Line> all;
     if (auto line = bluetoothLine())
         all.push_back(*line);
-    if (auto line = desktopLine())
+    // While the name is elsewhere, that is what keeps names from being sent.
+    if (auto line = busNameLine())
+        all.push_back(*line);
+    else if (auto line = desktopLine())
         all.push_back(*line);
     if (!loginLine_.isEmpty())
         all.push_back(Line{Topic::LoginItem, loginLine_});

@@ -15,6 +15,7 @@
 
 namespace vontal {
 
+class BusNameClaim;
 class ShellExtension;
 
 // Where the reasons come from; each may be absent.
@@ -25,6 +26,8 @@ struct StatusSources {
     std::optional<std::string> unobservedDesktop;
     // vontal's GNOME Shell extension, on GNOME.
     std::shared_ptr<ShellExtension> extension;
+    // vontal's claim on its bus name, where a desktop component reports over the bus.
+    std::shared_ptr<BusNameClaim> busName;
 };
 
 // Whatever keeps vontal from doing its job, in words the user can act on: one line per concern
@@ -32,7 +35,8 @@ struct StatusSources {
 // the tray, so they say the same.
 class StatusReport final : public QObject {
 public:
-    enum class Topic { Bluetooth, Desktop, LoginItem };
+    // BusName: another program holds vontal's bus name, so the desktop's reports miss vontal.
+    enum class Topic { Bluetooth, Desktop, BusName, LoginItem };
     enum class Action { None, SwitchAdapterOn };
     struct Line {
         Topic topic;
@@ -65,6 +69,7 @@ private:
     BluetoothProblem bluetoothProblem() const;
     std::optional<Line> bluetoothLine() const;
     std::optional<Line> desktopLine() const;
+    std::optional<Line> busNameLine() const;
     void scheduleChanged();
 
     PeripheralManager& manager_;

@@ -1,6 +1,13 @@
 // Tells vontal which application is in front each time KWin activates a window. The call goes
-// to vontal's own bus name only (no broadcast), so no other program learns it through vontal.
-// KWin 5.27 names the active window a client; Plasma 6 names it a window.
+// to vontal's own bus connection only (no broadcast), so no other program learns it through
+// vontal. KWin 5.27 names the active window a client; Plasma 6 names it a window.
+//
+// Any program of the session may hold vontal's well-known name, or wait in its queue. A KWin
+// script cannot read /proc to see which program a bus name belongs to, so the check is in the
+// loading: vontal loads this script only while vontal itself holds the name, and nobody can take
+// it from vontal. As it starts, the script asks the bus who holds the name, and from then on
+// calls only that connection by its unique name, which no later owner inherits: when vontal
+// quits (it unloads the script first) or dies, the calls go nowhere.
 
 const service = "org.vontal.vontal";
 const path = "/org/vontal/vontal/Frontmost";
@@ -25,12 +32,20 @@ function applicationOf(window) {
     return String(window.resourceClass || "");
 }
 
+// The unique name of the vontal that loaded this script; null until the bus answered.
+let vontal = null;
+
 function report(window) {
-    callDBus(service, path, iface, "ActiveApplicationChanged", applicationOf(window));
+    if (vontal !== null)
+        callDBus(vontal, path, iface, "ActiveApplicationChanged", applicationOf(window));
 }
 
 const activated = workspace.windowActivated !== undefined ? workspace.windowActivated
                                                           : workspace.clientActivated;
 activated.connect(report);
-// Where vontal starts: the window active when the script is loaded.
-report(workspace.activeWindow !== undefined ? workspace.activeWindow : workspace.activeClient);
+callDBus("org.freedesktop.DBus", "/org/freedesktop/DBus", "org.freedesktop.DBus", "GetNameOwner",
+         service, function (owner) {
+    vontal = String(owner);
+    // Where vontal starts: the window active now.
+    report(workspace.activeWindow !== undefined ? workspace.activeWindow : workspace.activeClient);
+});

@@ -1,5 +1,6 @@
 #include "platform/frontmost/bus_reported_workspace.h"
 
+#include "platform/frontmost/bus_name_claim.h"
 #include "platform/frontmost/frontmost_endpoint.h"
 #include "platform/frontmost/gio_application_catalog.h"
 #include "platform/frontmost/reported_front.h"
@@ -17,13 +18,14 @@ struct BusReportedWorkspace::Impl {
                                 : std::make_unique<GioApplicationCatalog>()),
           timers(setup.timers ? std::move(setup.timers) : std::make_unique<QtTimers>()),
           diagnostics(diagnostics), front(*catalog, *timers),
+          claim(std::make_shared<BusNameClaim>(bus, QString::fromLatin1(kBusName), diagnostics)),
           endpoint(
               [this](const QString& sender, const QString& id) { return reported(sender, id); }),
           watcher(reporter, bus, QDBusServiceWatcher::WatchForOwnerChange) {
+        // The bus sends an owner change to its watchers before the new owner learns that the
+        // name is its own, so the change is known here before the new owner's first call.
         QObject::connect(&watcher, &QDBusServiceWatcher::serviceOwnerChanged, &watcher,
                          [this](const QString&, const QString& oldOwner, const QString& newOwner) {
-                             // A change we already followed (a new owner that called before
-                             // this signal came) is old news.
                              if (oldOwner == owner)
                                  ownerChanged(newOwner);
                          });
@@ -32,8 +34,8 @@ struct BusReportedWorkspace::Impl {
     ~Impl() {
         if (exported)
             bus.unregisterObject(QString::fromLatin1(kObjectPath));
-        if (named)
-            bus.interface()->unregisterService(QString::fromLatin1(kBusName));
+        // The window may keep the claim a little longer; the name goes with the workspace.
+        claim->release();
     }
 
     bool registerOnBus(std::string& whyNot) {
@@ -41,7 +43,7 @@ struct BusReportedWorkspace::Impl {
             whyNot = "no session bus";
             return false;
         }
-        // The watcher is in place first, so an owner change after this question is not missed.
+        // Once, at the start; afterwards the watcher (in place first) follows every change.
         owner = currentOwner();
         // The object before the name: the reporter calls the moment the name is ours, and a
         // call that finds no object is lost (it asks for no reply).
@@ -51,15 +53,7 @@ struct BusReportedWorkspace::Impl {
             return false;
         }
         exported = true;
-        const auto reply = bus.interface()->registerService(
-            QString::fromLatin1(kBusName), QDBusConnectionInterface::DontQueueService,
-            QDBusConnectionInterface::DontAllowReplacement);
-        if (!reply.isValid() || reply.value() != QDBusConnectionInterface::ServiceRegistered) {
-            whyNot = std::string("the bus name ") + kBusName + " is taken";
-            return false;
-        }
-        named = true;
-        return true;
+        return claim->claim(whyNot);
     }
 
     QString currentOwner() const {
@@ -68,25 +62,62 @@ struct BusReportedWorkspace::Impl {
     }
 
     bool reported(const QString& sender, const QString& id) {
-        // The owner may have changed before its signal reached us: ask the bus before refusing.
-        if (sender.isEmpty() || (sender != owner && sender != currentOwner())) {
-            // Once: a program that keeps trying must not fill the log.
-            if (!refusalLogged)
-                diagnostics.line("Refused a report of the application in front from " +
-                                 sender.toStdString() + ", which is not " + reporter.toStdString());
-            refusalLogged = true;
+        if (sender.isEmpty() || sender != owner) {
+            refused(sender);
             return false;
         }
-        if (sender != owner)
-            ownerChanged(sender);
-        front.report(id.toStdString());
+        // Only the latest report matters; a flood of them is handled once per turn of the event
+        // loop, and the last one wins.
+        latest = id.toStdString();
+        if (!pending.active())
+            pending = timers->singleShot(std::chrono::milliseconds(0), [this] {
+                pending = Subscription();
+                if (!latest)
+                    return;
+                const std::string id = std::move(*latest);
+                latest.reset();
+                front.report(id);
+            });
         return true;
+    }
+
+    // Costs the same for the millionth call as for the first: no bus call, no memory, and at
+    // most one log line a second.
+    void refused(const QString& sender) {
+        if (refusalWindow.active()) {
+            ++refusedInWindow;
+            othersRefused = othersRefused || sender != refusedSender;
+            return;
+        }
+        diagnostics.line("Ignored a report of the application in front from " +
+                         sender.toStdString() + ", which is not " + reporter.toStdString());
+        openRefusalWindow(sender);
+    }
+
+    void openRefusalWindow(const QString& sender) {
+        refusedSender = sender;
+        refusedInWindow = 0;
+        othersRefused = false;
+        refusalWindow = timers->singleShot(std::chrono::seconds(1), [this] {
+            refusalWindow = Subscription();
+            if (refusedInWindow == 0)
+                return;
+            diagnostics.line("Ignored " + std::to_string(refusedInWindow) + " more report" +
+                             (refusedInWindow == 1 ? "" : "s") +
+                             " of the application in front in the last second from " +
+                             refusedSender.toStdString() + (othersRefused ? " and others" : "") +
+                             ", which " + (othersRefused ? "are" : "is") + " not " +
+                             reporter.toStdString());
+            openRefusalWindow(refusedSender);
+        });
     }
 
     void ownerChanged(const QString& newOwner) {
         if (newOwner == owner)
             return;
         owner = newOwner;
+        pending.cancel();
+        latest.reset();
         front.forget();
         if (onReporterChanged)
             onReporterChanged(owner);
@@ -98,12 +129,17 @@ struct BusReportedWorkspace::Impl {
     std::unique_ptr<Timers> timers;
     Diagnostics& diagnostics;
     ReportedFront front;
+    std::shared_ptr<BusNameClaim> claim;
     FrontmostEndpoint endpoint;
     QDBusServiceWatcher watcher;
     QString owner;
     std::function<void(const QString&)> onReporterChanged;
-    bool refusalLogged = false;
-    bool named = false;
+    std::optional<std::string> latest;
+    Subscription pending;
+    Subscription refusalWindow;
+    QString refusedSender;
+    std::uint64_t refusedInWindow = 0;
+    bool othersRefused = false;
     bool exported = false;
 };
 
@@ -134,6 +170,10 @@ std::optional<std::string> BusReportedWorkspace::frontApplication() const {
 
 QString BusReportedWorkspace::reporterOwner() const {
     return impl_->owner;
+}
+
+const std::shared_ptr<BusNameClaim>& BusReportedWorkspace::nameClaim() const {
+    return impl_->claim;
 }
 
 void BusReportedWorkspace::onReporterChanged(std::function<void(const QString& owner)> handler) {

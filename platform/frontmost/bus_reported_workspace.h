@@ -14,13 +14,16 @@
 
 namespace vontal {
 
+class BusNameClaim;
+
 // Application activations told to vontal over the session bus by a component of the desktop
 // (a KWin script, a GNOME Shell extension). vontal owns its well-known name and serves
 //   kObjectPath, interface kInterface, method ActiveApplicationChanged(s id)
 // where `id` is the desktop id (without ".desktop") of the application now in front, or "" when
 // none is. The call is unicast to us, so no other program learns what is in front through
 // vontal. Only the current owner of the reporter's well-known name may call it; anyone else
-// gets an org.freedesktop.DBus.Error.AccessDenied error and changes nothing.
+// gets an org.freedesktop.DBus.Error.AccessDenied error (when it wants a reply) and changes
+// nothing, at a cost that does not grow with the number of calls.
 //
 // The first report after we start, and after the reporter's name gets a new owner, describes
 // what is in front then and is not an activation: a reporter sends the current state as soon as
@@ -41,8 +44,9 @@ public:
         std::unique_ptr<Timers> timers;
     };
 
-    // Null when the bus cannot be reached, kBusName is owned by another process, or the object
-    // cannot be exported; `whyNot` then says which, and nothing stays registered.
+    // Null when the bus cannot be reached, refuses vontal a place in kBusName's queue, or the
+    // object cannot be exported; `whyNot` then says which, and nothing stays registered. Held by
+    // another process, kBusName is vontal's the moment it lets go (see nameClaim()).
     static std::unique_ptr<BusReportedWorkspace> create(Setup setup, Diagnostics& diagnostics,
                                                         std::string& whyNot);
     ~BusReportedWorkspace() override;
@@ -57,6 +61,8 @@ public:
     std::optional<std::string> frontApplication() const;
     // The unique bus name that owns the reporter's name now; empty when nobody does.
     QString reporterOwner() const;
+    // vontal's claim on kBusName, which the window shows while another process holds the name.
+    const std::shared_ptr<BusNameClaim>& nameClaim() const;
     // Called after the reporter's name changed owner (`owner` empty: it is gone), once this
     // workspace has forgotten what the old owner said; a layer on top reloads its script there.
     void onReporterChanged(std::function<void(const QString& owner)> handler);

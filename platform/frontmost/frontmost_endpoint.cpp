@@ -9,7 +9,8 @@ void FrontmostEndpoint::ActiveApplicationChanged(const QString& id) {
     // Direct calls (not from the bus) have no sender to check; there are none in vontal.
     if (!calledFromDBus())
         return;
-    if (!handler_(message().service(), id))
+    // A refused call that wants no reply costs no message either.
+    if (!handler_(message().service(), id) && message().isReplyRequired())
         sendErrorReply(QDBusError::AccessDenied,
                        QStringLiteral("Only the desktop may report the application in front"));
 }

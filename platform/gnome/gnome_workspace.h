@@ -25,9 +25,9 @@ public:
         std::unique_ptr<Timers> timers;
     };
 
-    // Null when GNOME Shell is not on the session bus or vontal's bus name is taken; `whyNot`
-    // then says which. An extension that is off still gives a workspace: it posts once the user
-    // switches the extension on.
+    // Null when GNOME Shell is not on the session bus; `whyNot` then says so. While another
+    // process holds vontal's bus name, the workspace posts once the name is vontal's. An extension
+    // that is off still gives a workspace: it posts once the user switches the extension on.
     static std::unique_ptr<GnomeWorkspace> connect(Setup setup, Diagnostics& diagnostics,
                                                    std::string& whyNot);
     ~GnomeWorkspace() override;

@@ -29,9 +29,9 @@ public:
         std::unique_ptr<Timers> timers;
     };
 
-    // Null when KWin is not on the session bus, the script is not installed, vontal's bus name
-    // is taken, or KWin does not load the script; `whyNot` then says which, and nothing stays
-    // registered or loaded.
+    // Null when KWin is not on the session bus, the script is not installed, or KWin does not
+    // load the script; `whyNot` then says which, and nothing stays registered or loaded. While
+    // another process holds vontal's bus name the script is loaded only once the name is ours.
     static std::unique_ptr<KdeWorkspace> connect(Setup setup, Diagnostics& diagnostics,
                                                  std::string& whyNot);
     ~KdeWorkspace() override;

@@ -1,15 +1,17 @@
 // The extension's form for GNOME 45 and later, loaded as the Shell loads it (an ES module with a
 // default class), with stand-ins for what only the Shell has: its extension base class, global
 // (the display) and the window tracker. Checks that it starts, reports the focused application to
-// vontal's bus name only, and stops following the focus while vontal is gone.
-// dbus-run-session -- gjs -m modules_entry_test.js <stand-ins .gresource> <extension folder>
+// vontal's bus name only, and only to vontal (this test, run from a copy of gjs named vontal),
+// not to a program that took the name first, and stops following the focus while vontal is gone.
+// dbus-run-session -- vontal -m modules_entry_test.js <stand-ins .gresource> <extension folder>
+//   <squatter.js>
 
 import Gio from 'gi://Gio';
 import GLib from 'gi://GLib';
 import Shell from 'gi://Shell';
 import System from 'system';
 
-const [resourceFile, extensionDir] = System.programArgs;
+const [resourceFile, extensionDir, squatterScript] = System.programArgs;
 let failures = 0;
 function check(condition, what) {
     if (!condition) {
@@ -87,14 +89,47 @@ const metadata = JSON.parse(new TextDecoder().decode(
 check(metadata['shell-version'].every(v => Number(v) >= 45), 'metadata names GNOME 45 and later');
 const extension = new module.default(metadata);
 
+// Who counts as vontal: an executable named vontal wherever it is installed, also after an
+// update replaced it; root, who can read the Shell anyway; nobody else.
+const {isVontal} = await import(`file://${extensionDir}/reporter.js`);
+check(isVontal('/usr/bin/vontal', 1000) && isVontal('/opt/v/bin/vontal (deleted)', 1000),
+    'vontal wherever installed');
+check(!isVontal('/usr/bin/python3.11', 1000) && !isVontal('/tmp/vontal-x', 1000) &&
+    !isVontal('/tmp/vontal/gjs', 1000) && !isVontal(null, 1000), 'other programs are not vontal');
+check(isVontal(null, 0), 'root');
+
 // Enabled while vontal is not running: nothing is followed.
 display.focus_window = window('org.gnome.TextEditor.desktop', 'gnome-text-editor');
 extension.enable();
 until(() => false, 300);
 check(handlers.size === 0, 'no work while vontal is not running');
 
-// vontal appears: told what is in front now, then each change.
-owned();
+// Another program takes vontal's name first (as an ordinary user when the test runs as root, since
+// root passes): the extension tells it nothing, and vontal waits in the name's queue.
+const asRoot = new Gio.Credentials().get_unix_user() === 0;
+const squatter = Gio.Subprocess.new(
+    [...(asRoot ? ['setpriv', '--reuid=65534', '--regid=65534', '--clear-groups'] : []), 'gjs',
+        '-m', squatterScript], Gio.SubprocessFlags.STDERR_PIPE);
+const squatterSays = new Gio.DataInputStream({base_stream: squatter.get_stderr_pipe()});
+const [firstLine] = squatterSays.read_line_utf8(null);
+check(firstLine === 'owner', `the squatter holds the name: ${firstLine}`);
+until(() => false, 500);
+display.focus(window('foot.desktop', 'foot'));
+display.focus(window('org.gnome.TextEditor.desktop', 'gnome-text-editor'));
+until(() => false, 300);
+check(handlers.size === 0, 'no focus followed for a squatter');
+const [queued] = vontal.call_sync('org.freedesktop.DBus', '/org/freedesktop/DBus',
+    'org.freedesktop.DBus', 'RequestName', new GLib.Variant('(su)', ['org.vontal.vontal', 0]),
+    null, Gio.DBusCallFlags.NONE, -1, null).deep_unpack();
+check(queued === 2, `vontal waits in the queue: ${queued}`);
+squatter.force_exit();
+squatter.wait(null);
+const heard = [];
+for (let line; ([line] = squatterSays.read_line_utf8(null)) && line !== null;)
+    heard.push(line);
+check(heard.length === 0, `the squatter heard nothing: ${heard.join('; ')}`);
+
+// vontal gets the name: told what is in front now, then each change.
 check(until(() => reports.length === 1), 'the front application on vontal\'s arrival');
 check(reports[0]?.id === 'org.gnome.TextEditor', `desktop id without .desktop: ${reports[0]?.id}`);
 check(reports[0]?.method === 'ActiveApplicationChanged', 'the method');

@@ -5,8 +5,11 @@
 #include "tests/x11/observer_support.h"
 #include "tests/x11/wayland_session.h"
 
+#include <QDBusConnectionInterface>
 #include <QDBusMessage>
 #include <QDBusPendingCall>
+#include <csignal>
+#include <fstream>
 
 namespace vontal {
 namespace {
@@ -41,8 +44,8 @@ protected:
             ShellExtension::uuidFor(QString::fromStdString(WaylandSession::gnomeShellVersion()))
                 .toStdString();
         const auto focus = WaylandSession::gnomeExtensionForm(kFocusForms);
-        ASSERT_FALSE(focus.empty()) << "no test extension for GNOME Shell "
-                                    << WaylandSession::gnomeShellVersion();
+        ASSERT_FALSE(focus.empty())
+            << "no test extension for GNOME Shell " << WaylandSession::gnomeShellVersion();
         session_ = std::make_unique<WaylandSession>(
             root_ / "session", WaylandSession::Compositor::Gnome,
             WaylandSession::GnomeSetup{{kExtensions / uuid, focus},
@@ -189,14 +192,59 @@ TEST_F(GnomeWorkspaceTest, OnlyTheShellIsHeard) {
     EXPECT_EQ(recorder.names.size(), heard);
     QDBusConnection::disconnectFromBus(QStringLiteral("stranger"));
 
-    // A second vontal finds the name taken and does not observe.
+    // A second vontal waits for the name and hears nothing meanwhile.
     RecordingDiagnostics otherDiagnostics;
     std::string whyNot;
     auto other = QDBusConnection::connectToBus(QString::fromStdString(session_->busAddress()),
                                                QStringLiteral("vontal-2"));
-    EXPECT_EQ(GnomeWorkspace::connect({other, {}, {}}, otherDiagnostics, whyNot), nullptr);
-    EXPECT_FALSE(whyNot.empty());
+    auto second = GnomeWorkspace::connect({other, {}, {}}, otherDiagnostics, whyNot);
+    ASSERT_NE(second, nullptr) << whyNot;
+    ASSERT_TRUE(processEventsUntil([&] { return !otherDiagnostics.lines.empty(); }, 10s));
+    EXPECT_NE(otherDiagnostics.lines[0].find("is held by process " + std::to_string(getpid())),
+              std::string::npos)
+        << otherDiagnostics.lines[0];
+    EXPECT_FALSE(second->frontApplication());
+    second.reset();
     QDBusConnection::disconnectFromBus(QStringLiteral("vontal-2"));
+}
+
+// A program of the user took vontal's name first: the extension tells it nothing, and vontal
+// takes the name and hears what is in front the moment the program lets go.
+TEST_F(GnomeWorkspaceTest, ASquatterHearsNothingAndVontalTakesTheNameWhenItGoes) {
+    session_->launch({"foot", "--title", "foot-one"});
+    session_->launch({"gucharmap"});
+    ASSERT_TRUE(activate("foot-one"));
+    const pid_t squatter = session_->launch({"gjs", "-m", VONTAL_TEST_SQUATTER});
+    const QString name = QString::fromLatin1(BusReportedWorkspace::kBusName);
+    ASSERT_TRUE(processEventsUntil(
+        [&] { return bus_.interface()->isServiceRegistered(name).value(); }, 20s));
+
+    RecordingDiagnostics diagnostics;
+    auto workspace = connect(diagnostics);
+    ASSERT_NE(workspace, nullptr);
+    const std::string held =
+        "The bus name org.vontal.vontal is held by process " + std::to_string(squatter) + " (";
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            return std::any_of(diagnostics.lines.begin(), diagnostics.lines.end(),
+                               [&](const std::string& line) { return line.starts_with(held); });
+        },
+        10s));
+    ASSERT_TRUE(activate("gucharmap"));
+    ASSERT_TRUE(activate("foot-one"));
+    EXPECT_FALSE(workspace->frontApplication());
+
+    ::kill(squatter, SIGTERM);
+    ASSERT_TRUE(processEventsUntil(
+        [&] {
+            const auto front = workspace->frontmostApplication();
+            return front && front->localizedName == "Fuß";
+        },
+        20s));
+    std::ifstream log(session_->workDir() / "programs.log");
+    const std::string said((std::istreambuf_iterator<char>(log)), {});
+    EXPECT_NE(said.find("owner"), std::string::npos) << said;
+    EXPECT_EQ(said.find("call "), std::string::npos) << said;
 }
 
 } // namespace
