@@ -66,6 +66,13 @@ struct BusReportedWorkspace::Impl {
             refused(sender);
             return false;
         }
+        // The reporter's first report is where we start, not an activation: merged with the
+        // switch that follows it, that switch would be lost.
+        if (awaitingStart) {
+            awaitingStart = false;
+            front.report(id.toStdString());
+            return true;
+        }
         // Only the latest report matters; a flood of them is handled once per turn of the event
         // loop, and the last one wins.
         latest = id.toStdString();
@@ -118,6 +125,7 @@ struct BusReportedWorkspace::Impl {
         owner = newOwner;
         pending.cancel();
         latest.reset();
+        awaitingStart = true;
         front.forget();
         if (onReporterChanged)
             onReporterChanged(owner);
@@ -134,6 +142,8 @@ struct BusReportedWorkspace::Impl {
     QDBusServiceWatcher watcher;
     QString owner;
     std::function<void(const QString&)> onReporterChanged;
+    // Where ReportedFront awaits the reporter's starting report.
+    bool awaitingStart = true;
     std::optional<std::string> latest;
     Subscription pending;
     Subscription refusalWindow;
