@@ -1,15 +1,20 @@
 // The line that asks for vontal's GNOME Shell extension, in an offscreen window, against the
 // real Shell's org.gnome.Shell.Extensions (headless GNOME Shell 43).
 
+#include "platform/frontmost/bus_name_claim.h"
+#include "platform/frontmost/bus_reported_workspace.h"
 #include "platform/gnome/shell_extension.h"
 #include "tests/ui/ui_fixture.h"
 #include "tests/x11/observer_support.h"
 #include "tests/x11/wayland_session.h"
 #include "ui/content_view.h"
 #include "ui/extension_notice.h"
+#include "ui/status_line.h"
 
 #include <QApplication>
+#include <QDBusConnectionInterface>
 #include <QFile>
+#include <QFileInfo>
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
@@ -34,7 +39,8 @@ std::string formUuid() {
 
 class ExtensionNoticeTest : public UiFixture {
 protected:
-    void start(std::vector<fs::path> installed) {
+    // `beforeView` runs once the Shell is on the bus, before the window is made.
+    void start(std::vector<fs::path> installed, const std::function<void()>& beforeView = {}) {
         root_ = fs::temp_directory_path() / ("vontal-gnome-notice-" + std::to_string(getpid()));
         session_ =
             std::make_unique<WaylandSession>(root_ / "session", WaylandSession::Compositor::Gnome,
@@ -46,6 +52,8 @@ protected:
         extension_ = std::make_shared<ShellExtension>(bus_, diagnostics_);
         extension_->refresh();
         ShellExtension::setCurrent(extension_);
+        if (beforeView)
+            beforeView();
         view_ = std::make_unique<ContentView>(*manager, loginItems, uiDiagnostics);
         view_->show();
         notice_ = static_cast<ExtensionNotice*>(
@@ -55,6 +63,7 @@ protected:
 
     void TearDown() override {
         view_.reset();
+        reported_.reset();
         extension_.reset();
         session_.reset();
         QDBusConnection::disconnectFromBus(QStringLiteral("vontal"));
@@ -74,6 +83,7 @@ protected:
     std::shared_ptr<ShellExtension> extension_;
     std::unique_ptr<ContentView> view_;
     ExtensionNotice* notice_ = nullptr;
+    std::unique_ptr<BusReportedWorkspace> reported_;
 };
 
 TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
@@ -86,9 +96,8 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     EXPECT_TRUE(lineSays("not sent until vontal's GNOME Shell extension"));
     // Nothing is switched on by itself.
     processEventsUntil([] { return false; }, 300ms);
-    const auto before =
-        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {formUuid()});
+    const auto before = session_->gnomeCall(
+        "/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo", {formUuid()});
     ASSERT_TRUE(before);
     EXPECT_EQ(before->find("'state': <1.0>"), std::string::npos) << *before;
 
@@ -96,9 +105,8 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     ASSERT_TRUE(processEventsUntil([&] { return !notice_->isVisible(); }, 10s));
     EXPECT_EQ(extension_->state(), ShellExtension::State::On);
     EXPECT_TRUE(lineSays("is on: application names are sent"));
-    const auto after =
-        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {formUuid()});
+    const auto after = session_->gnomeCall(
+        "/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo", {formUuid()});
     ASSERT_TRUE(after);
     EXPECT_NE(after->find("'state': <1.0>"), std::string::npos) << *after;
 }
@@ -123,8 +131,8 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
 
 TEST_F(ExtensionNoticeTest, AnExtensionMadeForOlderShellsIsSaidToBeOutOfDate) {
     // vontal's extension as a release made before this Shell would have it.
-    const fs::path old = fs::temp_directory_path() / ("vontal-old-" + std::to_string(getpid())) /
-                         formUuid();
+    const fs::path old =
+        fs::temp_directory_path() / ("vontal-old-" + std::to_string(getpid())) / formUuid();
     fs::create_directories(old);
     fs::copy(kExtensions / formUuid(), old, fs::copy_options::recursive);
     QFile metadata(QString::fromStdString((old / "metadata.json").string()));
@@ -148,6 +156,42 @@ TEST_F(ExtensionNoticeTest, AnExtensionMadeForOlderShellsIsSaidToBeOutOfDate) {
                              "support GNOME Shell %1 yet.")
                   .arg(major));
     EXPECT_TRUE(lineSays("does not support GNOME Shell " + major.toStdString() + " yet"));
+}
+
+// Another program holds vontal's bus name: the window says which, and stops saying it the
+// moment vontal has the name.
+TEST_F(ExtensionNoticeTest, AProgramHoldingVontalsNameIsShownUntilItLetsGo) {
+    const QString name = QString::fromLatin1(BusReportedWorkspace::kBusName);
+    QDBusConnection squatter{QString()};
+    ASSERT_NO_FATAL_FAILURE(start({kExtensions / formUuid()}, [&] {
+        squatter = QDBusConnection::connectToBus(QString::fromStdString(session_->busAddress()),
+                                                 QStringLiteral("squatter"));
+        ASSERT_EQ(squatter.interface()->registerService(name).value(),
+                  QDBusConnectionInterface::ServiceRegistered);
+        std::string whyNot;
+        reported_ = BusReportedWorkspace::create(
+            {bus_, QString::fromLatin1(ShellExtension::kShellName), {}, {}}, diagnostics_, whyNot);
+        ASSERT_TRUE(reported_) << whyNot;
+        BusNameClaim::setCurrent(reported_->nameClaim());
+    }));
+    const QString held =
+        QStringLiteral("Application names are not sent: another program (%1, process %2) holds "
+                       "vontal's name on the session bus. vontal takes the name as soon as that "
+                       "program lets go of it.")
+            .arg(QFileInfo(QFile::symLinkTarget(QStringLiteral("/proc/self/exe"))).fileName())
+            .arg(QCoreApplication::applicationPid());
+    ASSERT_TRUE(
+        processEventsUntil([&] { return view_->statusLine()->shownTexts().contains(held); }, 10s))
+        << view_->statusLine()->shownTexts().join('|').toStdString();
+    EXPECT_TRUE(lineSays("The bus name org.vontal.vontal is held by process " +
+                         std::to_string(QCoreApplication::applicationPid())));
+
+    EXPECT_TRUE(squatter.interface()->unregisterService(name).value());
+    ASSERT_TRUE(
+        processEventsUntil([&] { return !view_->statusLine()->shownTexts().contains(held); }, 10s));
+    EXPECT_TRUE(reported_->nameClaim()->owned());
+    EXPECT_TRUE(lineSays("vontal holds the bus name org.vontal.vontal now"));
+    QDBusConnection::disconnectFromBus(QStringLiteral("squatter"));
 }
 
 } // namespace
