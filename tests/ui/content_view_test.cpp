@@ -310,7 +310,7 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
                                   Q_ARG(QVariantMap, info));
         settle();
     };
-    StatusReport status(*manager, {&sim.bluetooth, "weston", nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, "weston", nullptr, nullptr}, uiDiagnostics);
     ContentView view(*manager, loginItems, uiDiagnostics, &status);
     view.show();
     settle();
@@ -372,7 +372,7 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_EQ(line.shownTexts(), QStringList{unobserved});
 
     // On GNOME its extension speaks for the desktop, in every state but on.
-    StatusReport gnome(*manager, {&sim.bluetooth, std::nullopt, extension}, uiDiagnostics);
+    StatusReport gnome(*manager, {&sim.bluetooth, std::nullopt, extension, nullptr}, uiDiagnostics);
     ContentView gnomeView(*manager, loginItems, uiDiagnostics, &gnome);
     gnomeView.show();
     StatusLine& gnomeLine = *gnomeView.statusLine();

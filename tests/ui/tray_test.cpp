@@ -20,7 +20,7 @@ using TrayIconTest = UiFixture;
 
 TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileAnAlertWaits) {
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     const auto shown = [&] {
@@ -69,7 +69,7 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
 
 TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     const BluetoothUuid id = identifierForAddress(0x01);
