@@ -7,7 +7,9 @@
 namespace vontal {
 
 LeScanner::LeScanner(std::function<void(const QBluetoothDeviceInfo&)> found)
-    : found_(std::move(found)) {}
+    : found_(std::move(found)) {
+    clock_.start();
+}
 
 LeScanner::~LeScanner() {
     reset();
@@ -66,8 +68,20 @@ void LeScanner::consider(const QBluetoothDeviceInfo& info) {
         if (!matches)
             return;
     }
-    if (!reported_.insert(peripheralIdentifier(info)).second)
-        return;
+    // Qt tells of every change of the signal strength, which comes with nearly every
+    // advertisement; the device link needs to hear only now and then that the device is near.
+    const qint64 now = clock_.elapsed();
+    const qint64 quiet = kReportAgainAfter.count();
+    const auto [entry, first] = reported_.try_emplace(peripheralIdentifier(info), now);
+    if (!first) {
+        if (now - entry->second < quiet)
+            return;
+        entry->second = now;
+    }
+    if (reported_.size() >= pruneAt_) {
+        std::erase_if(reported_, [&](const auto& heard) { return now - heard.second >= quiet; });
+        pruneAt_ = std::max<std::size_t>(64, 2 * reported_.size());
+    }
     found_(info);
 }
 
