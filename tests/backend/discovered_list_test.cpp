@@ -69,6 +69,8 @@ TEST_F(RotatingAddresses, ThousandsOfAddressesKeepTheListAndTheBackendBounded) {
     // report on its way: up to a round's worth), with room to double before it prunes.
     EXPECT_LE(mostDevices, 2 * (settings.discoveredCeiling + 300) + 64);
     EXPECT_LE(central->scannerCount(), kKeep);
+    EXPECT_LE(central->agentCount(), static_cast<std::size_t>(LeScanner::kAgentListLimit) + 300)
+        << "Qt's own list of devices";
     EXPECT_TRUE(manager->connectedPeripherals().empty());
     EXPECT_TRUE(alerts.requests().empty());
 }

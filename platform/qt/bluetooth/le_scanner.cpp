@@ -52,9 +52,32 @@ void LeScanner::reset() {
     if (agent_->isActive())
         agent_->stop();
     agent_.release()->deleteLater();
+    restartQueued_ = false;
+}
+
+void LeScanner::restartWhenAgentListIsLong() {
+    if (restartQueued_ || agent_->discoveredDevices().size() <= kAgentListLimit)
+        return;
+    // Not from inside the agent's own signal. The reports already made stand: a device heard
+    // again is reported again only after the usual pause.
+    restartQueued_ = true;
+    QMetaObject::invokeMethod(
+        agent_.get(),
+        [this, alive = std::weak_ptr<int>(lifetime_), agent = agent_.get()] {
+            if (alive.expired() || agent_.get() != agent)
+                return;
+            restartQueued_ = false;
+            if (!scanning_)
+                return;
+            if (agent_->isActive())
+                agent_->stop();
+            agent_->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
+        },
+        Qt::QueuedConnection);
 }
 
 void LeScanner::consider(const QBluetoothDeviceInfo& info) {
+    restartWhenAgentListIsLong();
     if (!scanning_ ||
         !(info.coreConfigurations() & QBluetoothDeviceInfo::LowEnergyCoreConfiguration))
         return;

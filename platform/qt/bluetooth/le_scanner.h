@@ -38,9 +38,16 @@ public:
     static constexpr std::chrono::milliseconds kReportAgainAfter{5000};
     // How many devices the scanner remembers having reported (for tests).
     std::size_t rememberedCount() const { return reported_.size(); }
+    // How many devices Qt's agent lists; it never forgets one by itself.
+    std::size_t agentCount() const {
+        return agent_ ? static_cast<std::size_t>(agent_->discoveredDevices().size()) : 0;
+    }
+    // Past this many, the agent's discovery is started again, which empties its list.
+    static constexpr qsizetype kAgentListLimit = 1024;
 
 private:
     void consider(const QBluetoothDeviceInfo& info);
+    void restartWhenAgentListIsLong();
 
     std::function<void(const QBluetoothDeviceInfo&)> found_;
     // One agent per adapter: stopping one agent and starting another would let the first one's
@@ -54,6 +61,9 @@ private:
     std::size_t pruneAt_ = 64;
     QElapsedTimer clock_;
     bool scanning_ = false;
+    bool restartQueued_ = false;
+    // Queued restarts check that the scanner still exists.
+    std::shared_ptr<int> lifetime_ = std::make_shared<int>(0);
 };
 
 } // namespace vontal

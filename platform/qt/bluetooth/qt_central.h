@@ -39,6 +39,7 @@ public:
     // scanner remembers; both stay bounded however many addresses come and go. For tests.
     std::size_t deviceCount() const { return peripherals_.size(); }
     std::size_t scannerCount() const { return scanner_.rememberedCount(); }
+    std::size_t agentCount() const { return scanner_.agentCount(); }
 
 private:
     CentralState observedState() const;
