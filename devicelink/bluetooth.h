@@ -146,6 +146,9 @@ public:
     virtual void didConnectPeripheral(Central& central, const PeripheralRef& peripheral) = 0;
     virtual void didDisconnectPeripheral(Central& central, const PeripheralRef& peripheral,
                                          const std::optional<Error>& error) = 0;
+    // The stack stopped hearing a device it had reported and that has no link nor connection
+    // request (bluetoothd removed its object). A later advertisement reports it again.
+    virtual void didLosePeripheral(Central& /*central*/, const PeripheralRef& /*peripheral*/) {}
 
 protected:
     ~CentralDelegate() = default;
@@ -156,7 +159,9 @@ public:
     virtual ~Central() = default;
 
     virtual CentralState state() const = 0;
-    // Replaces any scan under way. Repeated advertisements of one device give one report per scan.
+    // Replaces any scan under way. Repeated advertisements of one device give one report per
+    // scan, and one more each time the device is heard again after a few seconds (at most one
+    // report per device every few seconds), so that a device still in range is known to be.
     virtual void scanForPeripherals(const std::vector<BluetoothUuid>& serviceUuids) = 0;
     virtual void stopScan() = 0;
     virtual void connect(const PeripheralRef& peripheral) = 0;

@@ -20,9 +20,12 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
                                               int /*rssi*/) {
     if (ignoreAutoReconnect_.contains(peripheral->identifier()))
         return;
-    if (containsHandle(connectedPeripherals_, peripheral) ||
-        containsHandle(discoveredPeripherals_, peripheral))
+    if (containsHandle(connectedPeripherals_, peripheral))
         return;
+    if (containsHandle(discoveredPeripherals_, peripheral)) {
+        stampHeard(peripheral);
+        return;
+    }
 
     if (platform_.defaults.stringForKey(passwordKey(*peripheral))) {
         // A known device the user stopped, or one waiting out its pause, is listed so that its
@@ -34,13 +37,17 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
         }
         // A known device: connect it without the user. It shows under "Connected" once its
         // link is up.
+        // The same scan hearing it again while its connection is under way asks nothing new:
+        // the request stands, and the pending list would grow with every advertisement.
+        if (repeatsPendingReport(peripheral))
+            return;
         pendingPeripherals_.push_back(peripheral);
+        pendingScan_[peripheral->identifier()] = scanGeneration_;
         peripheral->setDelegate(this);
         central.connect(peripheral);
         return;
     }
-    objectWillChange_.fire();
-    discoveredPeripherals_.push_back(peripheral);
+    appendDiscovered(peripheral);
 }
 
 void PeripheralManager::didConnectPeripheral(Central& /*central*/,
@@ -51,6 +58,7 @@ void PeripheralManager::didConnectPeripheral(Central& /*central*/,
         std::erase_if(pendingPeripherals_, [&](const PeripheralRef& entry) {
             return sameIdentifier(entry, peripheral);
         });
+        pendingScan_.erase(peripheral->identifier());
         central_->cancelConnection(peripheral);
         return;
     }
@@ -61,6 +69,9 @@ void PeripheralManager::didConnectPeripheral(Central& /*central*/,
                      [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
     if (pending != pendingPeripherals_.end())
         pendingPeripherals_.erase(pending);
+    if (std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(),
+                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); }))
+        pendingScan_.erase(peripheral->identifier());
 
     const bool listed =
         std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
@@ -90,7 +101,7 @@ void PeripheralManager::didDisconnectPeripheral(Central& central, const Peripher
         listAsDiscovered(peripheral);
     // If the device still advertises, the new scan reports it again and discovery decides
     // where it goes.
-    central.scanForPeripherals({serviceUUID});
+    startScan(central);
     objectWillChange_.fire();
 }
 
@@ -136,10 +147,8 @@ void PeripheralManager::listAsDiscovered(const PeripheralRef& peripheral) {
     const bool listed =
         std::any_of(discoveredPeripherals_.begin(), discoveredPeripherals_.end(),
                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
-    if (!listed) {
-        objectWillChange_.fire();
-        discoveredPeripherals_.push_back(peripheral);
-    }
+    if (!listed)
+        appendDiscovered(peripheral);
     peripheral->setDelegate(this);
     // When the pause is over the device is connected without the user, unless stopped.
     const auto backoff = backoff_.find(peripheral->identifier());

@@ -89,6 +89,7 @@ void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& periphe
     }
     resetBackoff(peripheral->identifier());
     pendingPeripherals_.push_back(peripheral);
+    pendingScan_[peripheral->identifier()] = scanGeneration_;
     peripheral->setDelegate(this);
     central_->connect(peripheral);
 }

@@ -11,6 +11,7 @@
 //   handshake.cpp            service/characteristic discovery, password answer, pairing step
 //   password_prompt.cpp      the two password alerts and the password write
 //   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
+//   discovered_list.cpp      expiry and ceiling of "Discovered"
 // Every entry point runs on the main thread; nothing is locked.
 
 #include "bluetooth.h"
@@ -19,6 +20,8 @@
 #include "platform/subscription.h"
 
 #include <chrono>
+#include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -42,6 +45,13 @@ public:
         std::chrono::milliseconds maximumReconnectPause = std::chrono::seconds(60);
         // Changes of the custom device names are gathered this long into one save.
         std::chrono::milliseconds deviceNameSaveDelay = std::chrono::seconds(1);
+        // An unknown device under "Discovered" not heard for this long leaves the list. The list
+        // is looked over once per sweep interval, so an entry goes between the expiry and one
+        // interval later.
+        std::chrono::milliseconds discoveredExpiry = std::chrono::seconds(60);
+        std::chrono::milliseconds discoveredSweepInterval = std::chrono::seconds(5);
+        // Beyond this many entries, the unknown device heard longest ago leaves the list.
+        std::size_t discoveredCeiling = 256;
     };
 
     explicit PeripheralManager(const Platform& platform)
@@ -121,6 +131,7 @@ public:
     void didConnectPeripheral(Central& central, const PeripheralRef& peripheral) override;
     void didDisconnectPeripheral(Central& central, const PeripheralRef& peripheral,
                                  const std::optional<Error>& error) override;
+    void didLosePeripheral(Central& central, const PeripheralRef& peripheral) override;
 
     // PeripheralDelegate
     void didDiscoverServices(const PeripheralRef& peripheral,
@@ -197,6 +208,19 @@ private:
     // A device listed under "Discovered" while it waited is connected as a known one.
     void connectWaiting(const PeripheralRef& peripheral);
 
+    // "Discovered" stays short (discovered_list.cpp): entries are stamped when heard, and the
+    // ones that may go (neither known nor connected) leave when unheard or over the ceiling.
+    void appendDiscovered(const PeripheralRef& peripheral);
+    void stampHeard(const PeripheralRef& peripheral);
+    bool mayForget(const PeripheralRef& peripheral) const;
+    void sweepDiscovered();
+    // Every scan the manager starts goes through here, so that repeated reports of one scan can
+    // be told from the reports of a new one.
+    void startScan(Central& central);
+    // Whether the discovery report is a known device's repeat within the scan that already
+    // asked to connect it.
+    bool repeatsPendingReport(const PeripheralRef& peripheral) const;
+
     void log(const std::string& line) const;
 
     const Platform& platform_;
@@ -238,6 +262,20 @@ private:
     std::unordered_map<BluetoothUuid, Backoff> backoff_;
 
     std::optional<Subscription> pendingNamesSave_;
+
+    struct Heard {
+        std::uint64_t sweep = 0; // the sweep count when last heard
+        std::uint64_t order = 0; // orders entries heard within one sweep
+    };
+    // By handle, for the entries of discoveredPeripherals_ (others are pruned at each sweep).
+    std::unordered_map<const Peripheral*, Heard> heard_;
+    std::uint64_t sweeps_ = 0;
+    std::uint64_t heardCount_ = 0;
+    // Runs while "Discovered" holds something.
+    std::optional<Subscription> sweepTimer_;
+    std::uint64_t scanGeneration_ = 0;
+    // The scan in which each pending device was last asked to connect.
+    std::unordered_map<BluetoothUuid, std::uint64_t> pendingScan_;
 };
 
 } // namespace vontal

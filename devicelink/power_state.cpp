@@ -7,7 +7,7 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
     case CentralState::PoweredOn:
         log("Bluetooth powered ON — restarting scan and reconnect");
         central.stopScan();
-        central.scanForPeripherals({serviceUUID});
+        startScan(central);
         startKeepAlive();
         // Copy: a backend may report back while we walk, and the list must stay as it is.
         for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
@@ -23,6 +23,9 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         objectWillChange_.fire();
         discoveredPeripherals_.clear();
         pendingPeripherals_.clear();
+        pendingScan_.clear();
+        heard_.clear();
+        sweepTimer_.reset();
         unlocked_.clear();
         refused_.clear();
         lastSentName_.clear();

@@ -76,6 +76,7 @@ void PeripheralManager::connectWaiting(const PeripheralRef& peripheral) {
     objectWillChange_.fire();
     discoveredPeripherals_.erase(listed);
     pendingPeripherals_.push_back(peripheral);
+    pendingScan_[peripheral->identifier()] = scanGeneration_;
     peripheral->setDelegate(this);
     central_->connect(peripheral);
 }

@@ -9,6 +9,8 @@ namespace vontal {
 
 void addDemoDevices(SimBluetoothStack& stack) {
     using std::chrono::milliseconds;
+    // Devices in range keep being heard, so that "Discovered" does not forget them.
+    stack.setReportAgainAfter(std::chrono::seconds(10));
     const auto realistic = [](SimDeviceSpec deviceSpec) {
         deviceSpec.answerDelay = milliseconds(120);
         deviceSpec.connectDelay = milliseconds(400);

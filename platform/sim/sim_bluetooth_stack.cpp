@@ -98,6 +98,43 @@ void SimBluetoothStack::switchAdapterOn(std::function<void(std::optional<std::st
     });
 }
 
+void SimBluetoothStack::removeDevice(const BluetoothUuid& device) {
+    if (!core_->device(device))
+        return;
+    loseLink(device, Error{"The connection has timed out unexpectedly."});
+    for (const auto& central : core_->liveCentrals()) {
+        central->reportedInScan.erase(device);
+        const auto found = central->peripherals.find(device);
+        if (found == central->peripherals.end() ||
+            found->second->state() != PeripheralState::Disconnected)
+            continue;
+        std::shared_ptr<SimPeripheral> peripheral = std::move(found->second);
+        central->peripherals.erase(found);
+        std::weak_ptr<SimCentralCore> weak = central;
+        core_->deliver(std::chrono::milliseconds(0), [weak, peripheral] {
+            auto self = weak.lock();
+            if (self && self->alive)
+                self->delegate.didLosePeripheral(self->owner, peripheral);
+        });
+    }
+    std::erase_if(core_->devices, [&](const std::unique_ptr<SimDeviceState>& state) {
+        return state->deviceSpec.identifier == device;
+    });
+    core_->byIdentifier.erase(device);
+}
+
+void SimBluetoothStack::setReportAgainAfter(std::optional<std::chrono::milliseconds> interval) {
+    core_->reportAgainAfter = interval;
+    for (const auto& central : core_->liveCentrals())
+        if (central->scanning)
+            central->startHearing();
+}
+
+std::size_t SimBluetoothStack::handleCount(const Central& central) const {
+    const auto* sim = dynamic_cast<const SimCentral*>(&central);
+    return sim ? sim->core()->peripherals.size() : 0;
+}
+
 void SimBluetoothStack::setAdvertising(const BluetoothUuid& device, bool advertising) {
     SimDeviceState* state = core_->device(device);
     if (!state)

@@ -26,7 +26,8 @@ class SimStackCore;
 // - The radio: any state but powered on ends every link and scan without a disconnection
 //   callback (only the state report says so), and scans and connections are not started while
 //   it is not on. Every central gets a state report on creation and on every change.
-// - Scans: one report per device per scan; a new scan (or stopScan) replaces the old one. A
+// - Scans: one report per device per scan (and again every so often, when told); a new scan (or
+//   stopScan) replaces the old one. A
 //   device is reported while it advertises a listed service (any service for an empty list), is
 //   in range and, unless it says otherwise, has no link up.
 // - Connections: pending until the device is in range and advertising; never time out. Links
@@ -73,6 +74,16 @@ public:
     BluetoothProblem problem() const override { return problem_; }
     ChangeSignal& availabilityChanged() override { return availabilityChanged_; }
     void switchAdapterOn(std::function<void(std::optional<std::string>)> done) override;
+
+    // The device is gone for good, as bluetoothd forgets a device not heard for a while: its
+    // links end with a timeout error, and every central that has its handle and neither a link
+    // nor a request to it hears it lost and forgets the handle.
+    void removeDevice(const BluetoothUuid& device);
+    // Every scan reports each device it sees once more after this long, as a radio hears a
+    // device that keeps advertising. Nothing (the default): one report per scan.
+    void setReportAgainAfter(std::optional<std::chrono::milliseconds> interval);
+    // How many handles the central keeps (for tests of the stack's own bookkeeping).
+    std::size_t handleCount(const Central& central) const;
 
     void setAdvertising(const BluetoothUuid& device, bool advertising);
     // Going out of range ends the device's links with a timeout error.

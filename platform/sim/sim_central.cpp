@@ -14,6 +14,7 @@ SimCentral::~SimCentral() {
     // The process that owned the central is gone: its links end silently, and its devices
     // become free for other centrals.
     core_->alive = false;
+    core_->hearing.reset();
     for (auto& [identifier, peripheral] : core_->peripherals)
         peripheral->drop(false, std::nullopt);
 }
@@ -47,6 +48,7 @@ void SimCentral::scanForPeripherals(const std::vector<BluetoothUuid>& serviceUui
         return;
     core_->scanning = true;
     core_->scanFilter = serviceUuids;
+    core_->startHearing();
     for (const auto& device : core_->stack->devices)
         core_->offer(*device);
 }

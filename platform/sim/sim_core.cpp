@@ -140,6 +140,22 @@ void SimCentralCore::offer(const SimDeviceState& device) {
 void SimCentralCore::stopScanning() {
     scanning = false;
     ++scanGeneration;
+    reportedInScan.clear();
+    hearing.reset();
+}
+
+void SimCentralCore::startHearing() {
+    if (!stack->reportAgainAfter)
+        return;
+    std::weak_ptr<SimCentralCore> weak = weak_from_this();
+    hearing = stack->timers.repeating(*stack->reportAgainAfter, [weak] {
+        auto self = weak.lock();
+        if (!self || !self->alive || !self->scanning)
+            return;
+        self->reportedInScan.clear();
+        for (const auto& device : self->stack->devices)
+            self->offer(*device);
+    });
 }
 
 void SimCentralCore::dropEverything() {

@@ -62,6 +62,7 @@ public:
     std::vector<SimRequest> requests;
     bool recording = true;
     int nextCentral = 1;
+    std::optional<std::chrono::milliseconds> reportAgainAfter;
 
     SimDeviceState* device(const BluetoothUuid& identifier);
     void record(SimRequest request);
@@ -97,6 +98,8 @@ public:
     std::uint64_t scanGeneration = 0;
     std::map<BluetoothUuid, std::uint64_t> reportedInScan;
     std::map<BluetoothUuid, std::shared_ptr<SimPeripheral>> peripherals;
+    // While scanning with reportAgainAfter: lets every device be reported once more.
+    std::optional<Subscription> hearing;
 
     std::shared_ptr<SimPeripheral> peripheral(const SimDeviceState& device);
     void reportState(CentralState state);
@@ -104,6 +107,8 @@ public:
     void offer(const SimDeviceState& device);
     bool wouldReport(const SimDeviceState& device) const;
     void stopScanning();
+    // Starts the scan's repeated hearing, when the stack asks for one.
+    void startHearing();
     // The radio went down: every link and attempt ends, and no callback says so.
     void dropEverything();
 };

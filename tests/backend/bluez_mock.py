@@ -465,6 +465,43 @@ def SetReachable(_main, address, is_reachable):
     reachable[address.upper()] = bool(is_reachable)
 
 
+# Addresses of the devices AdvertiseRotating added and has not removed yet, oldest first.
+rotating = []
+rotating_serial = [0]
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='uuas', out_signature='as')
+def AdvertiseRotating(main, count, keep, service_uuids):
+    '''Devices that change their (resolvable private) address: adds `count` devices with new
+    addresses advertising the services, then removes the oldest ones beyond `keep`, as bluetoothd
+    drops a device it has not heard for a while (InterfacesRemoved). Connected devices stay.
+    Returns the addresses added.'''
+    added = []
+    for _ in range(count):
+        rotating_serial[0] += 1
+        serial = rotating_serial[0]
+        address = '4A:%02X:%02X:%02X:%02X:%02X' % (
+            (serial >> 32) & 0xFF, (serial >> 24) & 0xFF, (serial >> 16) & 0xFF,
+            (serial >> 8) & 0xFF, serial & 0xFF)
+        AddDevice(main, address, 'Rotating', service_uuids)
+        rotating.append(address)
+        added.append(address)
+    kept = []
+    excess = len(rotating) - keep
+    for address in rotating:
+        path = _device_path(address)
+        if excess > 0 and path in _objects() and \
+                not _objects()[path].props[DEVICE_IFACE]['Connected']:
+            _remove_tree(path)
+            reachable.pop(address, None)
+            next_handle.pop(path, None)
+            excess -= 1
+        elif path in _objects():
+            kept.append(address)
+    rotating[:] = kept
+    return dbus.Array(added, signature='s')
+
+
 @dbus.service.method(CONTROL_IFACE, in_signature='', out_signature='a(sssays)')
 def Operations(_main):
     '''Everything the devices and the adapter received, in order.'''

@@ -191,6 +191,17 @@ void BluezMock::setRssi(const std::string& address, int rssi) {
          {QString::fromStdString(address), QVariant::fromValue(static_cast<qint16>(rssi))});
 }
 
+std::vector<std::string> BluezMock::advertiseRotating(unsigned count, unsigned keep,
+                                                      const QStringList& serviceUuids) {
+    const QVariantList reply =
+        call(QStringLiteral("AdvertiseRotating"), {count, keep, QVariant(serviceUuids)});
+    std::vector<std::string> addresses;
+    if (!reply.isEmpty())
+        for (const QString& address : reply.first().toStringList())
+            addresses.push_back(address.toStdString());
+    return addresses;
+}
+
 QStringList BluezMock::logLines() const {
     QFile log(logPath_);
     if (!log.open(QIODevice::ReadOnly))

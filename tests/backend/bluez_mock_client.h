@@ -75,6 +75,10 @@ public:
     void dropLinkOnWrite(const QString& characteristic, bool drops);
     void setReachable(const std::string& address, bool reachable);
     void setRssi(const std::string& address, int rssi);
+    // Adds `count` devices with new addresses advertising the services, and removes the oldest
+    // of them beyond `keep` (InterfacesRemoved). Returns the addresses added.
+    std::vector<std::string> advertiseRotating(unsigned count, unsigned keep,
+                                               const QStringList& serviceUuids);
 
     std::vector<MockOperation> operations() const;
     void clearOperations();

@@ -1,6 +1,7 @@
 // Finding a device's characteristics in bluetoothd's object tree: by the properties of each
 // object, never by guessing, and nothing where two objects would fit.
 
+#include "platform/qt/bluetooth/bluez_device_removals.h"
 #include "platform/qt/bluetooth/bluez_object_tree.h"
 
 #include <QDBusMessage>
@@ -178,6 +179,30 @@ TEST(BluezObjectTree, AnErrorInsteadOfTheTreeIsAnEmptyTree) {
             .isEmpty());
     // A reply of another shape, as a stand-in that is not bluetoothd might give.
     EXPECT_TRUE(bluezObjectsFrom(call.createReply(QVariantList{QStringLiteral("/")})).isEmpty());
+}
+
+} // namespace
+} // namespace vontal
+
+namespace vontal {
+namespace {
+
+TEST(BluezDeviceRemovals, OnlyARemovedDeviceObjectNamesADevice) {
+    const QStringList device{QStringLiteral("org.freedesktop.DBus.Properties"),
+                             QStringLiteral("org.bluez.Device1")};
+    EXPECT_EQ(BluezDeviceRemovals::removedDevice(
+                  QStringLiteral("/org/bluez/hci1/dev_4A_00_00_00_0B_2c"), device),
+              QBluetoothAddress(QStringLiteral("4A:00:00:00:0B:2C")));
+    // A GATT object of the device, the adapter, or the device keeping its Device1 interface.
+    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(
+        QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01/service0001"), device));
+    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(QStringLiteral("/org/bluez/hci0"),
+                                                    {QStringLiteral("org.bluez.Adapter1")}));
+    EXPECT_FALSE(
+        BluezDeviceRemovals::removedDevice(QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01"),
+                                           {QStringLiteral("org.bluez.Battery1")}));
+    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(
+        QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_01"), device));
 }
 
 } // namespace

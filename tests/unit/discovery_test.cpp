@@ -184,14 +184,6 @@ TEST_F(Discovery, DisconnectionsTouchNeitherPendingNorDiscovered) {
     EXPECT_THAT(manager->connectedPeripherals(), IsEmpty());
 }
 
-TEST_F(Discovery, ADiscoveredDeviceOutOfRangeStaysListed) {
-    const BluetoothUuid id = addDevice(1);
-    start();
-    sim.bluetooth.setInRange(id, false);
-    advance(hours(24));
-    EXPECT_EQ(discoveredIds(), std::vector<BluetoothUuid>{id});
-}
-
 TEST_F(Discovery, ReportsOfListedOrIgnoredPeripheralsChangeNothing) {
     SimDeviceSpec chatty = makeDeviceSpec(1);
     chatty.advertisesWhileConnected = true;

@@ -17,7 +17,7 @@ void ManagerTest::TearDown() {
 }
 
 PeripheralManager& ManagerTest::make() {
-    manager = std::make_unique<PeripheralManager>(sim.platform());
+    manager = std::make_unique<PeripheralManager>(sim.platform(), settings);
     willChangeCounter_ = manager->objectWillChange().subscribe([this] { ++willChange; });
     return *manager;
 }

@@ -26,6 +26,8 @@ class ManagerTest : public ::testing::Test {
 protected:
     SimPlatform sim;
     std::unique_ptr<PeripheralManager> manager;
+    // What make() gives the manager.
+    PeripheralManager::Settings settings;
     int willChange = 0;
 
     void TearDown() override;

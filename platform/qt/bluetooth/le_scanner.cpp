@@ -7,7 +7,9 @@
 namespace vontal {
 
 LeScanner::LeScanner(std::function<void(const QBluetoothDeviceInfo&)> found)
-    : found_(std::move(found)) {}
+    : found_(std::move(found)) {
+    clock_.start();
+}
 
 LeScanner::~LeScanner() {
     reset();
@@ -50,9 +52,32 @@ void LeScanner::reset() {
     if (agent_->isActive())
         agent_->stop();
     agent_.release()->deleteLater();
+    restartQueued_ = false;
+}
+
+void LeScanner::restartWhenAgentListIsLong() {
+    if (restartQueued_ || agent_->discoveredDevices().size() <= kAgentListLimit)
+        return;
+    // Not from inside the agent's own signal. The reports already made stand: a device heard
+    // again is reported again only after the usual pause.
+    restartQueued_ = true;
+    QMetaObject::invokeMethod(
+        agent_.get(),
+        [this, alive = std::weak_ptr<int>(lifetime_), agent = agent_.get()] {
+            if (alive.expired() || agent_.get() != agent)
+                return;
+            restartQueued_ = false;
+            if (!scanning_)
+                return;
+            if (agent_->isActive())
+                agent_->stop();
+            agent_->start(QBluetoothDeviceDiscoveryAgent::LowEnergyMethod);
+        },
+        Qt::QueuedConnection);
 }
 
 void LeScanner::consider(const QBluetoothDeviceInfo& info) {
+    restartWhenAgentListIsLong();
     if (!scanning_ ||
         !(info.coreConfigurations() & QBluetoothDeviceInfo::LowEnergyCoreConfiguration))
         return;
@@ -66,8 +91,20 @@ void LeScanner::consider(const QBluetoothDeviceInfo& info) {
         if (!matches)
             return;
     }
-    if (!reported_.insert(peripheralIdentifier(info)).second)
-        return;
+    // Qt tells of every change of the signal strength, which comes with nearly every
+    // advertisement; the device link needs to hear only now and then that the device is near.
+    const qint64 now = clock_.elapsed();
+    const qint64 quiet = kReportAgainAfter.count();
+    const auto [entry, first] = reported_.try_emplace(peripheralIdentifier(info), now);
+    if (!first) {
+        if (now - entry->second < quiet)
+            return;
+        entry->second = now;
+    }
+    if (reported_.size() >= pruneAt_) {
+        std::erase_if(reported_, [&](const auto& heard) { return now - heard.second >= quiet; });
+        pruneAt_ = std::max<std::size_t>(64, 2 * reported_.size());
+    }
     found_(info);
 }
 

@@ -10,7 +10,9 @@ QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics,
                      std::shared_ptr<AvailabilityReport> availability)
     : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate, diagnostics)),
       availability_(std::move(availability)),
-      scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }) {
+      scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }),
+      removals_(std::make_unique<BluezDeviceRemovals>(
+          [this](const QBluetoothAddress& address) { deviceRemoved(address); })) {
     checkBluez();
     adapter_ = std::make_unique<AdapterMonitor>([this] { adapterChanged(); },
                                                 [this] {
@@ -120,6 +122,7 @@ void QtCentral::found(const QBluetoothDeviceInfo& info) {
     } else {
         peripheral = std::make_shared<QtPeripheral>(info, link_);
         peripherals_[identifier] = peripheral;
+        pruneGoneDevices();
     }
     AdvertisementData advertisement;
     if (!info.name().isEmpty())
@@ -130,6 +133,32 @@ void QtCentral::found(const QBluetoothDeviceInfo& info) {
     link_->queue.post([this, peripheral, advertisement, rssi] {
         link_->delegate.didDiscoverPeripheral(*this, peripheral, advertisement, rssi);
     });
+}
+
+void QtCentral::deviceRemoved(const QBluetoothAddress& address) {
+    const BluetoothUuid identifier = identifierFromAddress(address);
+    scanner_.forget(identifier);
+    const auto entry = peripherals_.find(identifier);
+    if (entry == peripherals_.end())
+        return;
+    std::shared_ptr<QtPeripheral> peripheral = entry->second.lock();
+    if (!peripheral) {
+        peripherals_.erase(entry);
+        return;
+    }
+    // The object stays while the device link holds it, so that the device is the same object
+    // if it comes back. A device with a link or a request is not lost: the link's own end is
+    // reported as a disconnection.
+    if (peripheral->state() != PeripheralState::Disconnected)
+        return;
+    link_->queue.post([this, peripheral] { link_->delegate.didLosePeripheral(*this, peripheral); });
+}
+
+void QtCentral::pruneGoneDevices() {
+    if (peripherals_.size() < pruneAt_)
+        return;
+    std::erase_if(peripherals_, [](const auto& entry) { return entry.second.expired(); });
+    pruneAt_ = std::max<std::size_t>(64, 2 * peripherals_.size());
 }
 
 std::shared_ptr<QtPeripheral> QtCentral::ours(const PeripheralRef& peripheral) const {

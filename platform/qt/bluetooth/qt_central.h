@@ -6,6 +6,7 @@
 
 #include "adapter_monitor.h"
 #include "availability_report.h"
+#include "bluez_device_removals.h"
 #include "central_link.h"
 #include "devicelink/bluetooth.h"
 #include "le_scanner.h"
@@ -34,6 +35,12 @@ public:
     void connect(const PeripheralRef& peripheral) override;
     void cancelConnection(const PeripheralRef& peripheral) override;
 
+    // Devices this central keeps track of (handles alive or not yet pruned), and devices its
+    // scanner remembers; both stay bounded however many addresses come and go. For tests.
+    std::size_t deviceCount() const { return peripherals_.size(); }
+    std::size_t scannerCount() const { return scanner_.rememberedCount(); }
+    std::size_t agentCount() const { return scanner_.agentCount(); }
+
 private:
     CentralState observedState() const;
     BluetoothProblem observedProblem() const;
@@ -41,6 +48,9 @@ private:
     void publishAvailability();
     void adapterChanged();
     void found(const QBluetoothDeviceInfo& info);
+    void deviceRemoved(const QBluetoothAddress& address);
+    // Drops the entries of devices nobody holds any more, once the map has doubled.
+    void pruneGoneDevices();
     std::shared_ptr<QtPeripheral> ours(const PeripheralRef& peripheral) const;
     template <typename Action> void forEachLivePeripheral(Action action);
 
@@ -54,7 +64,9 @@ private:
     // Weak: a device lives as long as the device link holds it, and is the same object for as
     // long as it lives.
     std::map<BluetoothUuid, std::weak_ptr<QtPeripheral>> peripherals_;
+    std::size_t pruneAt_ = 64;
     LeScanner scanner_;
+    std::unique_ptr<BluezDeviceRemovals> removals_;
     // Last: its callbacks use everything above.
     std::unique_ptr<AdapterMonitor> adapter_;
 };
