@@ -190,8 +190,10 @@ TEST_F(SettingsDefaultsTest, AFileSpoiledWhileRunningIsKeptAsideBeforeTheNextWri
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(contentsOf(dir.filePath(copies.front())),
               "not json at all, and longer than the file it replaced");
+    // What this process held is written back with the change: nothing it knew is lost.
     const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(path)).object();
     EXPECT_EQ(onDisk["after"], "after");
+    EXPECT_EQ(onDisk["before"], "before");
 }
 
 TEST_F(SettingsDefaultsTest, AnEmptyFileIsAnEmptyStore) {

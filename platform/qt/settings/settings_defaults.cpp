@@ -186,7 +186,8 @@ void SettingsDefaults::writeThrough(const std::function<void(QSettings::Settings
         if (read.outcome == Read::Outcome::Entries)
             entries_ = std::move(read.entries);
         else if (read.outcome == Read::Outcome::Unusable)
-            keepSettingsFileAside(path_, read.why);
+            keepSettingsFileAside(path_, read.why,
+                                  QStringLiteral("wrote the settings in use in its place"));
     }
     QSettings::SettingsMap changed = entries_;
     change(changed);

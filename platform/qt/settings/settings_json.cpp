@@ -109,7 +109,8 @@ QJsonValue valueToJson(const QVariant& value) {
 
 } // namespace
 
-std::optional<QString> keepSettingsFileAside(const QString& name, const QString& why) {
+std::optional<QString> keepSettingsFileAside(const QString& name, const QString& why,
+                                             const QString& instead) {
     const QString stem = name + QStringLiteral(".corrupt-") +
                          QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss.zzz'Z'");
     QString backup = stem;
@@ -123,8 +124,8 @@ std::optional<QString> keepSettingsFileAside(const QString& name, const QString&
                  qUtf8Printable(why));
         return std::nullopt;
     }
-    qWarning("vontal: settings file %s %s; kept it as %s and started empty", qUtf8Printable(name),
-             qUtf8Printable(why), qUtf8Printable(backup));
+    qWarning("vontal: settings file %s %s; kept it as %s and %s", qUtf8Printable(name),
+             qUtf8Printable(why), qUtf8Printable(backup), qUtf8Printable(instead));
     return backup;
 }
 

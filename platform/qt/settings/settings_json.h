@@ -23,8 +23,9 @@ QByteArray serializeSettingsJson(const QSettings::SettingsMap& map);
 
 // Moves a settings file (or the symbolic link at its place) aside to "<name>.corrupt-<UTC time>",
 // keeping its mode, and says so in one line that gives `why` ("cannot be read", "is not a regular
-// file"). The new name, or nothing when it could not be moved.
-std::optional<QString> keepSettingsFileAside(const QString& name,
-                                             const QString& why = QStringLiteral("cannot be read"));
+// file") and what vontal does `instead`. The new name, or nothing when it could not be moved.
+std::optional<QString>
+keepSettingsFileAside(const QString& name, const QString& why = QStringLiteral("cannot be read"),
+                      const QString& instead = QStringLiteral("started empty"));
 
 } // namespace vontal
