@@ -2,18 +2,30 @@
 
 #include "control_characters.h"
 
+#include <cerrno>
 #include <cstdio>
 
 namespace vontal {
 
+namespace {
+
+// Standard output whose reader is gone (a pipe closed, the terminal hung up) never comes back;
+// from then on lines are dropped here rather than piling up in stdio's buffer.
+bool outputGone = false;
+
+} // namespace
+
 void StdoutDiagnostics::line(std::string_view text) {
+    if (outputGone)
+        return;
     // Lines carry names from devices and applications. Escaping the whole line here, where every
     // line passes, keeps each event on one line and the terminal out of their reach; the fixed
     // parts of the lines hold no controls, so they print unchanged.
     const std::string escaped = escapeControlCharacters(text);
     std::fwrite(escaped.data(), 1, escaped.size(), stdout);
     std::fputc('\n', stdout);
-    std::fflush(stdout);
+    if (std::fflush(stdout) != 0 && (errno == EPIPE || errno == EIO))
+        outputGone = true;
 }
 
 } // namespace vontal

@@ -27,6 +27,8 @@ int main(int argc, char** argv) {
         return exitCode;
     const auto mode = options->simulate ? Runtime::Mode::Simulated : Runtime::Mode::System;
 
+    // Before anything writes: a log line to a reader that quit must not end vontal.
+    surviveBrokenPipes();
     QApplication application(argc, argv);
     QGuiApplication::setDesktopFileName(QString::fromLatin1(kMainIdentifier));
     // The devices go on hearing names while no window is open; vontal ends only when asked to
@@ -55,6 +57,9 @@ int main(int argc, char** argv) {
         dialogs.closeAll();
         QCoreApplication::quit();
     };
+    // Installed before the manager starts: a logout during the start still ends through the
+    // quit above, which the loop runs as soon as it turns.
+    TerminationSignals termination(quit, {SIGTERM, SIGINT, SIGHUP, SIGQUIT});
     // Declared after what it uses: on the way out the windows and then the manager go first,
     // and the manager's end drops every link.
     vontalApp app(
@@ -64,7 +69,6 @@ int main(int argc, char** argv) {
     // if none is open.
     QObject::connect(&instance, &SingleInstance::activationRequested, &application,
                      [&app] { app.bringForward(); });
-    TerminationSignals termination(quit, {SIGTERM, SIGINT});
     app.newWindow();
     TrayIcon tray(
         app.manager(), app.status(), prompts, [&app] { app.bringForward(); }, quit);

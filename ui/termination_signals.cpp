@@ -23,7 +23,17 @@ void onSignal(int /*signal*/) {
     errno = saved;
 }
 
+void onBrokenPipe(int /*signal*/) {}
+
 } // namespace
+
+void surviveBrokenPipes() {
+    struct sigaction action {};
+    action.sa_handler = onBrokenPipe;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    ::sigaction(SIGPIPE, &action, nullptr);
+}
 
 TerminationSignals::TerminationSignals(std::function<void()> received,
                                        std::initializer_list<int> which)

@@ -4,7 +4,11 @@
 #include "qt_wait.h"
 #include "vontal_desktop.h"
 
+#include <QDBusMessage>
+#include <QDir>
 #include <algorithm>
+#include <csignal>
+#include <optional>
 
 namespace vontal::e2e {
 namespace {
@@ -48,6 +52,19 @@ protected:
         return activate(pid) ? pid : 0;
     }
     bool activate(pid_t pid) { return kwin_->kwinActivate(std::to_string(pid), deadlineIn(20s)); }
+    // Whether KWin runs vontal's script; nothing when KWin did not answer.
+    std::optional<bool> scriptLoaded() {
+        const QDBusConnection bus = QDBusConnection::connectToBus(
+            QString::fromStdString(kwin_->busAddress()), QStringLiteral("kwin-scripting"));
+        auto message = QDBusMessage::createMethodCall(
+            QStringLiteral("org.kde.KWin"), QStringLiteral("/Scripting"),
+            QStringLiteral("org.kde.kwin.Scripting"), QStringLiteral("isScriptLoaded"));
+        message << QStringLiteral("vontal-frontmost");
+        const QDBusMessage reply = bus.call(message, QDBus::Block, 5000);
+        if (reply.type() != QDBusMessage::ReplyMessage || reply.arguments().isEmpty())
+            return std::nullopt;
+        return reply.arguments().first().toBool();
+    }
     // A copy of xterm under this name, which the compositor's user can run.
     std::string program(const std::string& name) {
         const fs::path bin = root_ / "bin";
@@ -121,6 +138,20 @@ TEST_F(VontalOnKwin, EachProgramSwitchedToReachesTheDeviceOnceAsItsLocalizedName
                                        line.starts_with("Refused");
                             }),
               0);
+
+    // A logout (SIGHUP and SIGTERM together) ends vontal cleanly: its script leaves KWin, its
+    // instance socket goes, and the device sees its link dropped.
+    EXPECT_EQ(scriptLoaded(), true);
+    ASSERT_EQ(::kill(static_cast<pid_t>(vontal_->processId()), SIGHUP), 0);
+    ASSERT_EQ(::kill(static_cast<pid_t>(vontal_->processId()), SIGTERM), 0);
+    ASSERT_TRUE(vontal_->waitForFinished(20000));
+    EXPECT_EQ(vontal_->exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(vontal_->exitCode(), 0);
+    EXPECT_EQ(scriptLoaded(), false);
+    EXPECT_TRUE(QDir(QString::fromStdString((root_ / "runtime").string()))
+                    .entryList({"*.instance"}, QDir::System | QDir::Hidden)
+                    .isEmpty());
+    EXPECT_EQ(test::only(mock_->operations(), "Disconnect", kDeskAddress).size(), 1u);
 }
 
 } // namespace

@@ -11,6 +11,8 @@
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
+#include <sys/prctl.h>
+#include <unistd.h>
 
 namespace vontal::e2e {
 
@@ -133,6 +135,18 @@ void VontalDesktop::startVontal() {
     vontal_ = std::make_unique<QProcess>();
     ASSERT_TRUE(startChild(*vontal_, QStringLiteral(VONTAL_PROGRAM), {}, environment()))
         << "vontal did not start";
+}
+
+void VontalDesktop::startVontalWritingTo(int output) {
+    vontal_ = std::make_unique<QProcess>();
+    vontal_->setProcessEnvironment(environment());
+    vontal_->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    vontal_->setChildProcessModifier([output] {
+        prctl(PR_SET_PDEATHSIG, SIGKILL);
+        ::dup2(output, STDOUT_FILENO);
+    });
+    vontal_->start(QStringLiteral(VONTAL_PROGRAM), {});
+    ASSERT_TRUE(vontal_->waitForStarted(10000)) << "vontal did not start";
 }
 
 int VontalDesktop::startVontalAgain() {

@@ -58,6 +58,9 @@ protected:
     QJsonObject readSettings() const;
 
     void startVontal();
+    // As startVontal, with vontal's standard output on `output`, a descriptor of this process
+    // (the write end of a pipe whose reader a scenario controls), instead of the fixture's pipe.
+    void startVontalWritingTo(int output);
     // Another start of vontal with the same environment, as a launcher would do it; its exit
     // status, or -1 when it did not end by itself.
     int startVontalAgain();

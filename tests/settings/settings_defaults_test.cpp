@@ -9,8 +9,12 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QTemporaryDir>
+#include <csignal>
+#include <functional>
 #include <gtest/gtest.h>
 #include <sys/stat.h>
+#include <unistd.h>
+#include <utility>
 
 namespace vontal {
 namespace {
@@ -186,8 +190,10 @@ TEST_F(SettingsDefaultsTest, AFileSpoiledWhileRunningIsKeptAsideBeforeTheNextWri
     ASSERT_EQ(copies.size(), 1);
     EXPECT_EQ(contentsOf(dir.filePath(copies.front())),
               "not json at all, and longer than the file it replaced");
+    // What this process held is written back with the change: nothing it knew is lost.
     const QJsonObject onDisk = QJsonDocument::fromJson(contentsOf(path)).object();
     EXPECT_EQ(onDisk["after"], "after");
+    EXPECT_EQ(onDisk["before"], "before");
 }
 
 TEST_F(SettingsDefaultsTest, AnEmptyFileIsAnEmptyStore) {
@@ -296,6 +302,152 @@ TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
         again.lines,
         (std::vector<std::string>{
             R"(Settings entry "vontal.deviceNames" is ignored: the name under "A1B2C3D4-0000-4000-8000-00000000ABCD" is not text)"}));
+}
+
+// The warnings the store writes while one is alive.
+class Warnings {
+public:
+    Warnings() : previous_(qInstallMessageHandler(collect)) { lines().clear(); }
+    ~Warnings() { qInstallMessageHandler(previous_); }
+    Warnings(const Warnings&) = delete;
+    Warnings& operator=(const Warnings&) = delete;
+    static QStringList& lines() {
+        static QStringList seen;
+        return seen;
+    }
+    QStringList take() { return std::exchange(lines(), {}); }
+
+private:
+    static void collect(QtMsgType, const QMessageLogContext&, const QString& text) {
+        lines() << text;
+    }
+    QtMessageHandler previous_;
+};
+
+// Opening a store that would block (a FIFO read in blocking mode) ends the test binary with a
+// word instead of hanging it.
+class HangGuard {
+public:
+    HangGuard() {
+        std::signal(SIGALRM, [](int) {
+            constexpr char kWhy[] = "\nopening the settings store did not return\n";
+            [[maybe_unused]] const auto written = ::write(2, kWhy, sizeof kWhy - 1);
+            ::_exit(3);
+        });
+        ::alarm(30);
+    }
+    ~HangGuard() {
+        ::alarm(0);
+        std::signal(SIGALRM, SIG_DFL);
+    }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+};
+
+TEST_F(SettingsDefaultsTest, OnlyARegularFileOfAtMost16MiBIsReadAnythingElseGoesAside) {
+    ASSERT_EQ(::mkfifo(QFile::encodeName(dir.filePath("fifo")).constData(), 0600), 0);
+    const QByteArray big =
+        "{\"A1B2C3D4-0000-4000-8000-00000000ABCD\": \"" + QByteArray(17 * 1024 * 1024, 'x') + "\"}";
+    writeFile(dir.filePath("big.json"), big, 0600);
+    struct Case {
+        const char* what;
+        std::function<void()> plant;
+        const char* why;
+    };
+    const std::vector<Case> cases{
+        {"a link to a device that never ends", [&] { QFile::link("/dev/zero", path); },
+         "is not a regular file"},
+        {"a FIFO without a writer", [&] { ::mkfifo(QFile::encodeName(path).constData(), 0600); },
+         "is not a regular file"},
+        {"a link to a FIFO", [&] { QFile::link(dir.filePath("fifo"), path); },
+         "is not a regular file"},
+        {"a 17 MiB file", [&] { writeFile(path, big, 0600); }, "is larger than 16 MiB"},
+        {"a link to a 17 MiB file", [&] { QFile::link(dir.filePath("big.json"), path); },
+         "is larger than 16 MiB"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        QFile::remove(path);
+        for (const QString& copy :
+             QDir(dir.path()).entryList({"settings.json.corrupt-*"}, QDir::Files | QDir::System))
+            QFile::remove(dir.filePath(copy));
+        c.plant();
+        const unsigned planted = linkModeOf(path);
+        ASSERT_NE(planted, 0u);
+        Warnings warnings;
+        {
+            HangGuard guard;
+            SettingsDefaults store(path.toStdString());
+            EXPECT_FALSE(store.valueForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));
+            store.setObject("fresh", "A1B2C3D4-0000-4000-8000-00000000ABCE");
+        }
+        // One line, naming the file and why; what was there is kept aside as it was, whatever
+        // it is, and a new private file takes its place.
+        const QStringList lines = warnings.take();
+        ASSERT_EQ(lines.size(), 1) << lines.join('\n').toStdString();
+        EXPECT_TRUE(lines[0].contains(path + " " + c.why)) << lines[0].toStdString();
+        const QStringList copies =
+            QDir(dir.path()).entryList({"settings.json.corrupt-*"}, QDir::Files | QDir::System);
+        ASSERT_EQ(copies.size(), 1);
+        EXPECT_TRUE(lines[0].contains(copies[0])) << lines[0].toStdString();
+        EXPECT_EQ(linkModeOf(dir.filePath(copies[0])), planted);
+        EXPECT_EQ(linkModeOf(path), unsigned(S_IFREG));
+        EXPECT_EQ(modeOf(path), 0600u);
+        EXPECT_EQ(QJsonDocument::fromJson(contentsOf(path)).object(),
+                  (QJsonObject{{"A1B2C3D4-0000-4000-8000-00000000ABCE", "fresh"}}));
+    }
+    EXPECT_EQ(QFileInfo(dir.filePath("big.json")).size(), big.size());
+}
+
+TEST_F(SettingsDefaultsTest, AFolderRemovedWhileRunningComesBackWithEverythingInIt) {
+    const QString config = dir.filePath("config");
+    const QString nested = config + "/vontal/settings.json";
+    SettingsDefaults store(nested.toStdString());
+    for (const auto& [key, value] : sampleEntries())
+        store.setValue(key, value);
+    ASSERT_TRUE(QDir(config).removeRecursively());
+
+    // The next change, a name as a device reports it, writes all the rest back too.
+    store.setValue("vontal.deviceNames",
+                   DefaultsDictionary{{"A1B2C3D4-0000-4000-8000-00000000ABCD", "Kitchen"s},
+                                      {"00000000-0000-0000-0000-C0FFEE000001", ""s}});
+    EXPECT_EQ(runProgram({SETTINGS_CHILD, "check-samples", nested.toStdString()}), 0);
+    EXPECT_EQ(modeOf(config), 0700u);
+    EXPECT_EQ(modeOf(config + "/vontal"), 0700u);
+    EXPECT_EQ(modeOf(nested), 0600u);
+
+    // The file alone removed: the same, and a removal is kept too.
+    ASSERT_TRUE(QFile::remove(nested));
+    store.removeObjectForKey("flag");
+    SettingsDefaults reopened(nested.toStdString());
+    EXPECT_FALSE(reopened.valueForKey("flag"));
+    for (const auto& [key, value] : sampleEntries()) {
+        if (key == "flag")
+            continue;
+        const auto stored = reopened.valueForKey(key);
+        ASSERT_TRUE(stored) << key;
+        EXPECT_TRUE(sameValue(*stored, value)) << key;
+    }
+}
+
+TEST_F(SettingsDefaultsTest, AChangeThatWouldGrowTheFilePast16MiBIsRefusedOnce) {
+    SettingsDefaults store(path.toStdString());
+    store.setObject("secret", "A1B2C3D4-0000-4000-8000-00000000ABCD");
+    const QByteArray before = contentsOf(path);
+    Warnings warnings;
+    const std::string huge(SettingsDefaults::kMaxFileBytes, 'x');
+    store.setObject(huge, "vontal.someOtherSetting");
+    store.setObject(huge, "vontal.yetAnotherSetting");
+    EXPECT_EQ(warnings.take().size(), 1);
+    EXPECT_EQ(contentsOf(path), before);
+    EXPECT_FALSE(store.valueForKey("vontal.someOtherSetting"));
+
+    // Smaller changes go on as before.
+    store.setObject("kept", "vontal.someOtherSetting");
+    SettingsDefaults reopened(path.toStdString());
+    EXPECT_EQ(reopened.stringForKey("vontal.someOtherSetting"), "kept");
+    EXPECT_EQ(reopened.stringForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"), "secret");
+    EXPECT_TRUE(warnings.take().isEmpty());
 }
 
 TEST(SettingsDefaultsPath, LivesInTheUsersConfigDirectory) {

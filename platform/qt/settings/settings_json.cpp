@@ -8,7 +8,6 @@
 #include <QJsonArray>
 #include <QJsonDocument>
 #include <QJsonObject>
-#include <QSaveFile>
 #include <QtDebug>
 #include <charconv>
 #include <cstdio>
@@ -108,42 +107,10 @@ QJsonValue valueToJson(const QVariant& value) {
     return object;
 }
 
-void keepAside(QIODevice& device) {
-    if (auto* file = qobject_cast<QFile*>(&device))
-        keepSettingsFileAside(file->fileName());
-}
-
-bool readJsonSettings(QIODevice& device, QSettings::SettingsMap& map) {
-    auto parsed = parseSettingsJson(device.readAll());
-    if (!parsed) {
-        keepAside(device);
-        return false;
-    }
-    map = std::move(*parsed);
-    return true;
-}
-
-bool writeJsonSettings(QIODevice& device, const QSettings::SettingsMap& map) {
-    // A file its owner made read-only stays as it is, even for root, whom the system would let
-    // replace it; the write fails and is reported like any other.
-    if (auto* save = qobject_cast<QSaveFile*>(&device)) {
-        const QFileInfo target(save->fileName());
-        if (target.exists() && !(target.permissions() & QFileDevice::WriteOwner))
-            return false;
-    }
-    // QSettings hands over a QSaveFile: the mode set here is the one the file has when it
-    // replaces the old one, so there is no moment at which it is readable by others.
-    if (auto* file = qobject_cast<QFileDevice*>(&device)) {
-        if (!file->setPermissions(QFileDevice::ReadOwner | QFileDevice::WriteOwner))
-            return false;
-    }
-    const QByteArray bytes = serializeSettingsJson(map);
-    return device.write(bytes) == bytes.size();
-}
-
 } // namespace
 
-std::optional<QString> keepSettingsFileAside(const QString& name) {
+std::optional<QString> keepSettingsFileAside(const QString& name, const QString& why,
+                                             const QString& instead) {
     const QString stem = name + QStringLiteral(".corrupt-") +
                          QDateTime::currentDateTimeUtc().toString(u"yyyyMMdd'T'HHmmss.zzz'Z'");
     QString backup = stem;
@@ -153,12 +120,12 @@ std::optional<QString> keepSettingsFileAside(const QString& name) {
     // never writes it, and it may be a file the user made for something else.
     if (std::rename(QFile::encodeName(name).constData(), QFile::encodeName(backup).constData()) !=
         0) {
-        qWarning("vontal: settings file %s cannot be read and could not be moved aside",
-                 qUtf8Printable(name));
+        qWarning("vontal: settings file %s %s and could not be moved aside", qUtf8Printable(name),
+                 qUtf8Printable(why));
         return std::nullopt;
     }
-    qWarning("vontal: settings file %s cannot be read; kept it as %s and started empty",
-             qUtf8Printable(name), qUtf8Printable(backup));
+    qWarning("vontal: settings file %s %s; kept it as %s and %s", qUtf8Printable(name),
+             qUtf8Printable(why), qUtf8Printable(backup), qUtf8Printable(instead));
     return backup;
 }
 
@@ -183,12 +150,6 @@ QByteArray serializeSettingsJson(const QSettings::SettingsMap& map) {
     for (auto it = map.begin(); it != map.end(); ++it)
         object.insert(unescapeSettingsKey(it.key()), valueToJson(it.value()));
     return QJsonDocument(object).toJson(QJsonDocument::Indented);
-}
-
-QSettings::Format jsonSettingsFormat() {
-    static const QSettings::Format format =
-        QSettings::registerFormat(QStringLiteral("json"), readJsonSettings, writeJsonSettings);
-    return format;
 }
 
 } // namespace vontal

@@ -21,13 +21,11 @@ namespace vontal {
 std::optional<QSettings::SettingsMap> parseSettingsJson(const QByteArray& bytes);
 QByteArray serializeSettingsJson(const QSettings::SettingsMap& map);
 
-// A QSettings format over that file. The file is private: every write leaves it readable by its
-// owner only. A file that cannot be parsed is moved aside to "<name>.corrupt-<UTC time>" as soon as
-// it is read, because QSettings would otherwise overwrite it at its next write.
-QSettings::Format jsonSettingsFormat();
-
 // Moves a settings file (or the symbolic link at its place) aside to "<name>.corrupt-<UTC time>",
-// keeping its mode, and says so in one line. The new name, or nothing when it could not be moved.
-std::optional<QString> keepSettingsFileAside(const QString& name);
+// keeping its mode, and says so in one line that gives `why` ("cannot be read", "is not a regular
+// file") and what vontal does `instead`. The new name, or nothing when it could not be moved.
+std::optional<QString>
+keepSettingsFileAside(const QString& name, const QString& why = QStringLiteral("cannot be read"),
+                      const QString& instead = QStringLiteral("started empty"));
 
 } // namespace vontal

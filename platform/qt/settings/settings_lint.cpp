@@ -58,11 +58,11 @@ void checkDeviceNames(const QVariant& value, QStringList& lines) {
 
 } // namespace
 
-QStringList ignoredEntries(const QSettings& settings) {
+QStringList ignoredEntries(const QSettings::SettingsMap& entries) {
     QStringList lines;
-    for (const QString& escaped : settings.allKeys()) {
-        const QString key = unescapeSettingsKey(escaped);
-        const QVariant value = settings.value(escaped);
+    for (auto it = entries.begin(); it != entries.end(); ++it) {
+        const QString key = unescapeSettingsKey(it.key());
+        const QVariant& value = it.value();
         if (key == kDeviceNamesKey) {
             checkDeviceNames(value, lines);
             continue;

@@ -10,6 +10,6 @@ namespace vontal {
 // not written in upper case, device names that are not a dictionary of text under identifiers
 // or under a key in the wrong case. A hand-edited file otherwise fails without a word: the
 // device simply never connects.
-QStringList ignoredEntries(const QSettings& settings);
+QStringList ignoredEntries(const QSettings::SettingsMap& entries);
 
 } // namespace vontal
