@@ -10,8 +10,10 @@ using ::testing::IsEmpty;
 
 class Forwarding : public TwoConnectedDevicesTest {
 protected:
-    // The writes the last activation caused, as (device, bytes), in the order asked.
+    // The writes the activation caused, as (device, bytes), in the order asked. The stack first
+    // answers the writes before it, so that no name has to wait.
     std::vector<std::pair<BluetoothUuid, Bytes>> activate(std::optional<std::string> name) {
+        run();
         const std::size_t before = recordSize();
         sim.workspace.activate(std::move(name));
         std::vector<std::pair<BluetoothUuid, Bytes>> writes;
