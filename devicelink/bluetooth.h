@@ -9,6 +9,11 @@
 // - A write with response gets exactly one didWriteValue, with an error if the device refused
 //   it. A write without response gets none, unless the stack knows it was not sent
 //   (didFailWriteWithoutResponse).
+// - Writes without response are paced by the stack's own answer, not by a timer: while one to a
+//   peripheral still waits for the stack to take it, canSendWriteWithoutResponse() is false;
+//   once the last one is answered (taken or failed) it is true again and
+//   peripheralIsReadyToSendWriteWithoutResponse follows as a queued callback. A write handed
+//   over while it is false is still sent; the caller decides whether to wait.
 // - services() and characteristics() are absent until discovered.
 // - The same device is reported as the same Peripheral object for as long as that object lives,
 //   so handle equality (pointer equality) means "the same peripheral".
@@ -98,6 +103,9 @@ public:
     virtual void didFailWriteWithoutResponse(const PeripheralRef& peripheral,
                                              const CharacteristicRef& characteristic,
                                              const Error& error) = 0;
+    // Every write without response to the peripheral has been answered: the next one goes out
+    // at once. Stacks that take such writes without answering never call this.
+    virtual void peripheralIsReadyToSendWriteWithoutResponse(const PeripheralRef& /*peripheral*/) {}
 
 protected:
     ~PeripheralDelegate() = default;
@@ -127,6 +135,9 @@ public:
     // The most bytes one write of this type can carry on the current link; absent while the
     // stack does not know (no link, or a stack that does not tell).
     virtual std::optional<std::size_t> maximumWriteValueLength(WriteType type) const = 0;
+    // False while a write without response to this peripheral still waits for the stack's
+    // answer. Stacks that take such writes without answering always say true.
+    virtual bool canSendWriteWithoutResponse() const { return true; }
 };
 
 // What a peripheral put in its advertisement. The device link does not read it; backends fill

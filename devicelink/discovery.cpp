@@ -176,6 +176,8 @@ void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
     if (unlocked_.empty())
         lastSentName_.clear();
     cutAnnounced_.erase(identifier);
+    waitingNames_.erase(identifier);
+    announcedNames_.erase(identifier);
     std::erase_if(writeErrorsLogged_,
                   [&](const auto& logged) { return logged.first == identifier; });
 }

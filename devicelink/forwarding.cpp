@@ -23,9 +23,12 @@ void PeripheralManager::sendAppName(const std::string& name) {
     if (!isValidUtf8(name))
         return;
     // What the user works on goes only to devices that accepted their password on this
-    // connection: anything else answering at a known address must not hear it.
+    // connection: anything else answering at a known address must not hear it. A device listed
+    // twice hears the name once.
+    std::set<BluetoothUuid> told;
     for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
-        if (unlocked_.contains(peripheral->identifier()))
+        if (unlocked_.contains(peripheral->identifier()) &&
+            told.insert(peripheral->identifier()).second)
             writeNameTo(peripheral, name);
     }
 }
@@ -38,6 +41,41 @@ void PeripheralManager::sendFrontmostName(const PeripheralRef& peripheral) {
 }
 
 void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::string& name) {
+    // Handing every switch to the stack would queue them without end (bluetoothd refuses past a
+    // few hundred pending calls) and the device would show stale names long after a burst. Only
+    // the newest name matters, so while the stack still holds a write for this device the name
+    // waits, replacing any older one, and goes out when the stack says it took the last one.
+    if (!peripheral->canSendWriteWithoutResponse()) {
+        waitingNames_[peripheral->identifier()] = name;
+        return;
+    }
+    waitingNames_.erase(peripheral->identifier());
+    sendNameNow(peripheral, name);
+}
+
+std::optional<std::string> PeripheralManager::waitingName(const BluetoothUuid& identifier) const {
+    const auto waiting = waitingNames_.find(identifier);
+    if (waiting == waitingNames_.end())
+        return std::nullopt;
+    return waiting->second;
+}
+
+void PeripheralManager::peripheralIsReadyToSendWriteWithoutResponse(
+    const PeripheralRef& peripheral) {
+    const auto waiting = waitingNames_.find(peripheral->identifier());
+    if (waiting == waitingNames_.end())
+        return;
+    // Another write may have gone out between the stack's answer and this callback.
+    if (!peripheral->canSendWriteWithoutResponse())
+        return;
+    const std::string name = std::move(waiting->second);
+    waitingNames_.erase(waiting);
+    // The connection that asked may have ended meanwhile; a new one starts without names.
+    if (unlocked_.contains(peripheral->identifier()))
+        sendNameNow(peripheral, name);
+}
+
+void PeripheralManager::sendNameNow(const PeripheralRef& peripheral, const std::string& name) {
     const auto limit = peripheral->maximumWriteValueLength(WriteType::WithoutResponse);
     const auto wrote = [&](std::string_view sent) {
         if (sent == lastSentName_)
@@ -62,8 +100,13 @@ void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::
 
 void PeripheralManager::sendKeepAlive() {
     // One zero byte carries nothing of the user's, so it keeps every link alive, unlocked or not.
-    for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_))
-        writeToTargets(peripheral, Bytes{0x00});
+    // A device whose link carries a write, or has a name waiting for one, is busy anyway: a
+    // keep-alive there would only queue, and could delay the name behind it.
+    for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
+        if (peripheral->canSendWriteWithoutResponse() &&
+            !waitingNames_.contains(peripheral->identifier()))
+            writeToTargets(peripheral, Bytes{0x00});
+    }
 }
 
 void PeripheralManager::startKeepAlive() {

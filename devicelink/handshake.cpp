@@ -128,7 +128,12 @@ void PeripheralManager::didUpdateValue(const PeripheralRef& peripheral,
         if (value && isValidUtf8(text)) {
             setDeviceName(peripheral->identifier(), text);
             objectWillChange_.fire();
-            log("Custom device name from peripheral: " + text);
+            // A device may notify its name over and over; a line says what changed.
+            const auto [announced, first] = announcedNames_.try_emplace(peripheral->identifier());
+            if (first || announced->second != text) {
+                announced->second = text;
+                log("Custom device name from peripheral: " + text);
+            }
         } else if (error) {
             log("Error reading DeviceName: " + error->description);
         }

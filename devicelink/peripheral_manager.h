@@ -118,6 +118,9 @@ public:
     // The bytes of the application name written last to a device (cut as that device's link
     // required); empty once no device is unlocked.
     const std::string& lastSentName() const { return lastSentName_; }
+    // The name that goes to the device once the stack has taken the write before it; absent when
+    // none waits.
+    std::optional<std::string> waitingName(const BluetoothUuid& identifier) const;
     // Whether a change of deviceNames waits to be saved (changes are gathered for a moment).
     bool hasUnsavedDeviceNames() const { return pendingNamesSave_.has_value(); }
 
@@ -148,6 +151,7 @@ public:
     void didFailWriteWithoutResponse(const PeripheralRef& peripheral,
                                      const CharacteristicRef& characteristic,
                                      const Error& error) override;
+    void peripheralIsReadyToSendWriteWithoutResponse(const PeripheralRef& peripheral) override;
 
     // The activation observer.
     void frontmostDidChange(const Notification& notification);
@@ -190,8 +194,10 @@ private:
     // Writes without response to the peripheral's data characteristic in each custom service.
     // Returns whether a write went out.
     bool writeToTargets(const PeripheralRef& peripheral, const Bytes& payload);
-    // The name as much of it as the link carries (whole characters), said once per connection.
+    // At most one name per device is with the stack: while one is, the newest waits for it.
     void writeNameTo(const PeripheralRef& peripheral, const std::string& name);
+    // The name as much of it as the link carries (whole characters), said once per connection.
+    void sendNameNow(const PeripheralRef& peripheral, const std::string& name);
     // The application in front now, to a device that was just unlocked.
     void sendFrontmostName(const PeripheralRef& peripheral);
     void runPairingStep(const PeripheralRef& peripheral);
@@ -252,6 +258,11 @@ private:
     // response already logged, per device.
     std::set<BluetoothUuid> cutAnnounced_;
     std::set<std::pair<BluetoothUuid, std::string>> writeErrorsLogged_;
+    // Per device, the newest name that waits for the stack to take the previous write.
+    std::unordered_map<BluetoothUuid, std::string> waitingNames_;
+    // Per device, the name it announced last on this connection, so that a device repeating it
+    // gives one line.
+    std::unordered_map<BluetoothUuid, std::string> announcedNames_;
 
     struct Backoff {
         int failures = 0;

@@ -2,6 +2,11 @@
 #include "platform/sim/sim_platform.h"
 #include "platform/sim/vontal_device.h"
 
+#if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
+#include <malloc.h>
+#define VONTAL_HAVE_MALLINFO2 1
+#endif
+
 #include <algorithm>
 #include <benchmark/benchmark.h>
 #include <chrono>
@@ -17,8 +22,18 @@ BluetoothUuid benchDevice(std::int64_t n) {
     return identifierForAddress(0xB0000000000 + static_cast<std::uint64_t>(n));
 }
 
+// Bytes the allocator hands out now (0 where the C library does not tell).
+double heapInUse() {
+#if defined(VONTAL_HAVE_MALLINFO2)
+    return static_cast<double>(mallinfo2().uordblks);
+#else
+    return 0;
+#endif
+}
+
 // One application switch fanned out to every connected, unlocked device: the activation
-// notification, the walk over each device's services, one write without response each.
+// notification, the walk over each device's services, one write without response each, and the
+// stack's answer that lets the next one go.
 void Activation(benchmark::State& state) {
     const std::int64_t devices = state.range(0);
     SimPlatform sim;
@@ -38,14 +53,70 @@ void Activation(benchmark::State& state) {
     sim.bluetooth.setRecording(false);
     const Notification activation = Notification::activation("Editor");
 
-    for (auto _ : state)
+    for (auto _ : state) {
         sim.workspace.post(activation);
+        sim.clock.runUntilIdle();
+    }
 
     state.counters["per_device"] = benchmark::Counter(
         static_cast<double>(devices),
         benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
 }
 BENCHMARK(Activation)->Arg(1)->Arg(8)->Arg(64);
+
+// A burst of N application switches, one a millisecond, to four devices whose stack takes 20 ms
+// to answer each write: the writes handed to the stack per device, the most in flight on one
+// device, and the heap the burst leaves behind once it is over. Figures, not limits.
+void SwitchBurst(benchmark::State& state) {
+    const std::int64_t switches = state.range(0);
+    constexpr int kDevices = 4;
+    double writes = 0;
+    int mostInFlight = 0;
+    double heapGrowth = 0;
+    for (auto _ : state) {
+        state.PauseTiming();
+        {
+            SimPlatform sim;
+            for (int n = 0; n < kDevices; ++n) {
+                sim.bluetooth.addDevice(vontalDevice(benchDevice(n), "Bench", "pw"));
+                sim.defaults.setObject("pw", benchDevice(n).toString());
+            }
+            auto manager = std::make_unique<PeripheralManager>(sim.platform());
+            sim.clock.runUntilIdle();
+            for (int n = 0; n < kDevices; ++n)
+                sim.bluetooth.setWriteWithoutResponseDelay(benchDevice(n),
+                                                           std::chrono::milliseconds(20));
+            sim.bluetooth.setRecording(false);
+            const double heapBefore = heapInUse();
+            std::string name;
+            state.ResumeTiming();
+
+            for (std::int64_t i = 0; i < switches; ++i) {
+                name = "App " + std::to_string(i);
+                sim.workspace.activate(name);
+                sim.clock.advance(std::chrono::milliseconds(1));
+            }
+            sim.clock.advance(std::chrono::seconds(1));
+
+            state.PauseTiming();
+            heapGrowth = heapInUse() - heapBefore;
+            writes = 0;
+            for (int n = 0; n < kDevices; ++n) {
+                const SimWriteLoad load = sim.bluetooth.writeLoad(benchDevice(n));
+                writes += static_cast<double>(load.writes);
+                mostInFlight = std::max(mostInFlight, load.mostInFlight);
+            }
+            if (manager->lastSentName() != name)
+                state.SkipWithError("the devices did not end on the last name");
+            manager.reset();
+        }
+        state.ResumeTiming();
+    }
+    state.counters["writes_per_device"] = writes / kDevices;
+    state.counters["most_in_flight"] = mostInFlight;
+    state.counters["heap_growth_KiB"] = heapGrowth / 1024;
+}
+BENCHMARK(SwitchBurst)->Arg(1000)->Arg(100000)->Unit(benchmark::kMillisecond);
 
 // Discovery reports of distinct devices that advertise the service, into a fresh manager each
 // time: every report is checked against both lists and the store, then listed.

@@ -212,6 +212,12 @@ void SimBluetoothStack::setConnectDelay(const BluetoothUuid& device,
         state->deviceSpec.connectDelay = delay;
 }
 
+void SimBluetoothStack::setWriteWithoutResponseDelay(
+    const BluetoothUuid& device, std::optional<std::chrono::milliseconds> delay) {
+    if (SimDeviceState* state = core_->device(device))
+        state->deviceSpec.writeWithoutResponseDelay = delay;
+}
+
 void SimBluetoothStack::setDropsLinkOnPasswordWrite(const BluetoothUuid& device, bool drops) {
     if (SimDeviceState* state = core_->device(device))
         state->deviceSpec.dropsLinkOnPasswordWrite = drops;
@@ -304,6 +310,11 @@ std::vector<Bytes> SimBluetoothStack::writesTo(const BluetoothUuid& device,
         if (write.characteristic == characteristic && write.type == type)
             found.push_back(write.value);
     return found;
+}
+
+SimWriteLoad SimBluetoothStack::writeLoad(const BluetoothUuid& device) const {
+    const SimDeviceState* state = core_->device(device);
+    return state ? state->writeLoad : SimWriteLoad{};
 }
 
 void SimBluetoothStack::clearRecord() {

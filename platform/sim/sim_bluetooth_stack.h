@@ -34,8 +34,9 @@ class SimStackCore;
 //   end by cancelConnection, link loss or going out of range, each with a disconnection callback.
 //   Services and characteristics are new objects on each link and absent until discovered;
 //   answers meant for a link that has ended never arrive.
-// - Writes with response get exactly one answer; writes without response none. Writes do not
-//   change what a later read gives.
+// - Writes with response get exactly one answer. Writes without response are answered to the
+//   stack only: a failure report if they could not be sent, and the ready callback once none to
+//   the peripheral waits (after the write delay). Writes do not change what a later read gives.
 // - Handles from another peripheral, another link, or not yet discovered are recorded as such and
 //   otherwise ignored.
 //
@@ -105,6 +106,10 @@ public:
                 bool evenIfNotSubscribed = false);
     void setAnswerDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
     void setConnectDelay(const BluetoothUuid& device, std::chrono::milliseconds delay);
+    // How long the stack takes to answer each write without response to the device (absent: the
+    // answer delay), which is how long the next name has to wait.
+    void setWriteWithoutResponseDelay(const BluetoothUuid& device,
+                                      std::optional<std::chrono::milliseconds> delay);
     // The ATT MTU of the device's links (absent: unknown and unlimited).
     void setMtu(const BluetoothUuid& device, std::optional<std::size_t> mtu);
 
@@ -134,6 +139,7 @@ public:
     // Just the bytes of the writes that reached one characteristic with one write type.
     std::vector<Bytes> writesTo(const BluetoothUuid& device, const BluetoothUuid& characteristic,
                                 WriteType type) const;
+    SimWriteLoad writeLoad(const BluetoothUuid& device) const;
     void clearRecord();
     // Benchmarks switch recording off; nothing is kept while it is.
     void setRecording(bool recording);

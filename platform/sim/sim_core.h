@@ -32,6 +32,7 @@ struct SimDeviceState {
     int refusalsLeft = 0;
     // Links that are up, over all centrals.
     int links = 0;
+    SimWriteLoad writeLoad;
 
     struct PendingFault {
         SimOperation operation;
@@ -132,6 +133,7 @@ public:
     void writeValue(const Bytes& value, const CharacteristicRef& characteristic,
                     WriteType type) override;
     std::optional<std::size_t> maximumWriteValueLength(WriteType type) const override;
+    bool canSendWriteWithoutResponse() const override { return writesInFlight_ == 0; }
 
     // Driven by the central and the stack.
     void beginConnecting();
@@ -151,7 +153,8 @@ private:
     // Runs `answer` after the device's answer delay (or the characteristic's own) if this link
     // is still up by then.
     void answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,
-                const SimCharacteristic* about = nullptr);
+                const SimCharacteristic* about = nullptr,
+                std::optional<std::chrono::milliseconds> delay = std::nullopt);
 
     std::weak_ptr<SimCentralCore> central_;
     BluetoothUuid identifier_;
@@ -161,6 +164,8 @@ private:
     std::uint64_t link_ = 0;    // counts links that came up
     std::uint64_t attempt_ = 0; // counts connection attempts
     bool unlocked_ = false;
+    // Writes without response on this link the stack has not answered yet.
+    int writesInFlight_ = 0;
     std::vector<std::shared_ptr<SimService>> linkServices_;
     std::optional<std::vector<ServiceRef>> discovered_;
 };

@@ -54,6 +54,9 @@ struct SimDeviceSpec {
     // complete a connection. Zero answers on the next turn of the main queue.
     std::chrono::milliseconds answerDelay{0};
     std::chrono::milliseconds connectDelay{0};
+    // How long the stack takes to answer a write without response (take it, or fail it); the
+    // answer delay when absent.
+    std::optional<std::chrono::milliseconds> writeWithoutResponseDelay;
 
     // The link's ATT MTU once connected; a write without response longer than MTU - 3 is not
     // sent and fails with `oversizedWriteError`. Unknown (and unlimited) when absent.

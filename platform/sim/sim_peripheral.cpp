@@ -54,7 +54,8 @@ SimPeripheral::ownCharacteristic(const CharacteristicRef& handle) const {
 }
 
 void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,
-                           const SimCharacteristic* about) {
+                           const SimCharacteristic* about,
+                           std::optional<std::chrono::milliseconds> delayOverride) {
     const auto central = central_.lock();
     if (!central)
         return;
@@ -66,6 +67,7 @@ void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate
                 .characteristics[static_cast<std::size_t>(about->index())];
         delay = deviceSpec.answerDelay.value_or(delay);
     }
+    delay = delayOverride.value_or(delay);
     std::weak_ptr<SimPeripheral> weakSelf = weak_from_this();
     std::weak_ptr<SimCentralCore> weakCentral = central_;
     const std::uint64_t link = link_;
@@ -208,6 +210,13 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
     const auto own = ownCharacteristic(characteristic);
     const auto limit = maximumWriteValueLength(type);
     const bool tooLong = limit && value.size() > *limit;
+    SimDeviceState* device = central->stack->device(identifier_);
+    const bool withoutResponse = type == WriteType::WithoutResponse && own && device;
+    if (withoutResponse) {
+        ++writesInFlight_;
+        ++device->writeLoad.writes;
+        device->writeLoad.mostInFlight = std::max(device->writeLoad.mostInFlight, writesInFlight_);
+    }
     if (central->stack->recording) {
         SimRequest write = request(SimRequest::Kind::WriteValue);
         describe(write, characteristic);
@@ -216,21 +225,25 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
         write.validHandle = own != nullptr;
         write.unlocked = unlocked();
         write.tooLong = tooLong;
+        write.inFlight = withoutResponse ? writesInFlight_ : 0;
         central->stack->record(std::move(write));
     }
-    SimDeviceState* device = central->stack->device(identifier_);
     if (!own || !device)
         return;
     if (type == WriteType::WithoutResponse) {
         const auto fault = device->takeFault(SimOperation::WriteWithoutResponse, own->uuid());
-        if (tooLong || fault) {
-            const Error error = fault ? fault->error : device->deviceSpec.oversizedWriteError;
-            answer(
-                [own, error](SimPeripheral& self, PeripheralDelegate& delegate) {
-                    delegate.didFailWriteWithoutResponse(self.shared_from_this(), own, error);
-                },
-                own.get());
-        }
+        std::optional<Error> error;
+        if (tooLong || fault)
+            error = fault ? fault->error : device->deviceSpec.oversizedWriteError;
+        // One answer per write, as bluetoothd's reply to WriteValue: taken or failed.
+        answer(
+            [own, error](SimPeripheral& self, PeripheralDelegate& delegate) {
+                if (error)
+                    delegate.didFailWriteWithoutResponse(self.shared_from_this(), own, *error);
+                if (--self.writesInFlight_ == 0)
+                    delegate.peripheralIsReadyToSendWriteWithoutResponse(self.shared_from_this());
+            },
+            own.get(), device->deviceSpec.writeWithoutResponseDelay);
         return;
     }
 
@@ -306,6 +319,7 @@ void SimPeripheral::tryToComplete() {
         self->state_ = PeripheralState::Connected;
         ++self->link_;
         self->unlocked_ = false;
+        self->writesInFlight_ = 0;
         self->discovered_.reset();
         self->linkServices_.clear();
         for (std::size_t s = 0; s < device->deviceSpec.services.size(); ++s) {
@@ -330,6 +344,7 @@ void SimPeripheral::drop(bool report, const std::optional<Error>& error) {
     state_ = PeripheralState::Disconnected;
     ++attempt_;
     unlocked_ = false;
+    writesInFlight_ = 0;
     discovered_.reset();
     linkServices_.clear();
     const auto central = central_.lock();

@@ -48,9 +48,20 @@ struct SimRequest {
     // the write was too long for the link to send.
     bool unlocked = false;
     bool tooLong = false;
+    // Writes without response: how many to this peripheral the stack had not answered yet, this
+    // one included (0 for one that never reached the stack).
+    int inFlight = 0;
 
     // Whether the request reached the device.
     bool delivered() const { return linkUp && validHandle && !tooLong; }
+};
+
+// Writes without response one device was handed over all links, counted even while recording is
+// off.
+struct SimWriteLoad {
+    std::size_t writes = 0;
+    // The most that waited for the stack's answer at one time.
+    int mostInFlight = 0;
 };
 
 // A write the device received.

@@ -14,7 +14,8 @@ Behaviour that matters to the client, copied from bluetoothd:
 - WriteValue takes options["type"]: "request" is answered (and refused with org.bluez.Error.Failed
   when a password is set on the characteristic and the bytes differ); "command" fails only when
   the bytes do not fit the link (more than MTU - 3), with org.bluez.Error.Failed "Failed to
-  initiate write".
+  initiate write". A "command" is answered once bluetoothd has queued it to the link; a test can
+  make that answer slow (SetWriteDelay) and read how many waited at once (CommandWrites).
 - Every characteristic carries the link's MTU (247 unless a test sets another).
 - A characteristic that can notify carries a client characteristic configuration descriptor.
 - Powering the adapter off drops every link and stops discovery.
@@ -54,6 +55,11 @@ reachable = {}
 next_handle = {}
 # Characteristic paths whose devices drop the link when the characteristic is written.
 drop_on_write = set()
+# Characteristic path ('' for every characteristic) -> milliseconds before a "command" write is
+# answered.
+command_delays = {}
+# Device address -> [commands not answered yet, most not answered at once, last bytes written].
+command_writes = {}
 
 
 # The object on "/", which the object-manager signals come from.
@@ -231,6 +237,43 @@ def char_write_value(char, value, options):
         raise _fail('Failed', 'Operation failed with ATT error: 0x80')
 
 
+@dbus.service.method(CHAR_IFACE, in_signature='aya{sv}', out_signature='',
+                     async_callbacks=('reply', 'error'))
+def char_write_value_async(char, value, options, reply, error):
+    '''WriteValue with its answer sent later for a "command" (a write without response) when a
+    delay is set: the write is taken and recorded now, its outcome told after the delay.'''
+    write_type = str(options.get('type', ''))
+    try:
+        char_write_value(char, value, options)
+        outcome = None
+    except dbus.exceptions.DBusException as failure:
+        outcome = failure
+    if write_type != 'command':
+        if outcome is None:
+            reply()
+        else:
+            error(outcome)
+        return
+    stats = command_writes.setdefault(_address_of(char.path), [0, 0, b''])
+    stats[0] += 1
+    stats[1] = max(stats[1], stats[0])
+    stats[2] = bytes(value)
+
+    def answer():
+        stats[0] -= 1
+        if outcome is None:
+            reply()
+        else:
+            error(outcome)
+        return False
+
+    delay = command_delays.get(char.path, command_delays.get('', 0))
+    if delay > 0:
+        GLib.timeout_add(delay, answer)
+    else:
+        answer()
+
+
 def char_start_notify(char):
     props = char.props[CHAR_IFACE]
     _record('StartNotify', _address_of(char.path), str(props['UUID']))
@@ -384,6 +427,9 @@ def AddGattCharacteristic(main, service_path, uuid, flags, value):
         ('StartNotify', '', '', char_start_notify),
         ('StopNotify', '', '', char_stop_notify),
     ])
+    # dbusmock's own methods answer at once; WriteValue must be able to answer later.
+    methods = _objects()[path].methods[CHAR_IFACE]
+    methods['WriteValue'] = methods['WriteValue'][:3] + (char_write_value_async,)
     _emit_added(path)
     if 'notify' in flags or 'indicate' in flags:
         desc_handle = _take_handle(device_path)
@@ -445,6 +491,20 @@ def DropLinkOnWrite(_main, char_path, drops):
         drop_on_write.add(str(char_path))
     else:
         drop_on_write.discard(str(char_path))
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='su', out_signature='')
+def SetWriteDelay(_main, char_path, milliseconds):
+    '''How long a "command" write to the characteristic ('' for every one) waits for its answer.'''
+    command_delays[str(char_path)] = int(milliseconds)
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='s', out_signature='uuay')
+def CommandWrites(_main, address):
+    '''Of the device's "command" writes: how many wait for their answer now, the most that ever
+    waited at once, and the bytes of the last one.'''
+    pending, most, last = command_writes.get(address.upper(), [0, 0, b''])
+    return dbus.UInt32(pending), dbus.UInt32(most), _byte_array(last)
 
 
 @dbus.service.method(CONTROL_IFACE, in_signature='s', out_signature='')

@@ -202,6 +202,21 @@ std::vector<std::string> BluezMock::advertiseRotating(unsigned count, unsigned k
     return addresses;
 }
 
+void BluezMock::setWriteDelay(const QString& characteristic, int milliseconds) {
+    call(QStringLiteral("SetWriteDelay"),
+         {characteristic, QVariant::fromValue(static_cast<quint32>(milliseconds))});
+}
+
+MockCommandWrites BluezMock::commandWrites(const std::string& address) const {
+    const QVariantList reply =
+        call(QStringLiteral("CommandWrites"), {QString::fromStdString(address)});
+    if (reply.size() != 3)
+        return {};
+    const QByteArray last = reply[2].toByteArray();
+    return {reply[0].toUInt(), reply[1].toUInt(),
+            std::vector<std::uint8_t>(last.begin(), last.end())};
+}
+
 QStringList BluezMock::logLines() const {
     QFile log(logPath_);
     if (!log.open(QIODevice::ReadOnly))

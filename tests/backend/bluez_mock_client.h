@@ -24,6 +24,13 @@ struct MockOperation {
     std::string type; // the WriteValue "type" option as sent
 };
 
+// Of one device's writes without response ("command" writes).
+struct MockCommandWrites {
+    unsigned pending = 0;     // waiting for bluetoothd's answer now
+    unsigned mostPending = 0; // the most that waited at once
+    std::vector<std::uint8_t> last;
+};
+
 // The paths of a device with vontal's GATT layout.
 struct MockVontalDevice {
     std::string address;
@@ -79,6 +86,10 @@ public:
     // of them beyond `keep` (InterfacesRemoved). Returns the addresses added.
     std::vector<std::string> advertiseRotating(unsigned count, unsigned keep,
                                                const QStringList& serviceUuids);
+    // bluetoothd answers each write without response to the characteristic (every one, for an
+    // empty path) this much later.
+    void setWriteDelay(const QString& characteristic, int milliseconds);
+    MockCommandWrites commandWrites(const std::string& address) const;
 
     std::vector<MockOperation> operations() const;
     void clearOperations();

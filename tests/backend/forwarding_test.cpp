@@ -2,6 +2,8 @@
 
 #include "scenario.h"
 
+#include <QTimer>
+
 namespace vontal::test {
 namespace {
 
@@ -46,6 +48,17 @@ protected:
         return waitUntil([&] {
             return countLines("Notification state updated; isNotifying: true") == 2 &&
                    connected(kDeskIdentifier) && connected(kLampIdentifier);
+        });
+    }
+    // Activates the application and waits until both devices received its name: a name sent
+    // while the previous write waits for bluetoothd would wait too, and only the newest goes.
+    bool activateAndWait(const std::string& name) {
+        const std::size_t desk = namesReceived(*mock, kDeskAddress).size();
+        const std::size_t lamp = namesReceived(*mock, kLampAddress).size();
+        workspace.activate(name);
+        return waitUntil([&] {
+            return namesReceived(*mock, kDeskAddress).size() == desk + 1 &&
+                   namesReceived(*mock, kLampAddress).size() == lamp + 1;
         });
     }
     std::vector<MockOperation> commands(const std::string& address) {
@@ -124,11 +137,7 @@ TEST_F(TwoDevices, EachActivationIsOneCommandSentStraightToEveryDevice) {
     qsizetype mark = mock->logLines().size();
     const std::vector<std::string> sent{"Editor", "Café", "Editor", "", "Terminal"};
     for (const auto& name : sent)
-        workspace.activate(name);
-    ASSERT_TRUE(waitUntil([&] {
-        return lastIs(namesReceived(*mock, kDeskAddress), "Terminal") &&
-               lastIs(namesReceived(*mock, kLampAddress), "Terminal");
-    }));
+        ASSERT_TRUE(activateAndWait(name)) << name;
     EXPECT_EQ(namesReceived(*mock, kDeskAddress), sent);
     EXPECT_EQ(namesReceived(*mock, kLampAddress), sent);
     EXPECT_EQ(uuidLookups(mock->logLines(), mark), 0u) << "the names went through Qt";
@@ -141,12 +150,8 @@ TEST_F(TwoDevices, EachActivationIsOneCommandSentStraightToEveryDevice) {
     }));
     mark = mock->logLines().size();
     mock->clearOperations();
-    workspace.activate("Files");
-    workspace.activate("Terminal");
-    ASSERT_TRUE(waitUntil([&] {
-        return lastIs(namesReceived(*mock, kDeskAddress), "Terminal") &&
-               lastIs(namesReceived(*mock, kLampAddress), "Terminal");
-    }));
+    ASSERT_TRUE(activateAndWait("Files"));
+    ASSERT_TRUE(activateAndWait("Terminal"));
     const std::vector<std::string> again{"Files", "Terminal"};
     EXPECT_EQ(namesReceived(*mock, kDeskAddress), again);
     EXPECT_EQ(namesReceived(*mock, kLampAddress), again);
@@ -160,12 +165,8 @@ TEST_F(TwoDevices, NamesAreCutToTheLinkAndWhatBluetoothdRefusesIsSaidOnce) {
     ASSERT_TRUE(bothReady());
     // 19 bytes, then a character of three that would end at byte 22: left out whole.
     const std::string name = "Terminal \u2014 projec\u6771\u4eac";
-    workspace.activate(name);
-    workspace.activate("Mail");
-    ASSERT_TRUE(waitUntil([&] {
-        return lastIs(namesReceived(*mock, kDeskAddress), "Mail") &&
-               lastIs(namesReceived(*mock, kLampAddress), "Mail");
-    }));
+    ASSERT_TRUE(activateAndWait(name));
+    ASSERT_TRUE(activateAndWait("Mail"));
     EXPECT_EQ(namesReceived(*mock, kDeskAddress),
               (std::vector<std::string>{"Terminal \u2014 projec", "Mail"}));
     EXPECT_EQ(namesReceived(*mock, kLampAddress), (std::vector<std::string>{name, "Mail"}));
@@ -174,8 +175,8 @@ TEST_F(TwoDevices, NamesAreCutToTheLinkAndWhatBluetoothdRefusesIsSaidOnce) {
     // The lamp's link shrinks after vontal looked: bluetoothd refuses the long names, and the
     // log says so once, not per name.
     mock->setMtu(kLampAddress, 23);
-    workspace.activate(name);
-    workspace.activate(name + " 2");
+    ASSERT_TRUE(activateAndWait(name));
+    ASSERT_TRUE(activateAndWait(name + " 2"));
     ASSERT_TRUE(waitForLine("Writing to Hall failed: Failed to initiate write"));
     workspace.activate("Mail");
     // Refused writes are in the stand-in's record too: two names, two refused, one more.
@@ -184,6 +185,48 @@ TEST_F(TwoDevices, NamesAreCutToTheLinkAndWhatBluetoothdRefusesIsSaidOnce) {
         return names.size() == 5 && names.back() == "Mail";
     }));
     EXPECT_EQ(countLines("Writing to Hall failed: Failed to initiate write"), 1u);
+}
+
+// bluetoothd takes 20 ms to answer each write; the user switches every millisecond or so, with
+// keep-alives ticking. Each device has one write pending at most, and ends on the last name.
+TEST_F(TwoDevices, ABurstOfSwitchesKeepsOneWritePendingPerDeviceAndEndsOnTheLastName) {
+    PeripheralManager::Settings settings;
+    settings.keepAliveInterval = std::chrono::milliseconds(50);
+    startManager(settings);
+    ASSERT_TRUE(bothReady());
+    mock->setWriteDelay({}, 20);
+    mock->clearOperations();
+
+    constexpr int kSwitches = 1000;
+    int next = 0;
+    QTimer switcher;
+    switcher.setInterval(1);
+    QObject::connect(&switcher, &QTimer::timeout, [&] {
+        if (next < kSwitches)
+            workspace.activate("App " + std::to_string(next++));
+    });
+    switcher.start();
+    ASSERT_TRUE(waitUntil([&] { return next == kSwitches; }, std::chrono::seconds(30)));
+    switcher.stop();
+
+    const auto last = bytesOf("App " + std::to_string(kSwitches - 1));
+    for (const auto& address : {kDeskAddress, kLampAddress}) {
+        SCOPED_TRACE(address);
+        ASSERT_TRUE(waitUntil([&] {
+            const MockCommandWrites writes = mock->commandWrites(address);
+            return writes.pending == 0 && writes.last == last;
+        }));
+        EXPECT_EQ(mock->commandWrites(address).mostPending, 1u);
+        // Paced by the answers: far fewer writes than switches, the last one the newest name.
+        const auto names = namesReceived(*mock, address);
+        EXPECT_LT(names.size(), static_cast<std::size_t>(kSwitches) / 4);
+        ASSERT_FALSE(names.empty());
+        EXPECT_EQ(names.back(), "App " + std::to_string(kSwitches - 1));
+    }
+    EXPECT_EQ(manager->lastSentName(), "App " + std::to_string(kSwitches - 1));
+    // bluetoothd never had to refuse a write.
+    for (const std::string& line : diagnostics.lines())
+        EXPECT_FALSE(line.starts_with("Writing to ")) << line;
 }
 
 TEST_F(TwoDevices, AFloodOfDeviceNamesIsSavedOnceAndTheLastOneIsKept) {

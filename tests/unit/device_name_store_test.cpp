@@ -160,14 +160,22 @@ TEST_F(DeviceNameStore, AFloodOfNamesIsSavedOncePerPauseAndWhatIsLeftIsSavedAtTh
                              [](const auto& change) { return change.key == "vontal.deviceNames"; });
     };
     const auto before = saves();
+    const auto nameLines = [&] {
+        const auto lines = takeLines();
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.starts_with("Custom device name from peripheral: ");
+        });
+    };
+    EXPECT_EQ(nameLines(), 1) << "the name read on connecting";
 
-    // The same name again changes nothing and is not saved.
-    for (int i = 0; i < 50; ++i) {
+    // The same name again changes nothing, is not saved and is not logged again.
+    for (int i = 0; i < 3000; ++i) {
         sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf("Device 1"));
         advance(std::chrono::milliseconds(1));
     }
     advance(kSaveDelay);
     EXPECT_EQ(saves(), before);
+    EXPECT_EQ(nameLines(), 0);
 
     // 2,000 different names a millisecond apart: one save per pause, the last one kept.
     for (int i = 0; i < 2000; ++i) {
@@ -178,6 +186,17 @@ TEST_F(DeviceNameStore, AFloodOfNamesIsSavedOncePerPauseAndWhatIsLeftIsSavedAtTh
     EXPECT_GE(saves() - before, 1);
     EXPECT_LE(saves() - before, 2);
     EXPECT_EQ(manager->deviceNames().at(id), "Name 1999");
+    EXPECT_EQ(nameLines(), 2000) << "each new name is said";
+
+    // A name that comes back after another is said again; a new link says its name once.
+    for (const char* name : {"Name 1998", "Name 1998", "Name 1999"})
+        sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf(name));
+    run();
+    EXPECT_EQ(nameLines(), 2);
+    sim.bluetooth.loseLink(id);
+    advance(std::chrono::seconds(2));
+    ASSERT_TRUE(manager->isUnlocked(id));
+    EXPECT_THAT(takeLines(), ::testing::Contains("Custom device name from peripheral: Name 1999"));
 
     // Quitting within the pause loses nothing.
     sim.bluetooth.notify(id, PeripheralManager::deviceNameUUID, bytesOf("Last words"));

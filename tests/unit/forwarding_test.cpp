@@ -1,6 +1,7 @@
 #include "manager_fixture.h"
 
 #include <gmock/gmock.h>
+#include <map>
 
 namespace vontal {
 namespace {
@@ -10,8 +11,10 @@ using ::testing::IsEmpty;
 
 class Forwarding : public TwoConnectedDevicesTest {
 protected:
-    // The writes the last activation caused, as (device, bytes), in the order asked.
+    // The writes the activation caused, as (device, bytes), in the order asked. The stack first
+    // answers the writes before it, so that no name has to wait.
     std::vector<std::pair<BluetoothUuid, Bytes>> activate(std::optional<std::string> name) {
+        run();
         const std::size_t before = recordSize();
         sim.workspace.activate(std::move(name));
         std::vector<std::pair<BluetoothUuid, Bytes>> writes;
@@ -240,6 +243,104 @@ TEST_F(Forwarding, AWriteTheStackCouldNotSendIsLoggedOncePerDeviceAndError) {
     run();
     EXPECT_THAT(takeLines(), ElementsAre("Writing to Device 1 failed: Failed to initiate write",
                                          "Writing to Device 1 failed: Not connected"));
+}
+
+// Four devices whose stack takes 20 to 400 ms to answer each write, and a user switching every
+// 16 ms for 16 s, across a keep-alive tick: the stack is never handed more than one write per
+// device, each answer lets the newest name out at once, and every device ends on the name in
+// front.
+TEST_F(Forwarding, ABurstOfSwitchesIsPacedByTheStacksAnswersAndEndsOnTheNameInFront) {
+    const BluetoothUuid c = addKnownDevice(3);
+    const BluetoothUuid d = addKnownDevice(4);
+    run();
+    const std::vector<std::pair<BluetoothUuid, int>> delays{{a, 20}, {b, 50}, {c, 130}, {d, 400}};
+    for (const auto& [id, delay] : delays) {
+        ASSERT_TRUE(manager->isUnlocked(id));
+        sim.bluetooth.setWriteWithoutResponseDelay(id, std::chrono::milliseconds(delay));
+    }
+    constexpr int kSwitches = 1000;
+    constexpr int kSpacing = 16;
+    std::map<BluetoothUuid, std::size_t> dataWritesBefore;
+    for (const auto& [id, delay] : delays)
+        dataWritesBefore[id] = dataWrites(id).size();
+    const std::size_t before = recordSize();
+    std::string name;
+    for (int i = 0; i < kSwitches; ++i) {
+        name = "App " + std::to_string(i);
+        sim.workspace.activate(name);
+        // What the window shows is what the stack was handed last, not the newest switch.
+        const auto writes = requestsSince(before);
+        if (i % 97 == 0 && !writes.empty()) {
+            const Bytes& last = writes.back().value;
+            EXPECT_EQ(manager->lastSentName(), std::string(last.begin(), last.end()));
+        }
+        // The slowest device took a name at 8 s and holds it for 400 ms: newer ones wait, only
+        // the newest is kept.
+        if (i == 501 || i == 502) {
+            EXPECT_EQ(manager->waitingName(d), name);
+        }
+        advance(std::chrono::milliseconds(kSpacing));
+    }
+    advance(std::chrono::seconds(1));
+    EXPECT_EQ(manager->lastSentName(), name);
+
+    std::map<BluetoothUuid, int> keepAlives;
+    for (const SimRequest& write : requestsSince(before)) {
+        ASSERT_EQ(write.kind, SimRequest::Kind::WriteValue);
+        EXPECT_EQ(write.inFlight, 1) << "a second write handed over while one waited: " << write;
+        keepAlives[*write.device] += write.value == Bytes{0x00};
+    }
+    constexpr int kBurst = kSwitches * kSpacing;
+    for (const auto& [id, delay] : delays) {
+        SCOPED_TRACE(id.toString());
+        EXPECT_EQ(dataWrites(id).back(), bytesOf(name));
+        EXPECT_FALSE(manager->waitingName(id));
+        EXPECT_EQ(sim.bluetooth.writeLoad(id).mostInFlight, 1);
+        // One write per answer: no more (nothing queues) and no fewer (an answer lets the
+        // waiting name out at once, no timer in between).
+        const auto sent = static_cast<int>(dataWrites(id).size() - dataWritesBefore[id]);
+        EXPECT_LE(sent, kBurst / delay + 2);
+        EXPECT_GE(sent, kBurst / delay - 2);
+        // The tick at 15 s found every device busy: no keep-alive queued behind a name.
+        EXPECT_EQ(keepAlives[id], 0);
+    }
+
+    // Once the burst is over the keep-alive goes out again.
+    const std::size_t quiet = recordSize();
+    advance(std::chrono::seconds(15));
+    EXPECT_EQ(requestsSince(quiet).size(), delays.size());
+    for (const SimRequest& write : requestsSince(quiet))
+        EXPECT_EQ(write.value, Bytes{0x00});
+}
+
+TEST_F(Forwarding, ANameWaitingForALinkThatEndsIsForgottenWithIt) {
+    sim.bluetooth.setWriteWithoutResponseDelay(a, std::chrono::milliseconds(100));
+    sim.workspace.activate("Editor");
+    sim.workspace.activate("Secret Project");
+    EXPECT_EQ(manager->waitingName(a), "Secret Project");
+    // B answers on the next turn: its name goes out then.
+    EXPECT_EQ(manager->waitingName(b), "Secret Project");
+    run();
+    EXPECT_FALSE(manager->waitingName(b));
+    EXPECT_EQ(dataWrites(b).back(), bytesOf("Secret Project"));
+    EXPECT_EQ(manager->waitingName(a), "Secret Project");
+
+    // Nothing is in front by the time the link is back, so any name it hears is a stale one.
+    sim.workspace.setFrontmost(std::nullopt);
+    const std::size_t before = recordSize();
+    sim.bluetooth.loseLink(a);
+    run();
+    EXPECT_FALSE(manager->waitingName(a));
+    advance(std::chrono::seconds(2));
+    ASSERT_TRUE(manager->isUnlocked(a)) << "connected again";
+    for (const SimRequest& write : requestsSince(before)) {
+        if (write.device == a) {
+            EXPECT_NE(write.value, bytesOf("Secret Project")) << write;
+        }
+    }
+    // The new link is not held up by the old one's write (A is listed after B now).
+    EXPECT_THAT(activate("Mail"),
+                ElementsAre(std::pair{b, bytesOf("Mail")}, std::pair{a, bytesOf("Mail")}));
 }
 
 } // namespace

@@ -6,6 +6,7 @@
 #include <deque>
 #include <iostream>
 #include <random>
+#include <set>
 #include <sstream>
 
 namespace vontal {
@@ -119,15 +120,23 @@ protected:
 
     bool known(const BluetoothUuid& id) const { return storedPassword(id).has_value(); }
 
-    // Where an activation must write: each listed entry (again for a duplicate entry) whose link
-    // is up and whose device accepted a password on it, once per discovered custom service, to
-    // its first data characteristic.
-    std::vector<std::tuple<BluetoothUuid, int, int>> expectedTargets() const {
+    // Where an activation must write: each listed device (once, even when listed twice) whose
+    // link is up, whose device accepted a password on it and whose last write the stack has
+    // answered, once per discovered custom service, to its first data characteristic. The
+    // devices still busy are put in `busy`: the name waits for them.
+    std::vector<std::tuple<BluetoothUuid, int, int>>
+    expectedTargets(std::set<BluetoothUuid>& busy) const {
         std::vector<std::tuple<BluetoothUuid, int, int>> targets;
+        std::set<BluetoothUuid> seen;
         for (const PeripheralRef& peripheral : manager->connectedPeripherals()) {
             if (peripheral->state() != PeripheralState::Connected ||
-                !sim.bluetooth.isUnlocked(peripheral->identifier()))
+                !sim.bluetooth.isUnlocked(peripheral->identifier()) ||
+                !seen.insert(peripheral->identifier()).second)
                 continue;
+            if (!peripheral->canSendWriteWithoutResponse()) {
+                busy.insert(peripheral->identifier());
+                continue;
+            }
             const auto services = peripheral->services();
             if (!services)
                 continue;
@@ -157,9 +166,13 @@ protected:
             "Editor", "Caf\u00E9", "", "Terminal", std::string(300, 'n'), "\u65E5\u672C"};
         const std::string name = pick(names);
         note("activate " + name.substr(0, 12));
-        const auto expected = expectedTargets();
+        std::set<BluetoothUuid> busy;
+        const auto expected = expectedTargets(busy);
         const std::size_t before = recordSize();
         sim.workspace.activate(name);
+        for (const BluetoothUuid& id : busy)
+            EXPECT_EQ(manager->waitingName(id), name);
+        stats["waited"] += static_cast<int>(busy.size());
         std::vector<std::tuple<BluetoothUuid, int, int>> actual;
         for (const SimRequest& request : requestsSince(before)) {
             EXPECT_EQ(request.kind, Kind::WriteValue) << request;

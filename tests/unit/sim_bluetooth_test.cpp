@@ -14,6 +14,7 @@ namespace {
 using std::chrono::milliseconds;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::StartsWith;
 
 const BluetoothUuid& kService = PeripheralManager::serviceUUID;
 const BluetoothUuid& kData = PeripheralManager::characteristicUUID;
@@ -86,6 +87,9 @@ public:
     void didFailWriteWithoutResponse(const PeripheralRef& peripheral, const CharacteristicRef&,
                                      const Error& error) override {
         note("unsent " + suffix(peripheral) + describe(error));
+    }
+    void peripheralIsReadyToSendWriteWithoutResponse(const PeripheralRef& peripheral) override {
+        note("ready " + suffix(peripheral));
     }
 };
 
@@ -230,7 +234,7 @@ TEST_F(SimBluetoothTest, ServicesAndCharacteristicsAreAbsentUntilDiscoveredAndFo
     EXPECT_FALSE(peripheral->services()->back()->characteristics());
 }
 
-TEST_F(SimBluetoothTest, PasswordWritesAreCheckedAndOnlyWritesWithResponseAreAnswered) {
+TEST_F(SimBluetoothTest, PasswordWritesAreCheckedAndWritesWithoutResponseOnlyFreeTheLink) {
     const PeripheralRef peripheral = ready(one);
     const CharacteristicRef password = find(peripheral, kPassword);
     const CharacteristicRef data = find(peripheral, kData);
@@ -247,9 +251,9 @@ TEST_F(SimBluetoothTest, PasswordWritesAreCheckedAndOnlyWritesWithResponseAreAns
     });
     EXPECT_FALSE(stack.isUnlocked(one));
     clock.runUntilIdle();
-    EXPECT_THAT(recorder.take(),
-                ElementsAre("written 0001 error=Authentication is insufficient.",
-                            "written 0001 error=Authentication is insufficient.", "written 0001"));
+    EXPECT_THAT(recorder.take(), ElementsAre("written 0001 error=Authentication is insufficient.",
+                                             "written 0001 error=Authentication is insufficient.",
+                                             "ready 0001", "written 0001"));
     EXPECT_TRUE(stack.isUnlocked(one));
     EXPECT_THAT(stack.writes(one),
                 ElementsAre(SimWrite{kPassword, bytes("secret"), WriteType::WithResponse},
@@ -259,6 +263,39 @@ TEST_F(SimBluetoothTest, PasswordWritesAreCheckedAndOnlyWritesWithResponseAreAns
     EXPECT_THAT(stack.writesTo(one, kData, WriteType::WithoutResponse),
                 ElementsAre(bytes("hello")));
     EXPECT_THAT(stack.writes(two), IsEmpty());
+}
+
+TEST_F(SimBluetoothTest, WritesWithoutResponseHoldTheLinkUntilTheStackAnswersThemAll) {
+    const PeripheralRef peripheral = ready(one);
+    const CharacteristicRef data = find(peripheral, kData);
+    stack.setWriteWithoutResponseDelay(one, std::chrono::milliseconds(50));
+    EXPECT_TRUE(peripheral->canSendWriteWithoutResponse());
+    call([&] {
+        peripheral->writeValue(Bytes{1}, data, WriteType::WithoutResponse);
+        peripheral->writeValue(Bytes{2}, data, WriteType::WithoutResponse);
+    });
+    EXPECT_FALSE(peripheral->canSendWriteWithoutResponse());
+    clock.advance(std::chrono::milliseconds(49));
+    EXPECT_THAT(recorder.take(), IsEmpty());
+    EXPECT_FALSE(peripheral->canSendWriteWithoutResponse());
+    clock.advance(std::chrono::milliseconds(1));
+    // One ready report, once the last of the two is answered.
+    EXPECT_THAT(recorder.take(), ElementsAre("ready 0001"));
+    EXPECT_TRUE(peripheral->canSendWriteWithoutResponse());
+    std::vector<int> inFlight;
+    for (const SimRequest& request : stack.requestsFor(one))
+        if (request.kind == SimRequest::Kind::WriteValue)
+            inFlight.push_back(request.inFlight);
+    EXPECT_THAT(inFlight, ElementsAre(1, 2));
+    EXPECT_EQ(stack.writeLoad(one).writes, 2u);
+    EXPECT_EQ(stack.writeLoad(one).mostInFlight, 2);
+
+    // A link that ends takes its unanswered writes with it: no answer, nothing held on the next.
+    call([&] { peripheral->writeValue(Bytes{3}, data, WriteType::WithoutResponse); });
+    stack.loseLink(one);
+    clock.advance(std::chrono::milliseconds(100));
+    EXPECT_THAT(recorder.take(), ElementsAre(StartsWith("disconnect 0001")));
+    EXPECT_TRUE(peripheral->canSendWriteWithoutResponse());
 }
 
 TEST_F(SimBluetoothTest, HandlesOfAnotherDeviceOrAnEarlierLinkAreRecordedButNeverDelivered) {

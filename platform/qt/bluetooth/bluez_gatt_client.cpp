@@ -44,22 +44,24 @@ void lookUpCharacteristicPaths(
 }
 
 void writeCommand(QObject* context, const QString& path, const QByteArray& value,
-                  std::function<void(const QString& description)> failed) {
+                  std::function<void(const std::optional<QString>& failure)> answered) {
     QDBusMessage write = QDBusMessage::createMethodCall(
         kBluezService, path, QStringLiteral("org.bluez.GattCharacteristic1"),
         QStringLiteral("WriteValue"));
     write << value << QVariantMap{{QStringLiteral("type"), QStringLiteral("command")}};
-    // The answer only says whether bluetoothd could queue the write; nobody waits for it, but a
+    // The answer says whether bluetoothd could queue the write; it paces the next one, and a
     // refusal is worth telling.
     auto* watcher =
         new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(write), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
-                     [watcher, failed = std::move(failed)] {
+                     [watcher, answered = std::move(answered)] {
                          watcher->deleteLater();
-                         if (!watcher->isError())
+                         if (!watcher->isError()) {
+                             answered(std::nullopt);
                              return;
+                         }
                          const QDBusError error = watcher->error();
-                         failed(error.message().isEmpty() ? error.name() : error.message());
+                         answered(error.message().isEmpty() ? error.name() : error.message());
                      });
 }
 

@@ -32,9 +32,10 @@ void lookUpCharacteristicPaths(
     std::function<void(std::map<BluetoothUuid, QString>, std::optional<int> mtu)> found);
 
 // Sends the bytes as a write without response (WriteValue with type "command") to the
-// characteristic object at `path`. Nothing waits for it; if bluetoothd answers that it could not
-// send it (too long for the link, say), `failed` gets its description, unless `context` is gone.
+// characteristic object at `path`. Nothing blocks on it; bluetoothd answers once it has queued the
+// write to the link, and `answered` gets that answer: nothing, or the description of why it could
+// not send it (too long for the link, say), unless `context` is gone.
 void writeCommand(QObject* context, const QString& path, const QByteArray& value,
-                  std::function<void(const QString& description)> failed);
+                  std::function<void(const std::optional<QString>& failure)> answered);
 
 } // namespace vontal

@@ -215,6 +215,8 @@ void QtPeripheral::releaseConnection() {
     ++connection_;
     services_.reset();
     linkMtu_.reset();
+    // Answers meant for the old connection are ignored, so they would never bring this down.
+    commandsInFlight_ = 0;
     serviceDiscoveryWaiting_ = false;
     echoes_.clear();
     if (QLowEnergyController* controller = controller_.data()) {

@@ -53,6 +53,7 @@ public:
     void writeValue(const Bytes& value, const CharacteristicRef& characteristic,
                     WriteType type) override;
     std::optional<std::size_t> maximumWriteValueLength(WriteType type) const override;
+    bool canSendWriteWithoutResponse() const override { return commandsInFlight_ == 0; }
 
     // Used by the central.
     const QBluetoothDeviceInfo& info() const { return info_; }
@@ -128,6 +129,9 @@ private:
     std::optional<Error> lastError_;
     // The link's ATT MTU as bluetoothd gives it; unknown until the object lookup answers.
     std::optional<int> linkMtu_;
+    // Writes without response sent straight to bluetoothd on this connection and not answered
+    // yet. Those that go Qt's way get no answer and are not counted.
+    unsigned commandsInFlight_ = 0;
 
     std::optional<std::vector<std::shared_ptr<QtService>>> services_;
     std::vector<BluetoothUuid> serviceFilter_;

@@ -53,16 +53,28 @@ bool QtPeripheral::sendCommand(const std::shared_ptr<QtCharacteristic>& target,
                                const Bytes& value) {
     if (target->objectPath().isEmpty() || !controller_)
         return false;
-    writeCommand(controller_.data(), target->objectPath(),
-                 QByteArray(reinterpret_cast<const char*>(value.data()),
-                            static_cast<qsizetype>(value.size())),
-                 forThisConnection([target](QtPeripheral& self, const QString& description) {
-                     self.reportToDelegate(
-                         [target, error = Error{description.toStdString()}](
-                             PeripheralDelegate& delegate, const PeripheralRef& peripheral) {
-                             delegate.didFailWriteWithoutResponse(peripheral, target, error);
-                         });
-                 }));
+    // bluetoothd's reply is what paces the device link: past a few hundred pending calls the
+    // system bus refuses more, so the writer waits for the answer rather than piling them up.
+    ++commandsInFlight_;
+    writeCommand(
+        controller_.data(), target->objectPath(),
+        QByteArray(reinterpret_cast<const char*>(value.data()),
+                   static_cast<qsizetype>(value.size())),
+        forThisConnection([target](QtPeripheral& self, const std::optional<QString>& failure) {
+            if (failure) {
+                self.reportToDelegate(
+                    [target, error = Error{failure->toStdString()}](
+                        PeripheralDelegate& delegate, const PeripheralRef& peripheral) {
+                        delegate.didFailWriteWithoutResponse(peripheral, target, error);
+                    });
+            }
+            if (self.commandsInFlight_ > 0 && --self.commandsInFlight_ == 0) {
+                self.reportToDelegate(
+                    [](PeripheralDelegate& delegate, const PeripheralRef& peripheral) {
+                        delegate.peripheralIsReadyToSendWriteWithoutResponse(peripheral);
+                    });
+            }
+        }));
     return true;
 }
 
