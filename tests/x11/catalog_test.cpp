@@ -1,6 +1,7 @@
 // The catalog against real desktop entries in private XDG directories. GIO reads the directories
 // and the language once, at its first use, so main() sets them before anything else.
 #include "platform/frontmost/gio_application_catalog.h"
+#include "platform/sim/virtual_clock.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -105,6 +106,34 @@ TEST_F(CatalogTest, LookupsDoNotRebuild) {
     for (int i = 0; i < 10; ++i)
         catalog.byStartupWmClass("EditorWin");
     EXPECT_EQ(catalog.builds(), builds);
+}
+
+TEST_F(CatalogTest, ABurstOfChangesRebuildsOnceAfterItAndSwitchesMeanwhileUseTheLastBuild) {
+    VirtualClock clock;
+    GioApplicationCatalog settling(&clock);
+    const auto built = settling.builds();
+    GAppInfoMonitor* monitor = g_app_info_monitor_get();
+    // Entries rewritten every 5 ms, with a switch to a window after each change.
+    for (int i = 0; i < 50; ++i) {
+        g_signal_emit_by_name(monitor, "changed");
+        EXPECT_EQ(nameOf(settling.byStartupWmClass("EditorWin")), "Bearbeiter");
+        EXPECT_EQ(nameOf(settling.byExecutable("cat")), "Viewer");
+        clock.advance(5ms);
+    }
+    EXPECT_EQ(settling.builds(), built);
+    clock.advanceTo(GioApplicationCatalog::kSettleTime - 1ms);
+    EXPECT_EQ(settling.builds(), built);
+    clock.advanceTo(GioApplicationCatalog::kSettleTime);
+    EXPECT_EQ(settling.builds(), built + 1);
+    clock.advance(10s);
+    EXPECT_EQ(settling.builds(), built + 1);
+    EXPECT_EQ(nameOf(settling.byStartupWmClass("EditorWin")), "Bearbeiter");
+
+    // The next change, well after, is a burst of its own.
+    g_signal_emit_by_name(monitor, "changed");
+    clock.advance(GioApplicationCatalog::kSettleTime);
+    EXPECT_EQ(settling.builds(), built + 2);
+    g_object_unref(monitor);
 }
 
 TEST_F(CatalogTest, EntriesAddedChangedAndRemovedWhileRunningArePickedUp) {
