@@ -6,8 +6,8 @@
 //   openbox: by a _NET_ACTIVE_WINDOW client message (what pagers and xdotool send), and by
 //   running `xdotool windowactivate`, process start included.
 #include "platform/frontmost/gio_application_catalog.h"
-#include "platform/x11/application_resolver.h"
 #include "platform/sim/virtual_clock.h"
+#include "platform/x11/application_resolver.h"
 #include "platform/x11/x11_workspace.h"
 #include "tests/x11/x_session.h"
 
@@ -15,10 +15,10 @@
 #include <QProcess>
 #include <QTimer>
 #include <benchmark/benchmark.h>
-#include <gio/gio.h>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gio/gio.h>
 #include <map>
 #include <memory>
 

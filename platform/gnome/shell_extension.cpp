@@ -61,13 +61,12 @@ QStringList declaredShellVersions(const QString& metadataPath) {
 bool declaresShellVersion(const QStringList& declared, const QString& shellVersion) {
     // From GNOME 40 on a major version is the whole release series; before, "3.38" was.
     const QStringList parts = shellVersion.split(QLatin1Char('.'));
-    const QString series = parts.value(0).toInt() >= 40 ? parts.value(0)
-                                                        : parts.mid(0, 2).join(QLatin1Char('.'));
+    const QString series =
+        parts.value(0).toInt() >= 40 ? parts.value(0) : parts.mid(0, 2).join(QLatin1Char('.'));
     return declared.contains(series);
 }
 
-ShellExtension::State extensionState(const QVariantMap& info, bool installed,
-                                     bool supportsShell) {
+ShellExtension::State extensionState(const QVariantMap& info, bool installed, bool supportsShell) {
     if (info.isEmpty()) {
         if (!installed)
             return ShellExtension::State::NotInstalled;
@@ -108,8 +107,9 @@ std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
         return "Application names are not sent: " + name + " is not installed";
     case ShellExtension::State::OutOfDate:
         return "Application names are not sent: " + name + " does not support GNOME Shell " +
-               (shellVersion.isEmpty() ? std::string("this version")
-                                       : shellVersion.section(QLatin1Char('.'), 0, 0).toStdString()) +
+               (shellVersion.isEmpty()
+                    ? std::string("this version")
+                    : shellVersion.section(QLatin1Char('.'), 0, 0).toStdString()) +
                " yet";
     case ShellExtension::State::Failed:
         return "Application names are not sent: GNOME Shell cannot run " + name + " (" +

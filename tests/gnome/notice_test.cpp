@@ -89,9 +89,8 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     EXPECT_TRUE(lineSays("not sent until vontal's GNOME Shell extension"));
     // Nothing is switched on by itself.
     processEventsUntil([] { return false; }, 300ms);
-    const auto before =
-        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {formUuid()});
+    const auto before = session_->gnomeCall(
+        "/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo", {formUuid()});
     ASSERT_TRUE(before);
     EXPECT_EQ(before->find("'state': <1.0>"), std::string::npos) << *before;
 
@@ -99,9 +98,8 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     ASSERT_TRUE(processEventsUntil([&] { return !notice_->isVisible(); }, 10s));
     EXPECT_EQ(extension_->state(), ShellExtension::State::On);
     EXPECT_TRUE(lineSays("is on: application names are sent"));
-    const auto after =
-        session_->gnomeCall("/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo",
-                            {formUuid()});
+    const auto after = session_->gnomeCall(
+        "/org/gnome/Shell", "org.gnome.Shell.Extensions.GetExtensionInfo", {formUuid()});
     ASSERT_TRUE(after);
     EXPECT_NE(after->find("'state': <1.0>"), std::string::npos) << *after;
 }
@@ -127,8 +125,8 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
 
 TEST_F(ExtensionNoticeTest, AnExtensionMadeForOlderShellsIsSaidToBeOutOfDate) {
     // vontal's extension as a release made before this Shell would have it.
-    const fs::path old = fs::temp_directory_path() / ("vontal-old-" + std::to_string(getpid())) /
-                         formUuid();
+    const fs::path old =
+        fs::temp_directory_path() / ("vontal-old-" + std::to_string(getpid())) / formUuid();
     fs::create_directories(old);
     fs::copy(kExtensions / formUuid(), old, fs::copy_options::recursive);
     QFile metadata(QString::fromStdString((old / "metadata.json").string()));

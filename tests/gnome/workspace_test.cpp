@@ -41,8 +41,8 @@ protected:
             ShellExtension::uuidFor(QString::fromStdString(WaylandSession::gnomeShellVersion()))
                 .toStdString();
         const auto focus = WaylandSession::gnomeExtensionForm(kFocusForms);
-        ASSERT_FALSE(focus.empty()) << "no test extension for GNOME Shell "
-                                    << WaylandSession::gnomeShellVersion();
+        ASSERT_FALSE(focus.empty())
+            << "no test extension for GNOME Shell " << WaylandSession::gnomeShellVersion();
         session_ = std::make_unique<WaylandSession>(
             root_ / "session", WaylandSession::Compositor::Gnome,
             WaylandSession::GnomeSetup{{kExtensions / uuid, focus},
