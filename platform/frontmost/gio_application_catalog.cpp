@@ -103,7 +103,9 @@ struct GioApplicationCatalog::Impl {
     gulong changedHandler = 0;
     Timers* timers;
     Subscription settle;
+    Subscription longest;
     guint glibSettle = 0;
+    guint glibLongest = 0;
     std::uint64_t builds = 0;
     Indexes indexes;
 
@@ -111,30 +113,50 @@ struct GioApplicationCatalog::Impl {
 
     // A package install, or a program that keeps rewriting its entry, changes files in bursts;
     // rebuilding per change, or per lookup after one, costs a whole read of every entry each time.
-    // GIO reports a change once and then waits until the entries are read again, so the first
-    // report starts one rebuild a moment later, and lookups until then use the indexes there are.
+    // So each change puts the rebuild off until the entries have been quiet for kSettleTime, but
+    // never longer than kLongestWait after the first change; lookups meanwhile use the last build.
+    // (GIO itself reports a change once and then waits until the entries are read again.)
     void changed() {
-        if (settle.active() || glibSettle != 0)
-            return;
         if (timers) {
-            settle = timers->singleShot(GioApplicationCatalog::kSettleTime, [this] {
-                settle = Subscription();
-                rebuild();
-            });
+            if (!longest.active())
+                longest =
+                    timers->singleShot(GioApplicationCatalog::kLongestWait, [this] { rebuild(); });
+            settle = timers->singleShot(GioApplicationCatalog::kSettleTime, [this] { rebuild(); });
             return;
         }
+        if (glibLongest == 0)
+            glibLongest = g_timeout_add(
+                static_cast<guint>(GioApplicationCatalog::kLongestWait.count()),
+                [](gpointer self) {
+                    static_cast<Impl*>(self)->glibLongest = 0;
+                    static_cast<Impl*>(self)->rebuild();
+                    return G_SOURCE_REMOVE;
+                },
+                this);
+        if (glibSettle != 0)
+            g_source_remove(glibSettle);
         glibSettle = g_timeout_add(
             static_cast<guint>(GioApplicationCatalog::kSettleTime.count()),
             [](gpointer self) {
-                auto* impl = static_cast<Impl*>(self);
-                impl->glibSettle = 0;
-                impl->rebuild();
+                static_cast<Impl*>(self)->glibSettle = 0;
+                static_cast<Impl*>(self)->rebuild();
                 return G_SOURCE_REMOVE;
             },
             this);
     }
 
+    void cancelPending() {
+        settle.cancel();
+        longest.cancel();
+        for (guint* source : {&glibSettle, &glibLongest}) {
+            if (*source != 0)
+                g_source_remove(*source);
+            *source = 0;
+        }
+    }
+
     void rebuild() {
+        cancelPending();
         indexes = buildIndexes();
         ++builds;
     }
@@ -149,8 +171,7 @@ GioApplicationCatalog::GioApplicationCatalog(Timers* timers)
 }
 
 GioApplicationCatalog::~GioApplicationCatalog() {
-    if (impl_->glibSettle != 0)
-        g_source_remove(impl_->glibSettle);
+    impl_->cancelPending();
     g_signal_handler_disconnect(impl_->monitor, impl_->changedHandler);
     g_object_unref(impl_->monitor);
 }
