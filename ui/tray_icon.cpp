@@ -3,14 +3,52 @@
 #include "app_icon.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QMenu>
 #include <QSystemTrayIcon>
+#include <cstdint>
+#include <cstdlib>
+#include <string>
+#include <xcb/xcb.h>
 
 namespace vontal {
 
+namespace {
+
+using namespace std::chrono_literals;
+
+// With no watcher on the bus, how long an X11 session waits for one before its icon goes to the
+// XEmbed tray (where Qt places it as soon as such a tray appears).
+constexpr auto kXembedFallback = 30s;
+
+// An X11 tray (the XEmbed system-tray protocol) runs on this display.
+bool xembedTrayRuns() {
+    int screen = 0;
+    xcb_connection_t* connection = xcb_connect(nullptr, &screen);
+    bool owned = false;
+    if (xcb_connection_has_error(connection) == 0) {
+        const std::string name = "_NET_SYSTEM_TRAY_S" + std::to_string(screen);
+        xcb_intern_atom_reply_t* atom = xcb_intern_atom_reply(
+            connection,
+            xcb_intern_atom(connection, 1, static_cast<std::uint16_t>(name.size()), name.c_str()),
+            nullptr);
+        if (atom != nullptr && atom->atom != XCB_ATOM_NONE) {
+            xcb_get_selection_owner_reply_t* owner = xcb_get_selection_owner_reply(
+                connection, xcb_get_selection_owner(connection, atom->atom), nullptr);
+            owned = owner != nullptr && owner->owner != XCB_WINDOW_NONE;
+            free(owner);
+        }
+        free(atom);
+    }
+    xcb_disconnect(connection);
+    return owned;
+}
+
+} // namespace
+
 TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
                    std::function<void()> open, std::function<void()> quit, QObject* parent)
-    : QObject(parent), manager_(manager), status_(status), prompts_(prompts) {
+    : QObject(parent), manager_(manager), status_(status), prompts_(prompts), open_(open) {
     menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
     connect(menu_->addAction(QCoreApplication::translate("Tray", "Open vontal")),
@@ -22,25 +60,48 @@ TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTrack
         menu_->addAction(QCoreApplication::translate("Tray", "Quit")), &QAction::triggered, this,
         [quit] { quit(); }, Qt::QueuedConnection);
 
-    icon_ = new QSystemTrayIcon(this);
-    icon_->setContextMenu(menu_);
-    connect(icon_, &QSystemTrayIcon::activated, this,
-            [open](QSystemTrayIcon::ActivationReason reason) {
-                // The menu has its own entry; a left click or a double click opens a window.
-                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
-                    open();
-            });
-
     // Read after the change, not in the announcement that comes before it.
     managerChanges_ = manager_.objectWillChange().subscribe([this] { scheduleRefresh(); });
     promptChanges_ = prompts_.changed().subscribe([this] { scheduleRefresh(); });
     statusChanges_ = status_.changed().subscribe([this] { scheduleRefresh(); });
+
+    const QString platform = QGuiApplication::platformName();
+    if (platform == QLatin1String("xcb")) {
+        host_ = new TrayHost(
+            QDBusConnection::sessionBus(),
+            xembedTrayRuns() ? 0ms : std::chrono::milliseconds(kXembedFallback),
+            [this] { place(); }, this);
+    } else if (platform.startsWith(QLatin1String("wayland"))) {
+        // A watcher is the only tray there is.
+        host_ = new TrayHost(
+            QDBusConnection::sessionBus(), std::nullopt, [this] { place(); }, this);
+    } else {
+        // No desktop (offscreen): no tray to wait for.
+        place();
+    }
+}
+
+void TrayIcon::place() {
+    // Qt's icon registers itself again with a watcher that starts anew; hiding and showing it
+    // here as well would drop it from that watcher for a moment.
+    if (icon_)
+        return;
+    icon_ = new QSystemTrayIcon(this);
+    icon_->setContextMenu(menu_);
+    connect(icon_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason reason) {
+                // The menu has its own entry; a left click or a double click opens a window.
+                if (reason == QSystemTrayIcon::Trigger || reason == QSystemTrayIcon::DoubleClick)
+                    open_();
+            });
+    shownOnce_ = false;
     refresh();
     icon_->show();
 }
 
 TrayIcon::~TrayIcon() {
-    icon_->hide();
+    if (icon_)
+        icon_->hide();
     delete menu_;
 }
 
@@ -53,6 +114,8 @@ void TrayIcon::scheduleRefresh() {
 
 void TrayIcon::refresh() {
     refreshScheduled_ = false;
+    if (!icon_)
+        return;
     TraySummary now = summarize(manager_, prompts_.open(), &status_);
     if (shownOnce_ && now == summary_)
         return;

@@ -2,6 +2,7 @@
 
 #include "devicelink/peripheral_manager.h"
 #include "prompt_tracker.h"
+#include "tray_host.h"
 #include "tray_summary.h"
 
 #include <QObject>
@@ -23,15 +24,19 @@ public:
              std::function<void()> open, std::function<void()> quit, QObject* parent = nullptr);
     ~TrayIcon() override;
 
+    // Null until the desktop's tray can take it (see TrayHost).
     QSystemTrayIcon* icon() const { return icon_; }
 
 private:
+    void place();
     void scheduleRefresh();
     void refresh();
 
     PeripheralManager& manager_;
     StatusReport& status_;
     PromptTracker& prompts_;
+    std::function<void()> open_;
+    TrayHost* host_ = nullptr;
     QSystemTrayIcon* icon_ = nullptr;
     QMenu* menu_ = nullptr;
     QAction* devicesEnd_ = nullptr;

@@ -1,10 +1,12 @@
 // Costs of the X11 frontmost-application watcher:
-// - building the desktop-entry indexes (at start and after every change to the entries);
+// - building the desktop-entry indexes (at start and after every change to the entries), and a
+//   burst of 50 changes to them with a window switch after each;
 // - resolving a window to its application once the indexes exist;
 // - the delay from asking the window manager to switch windows to the notification, on Xvfb with
 //   openbox: by a _NET_ACTIVE_WINDOW client message (what pagers and xdotool send), and by
 //   running `xdotool windowactivate`, process start included.
 #include "platform/frontmost/gio_application_catalog.h"
+#include "platform/sim/virtual_clock.h"
 #include "platform/x11/application_resolver.h"
 #include "platform/x11/x11_workspace.h"
 #include "tests/x11/x_session.h"
@@ -16,6 +18,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <gio/gio.h>
 #include <map>
 #include <memory>
 
@@ -26,7 +29,7 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using namespace std::string_literals;
 
-constexpr int kEntries = 300;
+constexpr int kEntries = 3000;
 
 fs::path gRoot;
 testing::XSession* gSession = nullptr;
@@ -49,6 +52,30 @@ void BM_CatalogBuild(benchmark::State& state) {
     state.SetLabel(std::to_string(kEntries) + " entries");
 }
 BENCHMARK(BM_CatalogBuild)->Unit(benchmark::kMillisecond);
+
+// Entries changing every 20 ms for a second, a switch after each change: what the burst costs,
+// and how many builds it made.
+void BM_CatalogBurst(benchmark::State& state) {
+    VirtualClock clock;
+    GioApplicationCatalog catalog(&clock);
+    GAppInfoMonitor* monitor = g_app_info_monitor_get();
+    const auto before = catalog.builds();
+    std::int64_t bursts = 0;
+    for (auto _ : state) {
+        for (int i = 0; i < 50; ++i) {
+            g_signal_emit_by_name(monitor, "changed");
+            benchmark::DoNotOptimize(catalog.byStartupWmClass("AppWin" + std::to_string(i)));
+            clock.advance(20ms);
+        }
+        clock.advance(GioApplicationCatalog::kSettleTime);
+        ++bursts;
+    }
+    g_object_unref(monitor);
+    state.counters["builds_per_burst"] =
+        static_cast<double>(catalog.builds() - before) / static_cast<double>(bursts);
+    state.SetLabel(std::to_string(kEntries) + " entries");
+}
+BENCHMARK(BM_CatalogBurst)->Unit(benchmark::kMillisecond);
 
 class OneWindow final : public WindowInspector {
 public:

@@ -97,60 +97,105 @@ std::optional<CatalogEntry> find(const std::map<std::string, CatalogEntry, std::
 } // namespace
 
 struct GioApplicationCatalog::Impl {
+    explicit Impl(Timers* timers) : timers(timers) {}
+
     GAppInfoMonitor* monitor = nullptr;
     gulong changedHandler = 0;
-    bool stale = true;
+    Timers* timers;
+    Subscription settle;
+    Subscription longest;
+    guint glibSettle = 0;
+    guint glibLongest = 0;
     std::uint64_t builds = 0;
     Indexes indexes;
 
-    static void onChanged(GAppInfoMonitor*, gpointer self) {
-        static_cast<Impl*>(self)->stale = true;
+    static void onChanged(GAppInfoMonitor*, gpointer self) { static_cast<Impl*>(self)->changed(); }
+
+    // A package install, or a program that keeps rewriting its entry, changes files in bursts;
+    // rebuilding per change, or per lookup after one, costs a whole read of every entry each time.
+    // So each change puts the rebuild off until the entries have been quiet for kSettleTime, but
+    // never longer than kLongestWait after the first change; lookups meanwhile use the last build.
+    // (GIO itself reports a change once and then waits until the entries are read again.)
+    void changed() {
+        if (timers) {
+            if (!longest.active())
+                longest =
+                    timers->singleShot(GioApplicationCatalog::kLongestWait, [this] { rebuild(); });
+            settle = timers->singleShot(GioApplicationCatalog::kSettleTime, [this] { rebuild(); });
+            return;
+        }
+        if (glibLongest == 0)
+            glibLongest = g_timeout_add(
+                static_cast<guint>(GioApplicationCatalog::kLongestWait.count()),
+                [](gpointer self) {
+                    static_cast<Impl*>(self)->glibLongest = 0;
+                    static_cast<Impl*>(self)->rebuild();
+                    return G_SOURCE_REMOVE;
+                },
+                this);
+        if (glibSettle != 0)
+            g_source_remove(glibSettle);
+        glibSettle = g_timeout_add(
+            static_cast<guint>(GioApplicationCatalog::kSettleTime.count()),
+            [](gpointer self) {
+                static_cast<Impl*>(self)->glibSettle = 0;
+                static_cast<Impl*>(self)->rebuild();
+                return G_SOURCE_REMOVE;
+            },
+            this);
     }
 
-    // GIO reports a change once and then waits for us to read the entries again, and package
-    // installs change many files at once: the indexes are rebuilt when next needed, not here.
-    const Indexes& current() {
-        if (stale) {
-            stale = false;
-            indexes = buildIndexes();
-            ++builds;
+    void cancelPending() {
+        settle.cancel();
+        longest.cancel();
+        for (guint* source : {&glibSettle, &glibLongest}) {
+            if (*source != 0)
+                g_source_remove(*source);
+            *source = 0;
         }
-        return indexes;
+    }
+
+    void rebuild() {
+        cancelPending();
+        indexes = buildIndexes();
+        ++builds;
     }
 };
 
-GioApplicationCatalog::GioApplicationCatalog() : impl_(std::make_unique<Impl>()) {
+GioApplicationCatalog::GioApplicationCatalog(Timers* timers)
+    : impl_(std::make_unique<Impl>(timers)) {
     impl_->monitor = g_app_info_monitor_get();
     impl_->changedHandler =
         g_signal_connect(impl_->monitor, "changed", G_CALLBACK(&Impl::onChanged), impl_.get());
-    impl_->current();
+    impl_->rebuild();
 }
 
 GioApplicationCatalog::~GioApplicationCatalog() {
+    impl_->cancelPending();
     g_signal_handler_disconnect(impl_->monitor, impl_->changedHandler);
     g_object_unref(impl_->monitor);
 }
 
 std::optional<CatalogEntry> GioApplicationCatalog::byStartupWmClass(std::string_view wmClass) {
-    return find(impl_->current().byStartupWmClass, wmClass);
+    return find(impl_->indexes.byStartupWmClass, wmClass);
 }
 
 std::optional<CatalogEntry>
 GioApplicationCatalog::byStartupWmClassIgnoringCase(std::string_view wmClass) {
-    return find(impl_->current().byLowerCaseStartupWmClass, asciiLower(wmClass));
+    return find(impl_->indexes.byLowerCaseStartupWmClass, asciiLower(wmClass));
 }
 
 std::optional<CatalogEntry> GioApplicationCatalog::byDesktopId(std::string_view desktopId) {
-    return find(impl_->current().byDesktopId, desktopId);
+    return find(impl_->indexes.byDesktopId, desktopId);
 }
 
 std::optional<CatalogEntry>
 GioApplicationCatalog::byDesktopIdIgnoringCase(std::string_view desktopId) {
-    return find(impl_->current().byLowerCaseDesktopId, asciiLower(desktopId));
+    return find(impl_->indexes.byLowerCaseDesktopId, asciiLower(desktopId));
 }
 
 std::optional<CatalogEntry> GioApplicationCatalog::byExecutable(std::string_view programName) {
-    return find(impl_->current().byExecutable, programName);
+    return find(impl_->indexes.byExecutable, programName);
 }
 
 std::uint64_t GioApplicationCatalog::builds() const {

@@ -1,7 +1,9 @@
 #pragma once
 
 #include "platform/frontmost/application_catalog.h"
+#include "platform/timers.h"
 
+#include <chrono>
 #include <cstdint>
 #include <memory>
 
@@ -9,12 +11,20 @@ namespace vontal {
 
 // The installed desktop entries as GIO sees them: XDG_DATA_HOME and XDG_DATA_DIRS in priority
 // order, hidden entries and entries whose program is missing left out, names in the language of
-// LANGUAGE/LC_ALL/LC_MESSAGES/LANG. The indexes are built once and again after GIO reports a change
-// to the installed entries; that report arrives through the GLib main context of the thread that
-// created the catalog, which must be running (Qt's event loop runs it on Linux).
+// LANGUAGE/LC_ALL/LC_MESSAGES/LANG. The indexes are built once, and again once a burst of changes
+// to the installed entries has settled (lookups meanwhile answer from the previous build); GIO's
+// report of a change
+// arrives through the GLib main context of the thread that created the catalog, which must be
+// running (Qt's event loop runs it on Linux).
 class GioApplicationCatalog final : public ApplicationCatalog {
 public:
-    GioApplicationCatalog();
+    // The rebuild waits until no change came for kSettleTime, at most kLongestWait in all.
+    static constexpr std::chrono::milliseconds kSettleTime{500};
+    static constexpr std::chrono::milliseconds kLongestWait{5000};
+
+    // The rebuild after a change waits on `timers` (not owned; it outlives the catalog), or on a
+    // GLib timeout when null.
+    explicit GioApplicationCatalog(Timers* timers = nullptr);
     ~GioApplicationCatalog() override;
     GioApplicationCatalog(const GioApplicationCatalog&) = delete;
     GioApplicationCatalog& operator=(const GioApplicationCatalog&) = delete;

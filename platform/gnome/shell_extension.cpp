@@ -1,6 +1,8 @@
 #include "platform/gnome/shell_extension.h"
 
 #include <QDBusMessage>
+#include <QDBusPendingCallWatcher>
+#include <QDBusPendingReply>
 #include <QDBusReply>
 #include <QDBusVariant>
 #include <QFile>
@@ -54,27 +56,17 @@ QStringList declaredShellVersions(const QString& metadataPath) {
     return versions;
 }
 
-QVariant shellProperty(const QDBusConnection& bus, const QString& interface, const QString& name) {
-    auto message = QDBusMessage::createMethodCall(
-        QString::fromLatin1(ShellExtension::kShellName), QString::fromLatin1(kShellPath),
-        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
-    message << interface << name;
-    const QDBusReply<QDBusVariant> reply = bus.call(message);
-    return reply.isValid() ? reply.value().variant() : QVariant();
-}
-
 } // namespace
 
 bool declaresShellVersion(const QStringList& declared, const QString& shellVersion) {
     // From GNOME 40 on a major version is the whole release series; before, "3.38" was.
     const QStringList parts = shellVersion.split(QLatin1Char('.'));
-    const QString series = parts.value(0).toInt() >= 40 ? parts.value(0)
-                                                        : parts.mid(0, 2).join(QLatin1Char('.'));
+    const QString series =
+        parts.value(0).toInt() >= 40 ? parts.value(0) : parts.mid(0, 2).join(QLatin1Char('.'));
     return declared.contains(series);
 }
 
-ShellExtension::State extensionState(const QVariantMap& info, bool installed,
-                                     bool supportsShell) {
+ShellExtension::State extensionState(const QVariantMap& info, bool installed, bool supportsShell) {
     if (info.isEmpty()) {
         if (!installed)
             return ShellExtension::State::NotInstalled;
@@ -115,8 +107,9 @@ std::string extensionStateLine(ShellExtension::State state, const QString& uuid,
         return "Application names are not sent: " + name + " is not installed";
     case ShellExtension::State::OutOfDate:
         return "Application names are not sent: " + name + " does not support GNOME Shell " +
-               (shellVersion.isEmpty() ? std::string("this version")
-                                       : shellVersion.section(QLatin1Char('.'), 0, 0).toStdString()) +
+               (shellVersion.isEmpty()
+                    ? std::string("this version")
+                    : shellVersion.section(QLatin1Char('.'), 0, 0).toStdString()) +
                " yet";
     case ShellExtension::State::Failed:
         return "Application names are not sent: GNOME Shell cannot run " + name + " (" +
@@ -146,24 +139,48 @@ QString ShellExtension::uuidFor(const QString& shellVersion) {
 }
 
 void ShellExtension::refresh() {
-    const QVariant version = shellProperty(bus_, QString::fromLatin1(kExtensionsInterface),
-                                           QStringLiteral("ShellVersion"));
-    if (!version.isValid()) {
-        setState(State::Unknown, {});
-        return;
-    }
-    shellVersion_ = version.toString();
-    uuid_ = uuidFor(shellVersion_);
+    // Asked without waiting: a Shell that is busy at login, or hangs, must not hold up vontal's
+    // window or its devices. The state stays as it was until the Shell answers.
+    const std::uint64_t question = ++questions_;
+    auto version = QDBusMessage::createMethodCall(
+        QString::fromLatin1(kShellName), QString::fromLatin1(kShellPath),
+        QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
+    version << QString::fromLatin1(kExtensionsInterface) << QStringLiteral("ShellVersion");
+    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(version), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, question](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                const QDBusPendingReply<QDBusVariant> reply = *answer;
+                // A newer question is on its way; its answers count.
+                if (question != questions_)
+                    return;
+                if (reply.isError()) {
+                    setState(State::Unknown, {});
+                    return;
+                }
+                shellVersion_ = reply.value().variant().toString();
+                uuid_ = uuidFor(shellVersion_);
+                askInfo(question);
+            });
+}
+
+void ShellExtension::askInfo(std::uint64_t question) {
     auto message = QDBusMessage::createMethodCall(
         QString::fromLatin1(kShellName), QString::fromLatin1(kShellPath),
         QString::fromLatin1(kExtensionsInterface), QStringLiteral("GetExtensionInfo"));
     message << uuid_;
-    const QDBusReply<QVariantMap> reply = bus_.call(message);
-    if (!reply.isValid()) {
-        setState(State::Unknown, {});
-        return;
-    }
-    apply(reply.value());
+    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(message), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [this, question](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                const QDBusPendingReply<QVariantMap> reply = *answer;
+                if (question != questions_)
+                    return;
+                if (reply.isError())
+                    setState(State::Unknown, {});
+                else
+                    apply(reply.value());
+            });
 }
 
 void ShellExtension::stateChanged(const QString& uuid, const QVariantMap& info) {

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <QVariantMap>
+#include <cstdint>
 #include <memory>
 #include <string>
 
@@ -41,7 +42,8 @@ public:
     // The uuid of the form this Shell version ("43.9", "45.rc") runs.
     static QString uuidFor(const QString& shellVersion);
 
-    // Asks the Shell again; a change is logged and announced.
+    // Asks the Shell again, without waiting for its answer; a change is logged and announced
+    // when the answer comes.
     void refresh();
     State state() const { return state_; }
     const QString& uuid() const { return uuid_; }
@@ -65,6 +67,7 @@ private Q_SLOTS:
     void stateChanged(const QString& uuid, const QVariantMap& info);
 
 private:
+    void askInfo(std::uint64_t question);
     // The Shell's extension info, read with what is installed.
     void apply(const QVariantMap& info);
     void setState(State state, const QString& error);
@@ -75,6 +78,8 @@ private:
     QString shellVersion_;
     State state_ = State::Unknown;
     QString error_;
+    // Counts refresh(); only the answers to the latest are heard.
+    std::uint64_t questions_ = 0;
 };
 
 // How the Shell's extension info (GetExtensionInfo) reads for vontal, given whether the

@@ -8,7 +8,7 @@ namespace vontal {
 
 // vontal's script inside KWin, loaded and unloaded through KWin's scripting interface
 // (org.kde.KWin /Scripting, the same on KWin 5.27 and Plasma 6). Calls wait for KWin's answer
-// for a few seconds at most.
+// for two seconds at most.
 class KwinScript {
 public:
     // The name KWin knows the script by; one script per name.

@@ -1,6 +1,7 @@
 // vontal's tray icon as a StatusNotifierItem host sees it (a stand-in for the desktop's watcher on
 // the test desktop's session bus): the tooltip and menu follow the connected devices and a
-// password alert that waits; activating the item opens a window; "Quit" ends vontal cleanly.
+// password alert that waits; activating the item opens a window; "Quit" ends vontal cleanly. A host
+// that starts after vontal, or starts anew, gets the item too.
 // vontal runs in German here (LANGUAGE=de), so the item speaks German.
 
 #include "qt_wait.h"
@@ -18,13 +19,9 @@ const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
 const std::string kLampAddress = "C0:FF:EE:00:00:02";
 const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
 
-class Tray : public VontalDesktop {
+// The desktop's tray host, which may start after vontal.
+class TrayHostLater : public VontalDesktop {
 protected:
-    void startDesktop() override {
-        VontalDesktop::startDesktop();
-        startTrayHost();
-    }
-
     QVariant host(const QString& method, const QVariantList& arguments = {}) {
         return trayHost(method, arguments);
     }
@@ -34,18 +31,54 @@ protected:
         return test::waitUntil([&] { return matches(toolTip()); }, 20s);
     }
 
+    bool waitForItem() {
+        return test::waitUntil([&] { return !host(QStringLiteral("Item")).toString().isEmpty(); },
+                               20s);
+    }
+};
+
+class Tray : public TrayHostLater {
+protected:
+    void startDesktop() override {
+        VontalDesktop::startDesktop();
+        startTrayHost();
+    }
+
     // vontal running with its item registered, and its window closed.
     void startInTheBackground() {
         startVontal();
         const xcb_window_t window = vontalWindow();
         ASSERT_NE(window, 0u);
-        ASSERT_TRUE(test::waitUntil(
-            [&] { return !host(QStringLiteral("Item")).toString().isEmpty(); }, 20s))
-            << "vontal's item never registered";
+        ASSERT_TRUE(waitForItem()) << "vontal's item never registered";
         ASSERT_TRUE(closeThroughWindowManager(window));
         ASSERT_TRUE(test::waitUntil([&] { return !windowExists(window); }, 10s));
     }
 };
+
+TEST_F(TrayHostLater, TheItemRegistersWithAHostThatStartsAfterVontalAndAgainWhenItRestarts) {
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")}});
+    // As at login: vontal is up, with its device, before the panel.
+    startVontal();
+    ASSERT_NE(vontalWindow(), 0u);
+    ASSERT_TRUE(waitForPaired(kDeskAddress));
+
+    ASSERT_NO_FATAL_FAILURE(startTrayHost());
+    ASSERT_TRUE(waitForItem()) << "vontal's item never registered with the late host";
+    // The item is vontal's, whole: it names the device and its menu works.
+    EXPECT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip == QStringLiteral("vontal\n1 Gerät verbunden:\nSchreibtisch");
+    })) << toolTip().toStdString();
+
+    // The panel restarts; the new host knows no item until vontal registers again.
+    ASSERT_NO_FATAL_FAILURE(stopTrayHost());
+    ASSERT_NO_FATAL_FAILURE(startTrayHost());
+    ASSERT_TRUE(waitForItem()) << "vontal's item did not register with the restarted host";
+    EXPECT_EQ(menu(), (QStringList{"vontal öffnen", "(Schreibtisch)", "Beenden"}));
+    ASSERT_TRUE(host(QStringLiteral("Click"), {QStringLiteral("Beenden")}).toBool());
+    ASSERT_TRUE(vontal_->waitForFinished(20000));
+    EXPECT_EQ(vontal_->exitCode(), 0);
+}
 
 TEST_F(Tray, TheItemFollowsTheDevicesOpensAWindowAndQuitsCleanly) {
     mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <algorithm>
+#include <csignal>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -80,14 +81,28 @@ void VontalDesktop::TearDown() {
     fs::remove_all(root_, ignored);
 }
 
+QDBusConnection& VontalDesktop::testBus() {
+    if (!trayBus_)
+        trayBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
+            QString::fromStdString(session_->busAddress()), kTrayBusName));
+    return *trayBus_;
+}
+
 void VontalDesktop::startTrayHost() {
-    trayBus_ = std::make_unique<QDBusConnection>(QDBusConnection::connectToBus(
-        QString::fromStdString(session_->busAddress()), kTrayBusName));
-    session_->launch(
+    trayHostPid_ = session_->launch(
         {"/usr/bin/python3", "-m", "dbusmock", "--template", VONTAL_STATUS_NOTIFIER_WATCHER});
     ASSERT_TRUE(test::waitUntil(
-        [&] { return trayBus_->interface()->isServiceRegistered(kTrayWatcher).value(); }, 20s))
+        [&] { return testBus().interface()->isServiceRegistered(kTrayWatcher).value(); }, 20s))
         << "the tray host stand-in did not start";
+}
+
+void VontalDesktop::stopTrayHost() {
+    ASSERT_GT(trayHostPid_, 0);
+    ASSERT_EQ(::kill(trayHostPid_, SIGTERM), 0);
+    trayHostPid_ = 0;
+    ASSERT_TRUE(test::waitUntil(
+        [&] { return !testBus().interface()->isServiceRegistered(kTrayWatcher).value(); }, 20s))
+        << "the tray host stand-in did not stop";
 }
 
 QVariant VontalDesktop::trayHost(const QString& method, const QVariantList& arguments) {
@@ -95,7 +110,7 @@ QVariant VontalDesktop::trayHost(const QString& method, const QVariantList& argu
         QDBusMessage::createMethodCall(kTrayWatcher, QStringLiteral("/StatusNotifierWatcher"),
                                        QStringLiteral("org.vontal.TrayHost"), method);
     message.setArguments(arguments);
-    return trayBus_->call(message, QDBus::Block, 5000).arguments().value(0);
+    return testBus().call(message, QDBus::Block, 5000).arguments().value(0);
 }
 
 void VontalDesktop::addDesktopEntry(const std::string& fileName, const std::string& body) {

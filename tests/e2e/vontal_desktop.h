@@ -43,6 +43,10 @@ protected:
     // A stand-in for the desktop's tray host on the session bus; up before vontal starts, so that
     // vontal's item registers with it.
     void startTrayHost();
+    // Ends the stand-in (by its process id) and waits until its name is gone from the bus.
+    void stopTrayHost();
+    // A connection of the test's own to the desktop's session bus.
+    QDBusConnection& testBus();
     // Asks the stand-in, which reads vontal's item as a panel does (status_notifier_watcher.py).
     QVariant trayHost(const QString& method, const QVariantList& arguments = {});
 
@@ -108,6 +112,7 @@ protected:
     std::unique_ptr<test::BluezMock> mock_;
     std::unique_ptr<QProcess> vontal_;
     std::unique_ptr<QDBusConnection> trayBus_;
+    pid_t trayHostPid_ = 0;
     std::vector<std::string> output_;
     std::string partialLine_;
 };

@@ -51,6 +51,9 @@ protected:
                                              QStringLiteral("vontal"));
         extension_ = std::make_shared<ShellExtension>(bus_, diagnostics_);
         extension_->refresh();
+        // The Shell is asked without waiting.
+        ASSERT_TRUE(processEventsUntil(
+            [&] { return extension_->state() != ShellExtension::State::Unknown; }, 20s));
         ShellExtension::setCurrent(extension_);
         if (beforeView)
             beforeView();
@@ -122,7 +125,8 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
              session_->gnomeDataDir() / "gnome-shell" / "extensions" / formUuid(),
              fs::copy_options::recursive);
     extension_->refresh();
-    EXPECT_EQ(extension_->state(), ShellExtension::State::NextLogin);
+    EXPECT_TRUE(processEventsUntil(
+        [&] { return extension_->state() == ShellExtension::State::NextLogin; }, 10s));
     EXPECT_TRUE(notice_->isVisible());
     EXPECT_FALSE(notice_->switchOn()->isVisible());
     EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("next login")), -1);

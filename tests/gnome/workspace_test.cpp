@@ -126,7 +126,8 @@ TEST_F(GnomeWorkspaceTest, SwitchesBetweenApplicationsAreActivationsAndWindowsOf
     RecordingDiagnostics diagnostics;
     auto workspace = connect(diagnostics);
     ASSERT_NE(workspace, nullptr);
-    EXPECT_EQ(workspace->extension().state(), ShellExtension::State::On);
+    EXPECT_TRUE(processEventsUntil(
+        [&] { return workspace->extension().state() == ShellExtension::State::On; }, 10s));
     Recorder recorder;
     auto subscription = workspace->observeActivations(recorder.observer());
     ASSERT_TRUE(processEventsUntil([&] { return workspace->frontApplication().has_value(); }, 10s));

@@ -1,6 +1,7 @@
 // The catalog against real desktop entries in private XDG directories. GIO reads the directories
 // and the language once, at its first use, so main() sets them before anything else.
 #include "platform/frontmost/gio_application_catalog.h"
+#include "platform/sim/virtual_clock.h"
 
 #include <chrono>
 #include <cstdlib>
@@ -105,6 +106,40 @@ TEST_F(CatalogTest, LookupsDoNotRebuild) {
     for (int i = 0; i < 10; ++i)
         catalog.byStartupWmClass("EditorWin");
     EXPECT_EQ(catalog.builds(), builds);
+}
+
+TEST_F(CatalogTest, ABurstOfChangesRebuildsOnceAfterItAndSwitchesMeanwhileUseTheLastBuild) {
+    using std::chrono::milliseconds;
+    VirtualClock clock;
+    GioApplicationCatalog settling(&clock);
+    const auto built = settling.builds();
+    GAppInfoMonitor* monitor = g_app_info_monitor_get();
+    // Entries rewritten every 5 ms, with a switch to a window after each change.
+    for (int i = 0; i < 50; ++i) {
+        g_signal_emit_by_name(monitor, "changed");
+        EXPECT_EQ(nameOf(settling.byStartupWmClass("EditorWin")), "Bearbeiter");
+        EXPECT_EQ(nameOf(settling.byExecutable("cat")), "Viewer");
+        if (i < 49)
+            clock.advance(5ms);
+    }
+    const milliseconds last = clock.now();
+    EXPECT_EQ(settling.builds(), built);
+    clock.advanceTo(last + GioApplicationCatalog::kSettleTime - 1ms);
+    EXPECT_EQ(settling.builds(), built);
+    clock.advanceTo(last + GioApplicationCatalog::kSettleTime);
+    EXPECT_EQ(settling.builds(), built + 1);
+    clock.advance(10s);
+    EXPECT_EQ(settling.builds(), built + 1);
+    EXPECT_EQ(nameOf(settling.byStartupWmClass("EditorWin")), "Bearbeiter");
+
+    // Changes that never stop still get a build, kLongestWait after the first, and no more.
+    const milliseconds first = clock.now();
+    while (clock.now() < first + GioApplicationCatalog::kLongestWait + 1s) {
+        g_signal_emit_by_name(monitor, "changed");
+        clock.advance(100ms);
+    }
+    EXPECT_EQ(settling.builds(), built + 2);
+    g_object_unref(monitor);
 }
 
 TEST_F(CatalogTest, EntriesAddedChangedAndRemovedWhileRunningArePickedUp) {

@@ -1,0 +1,71 @@
+// vontal starting while the desktop's services hang: a GNOME Shell, a KWin and a tray watcher that
+// own their bus names and never answer. The window shows and the device unlocks all the same,
+// well within the time a call left to the bus's default timeout (25 s) would take.
+
+#include "qt_wait.h"
+#include "vontal_desktop.h"
+
+#include <QDBusConnectionInterface>
+
+namespace vontal::e2e {
+namespace {
+
+namespace fs = std::filesystem;
+using namespace std::chrono_literals;
+
+const std::string kDeskAddress = "C0:FF:EE:00:00:01";
+const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
+
+// Longer than any start takes here, shorter than one call that waits out the default timeout.
+constexpr auto kGuard = 15s;
+
+class HungDesktop : public VontalDesktop {
+protected:
+    // A Wayland session on KDE or GNOME as vontal tells them apart: it asks KWin, then the Shell.
+    // Its window still goes to the test's X display.
+    QProcessEnvironment environment() const override {
+        auto environment = VontalDesktop::environment();
+        environment.insert(QStringLiteral("XDG_SESSION_TYPE"), QStringLiteral("wayland"));
+        environment.insert(QStringLiteral("XDG_CURRENT_DESKTOP"), QStringLiteral("KDE:GNOME"));
+        environment.remove(QStringLiteral("WAYLAND_DISPLAY"));
+        return environment;
+    }
+};
+
+TEST_F(HungDesktop, TheWindowShowsAndTheDeviceUnlocksWhileShellKwinAndTrayWatcherHang) {
+    // vontal's KWin script is installed, so vontal goes as far as asking KWin to load it.
+    const fs::path kwinDir = root_ / "data" / "vontal" / "kwin";
+    fs::create_directories(kwinDir);
+    fs::copy_file(VONTAL_KWIN_SCRIPT, kwinDir / "vontal-frontmost.js");
+    session_->launch({"/usr/bin/python3", VONTAL_SILENT_OWNER, "org.gnome.Shell", "org.kde.KWin",
+                      "org.kde.StatusNotifierWatcher"});
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            return testBus()
+                .interface()
+                ->isServiceRegistered(QStringLiteral("org.kde.StatusNotifierWatcher"))
+                .value();
+        },
+        20s))
+        << "the silent owner did not start";
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")}});
+
+    startVontal();
+    EXPECT_TRUE(
+        session_
+            ->waitForClientOf(static_cast<pid_t>(vontal_->processId()), testing::deadlineIn(kGuard))
+            .has_value())
+        << "no window while the desktop hangs";
+    EXPECT_TRUE(waitForRecord(
+        [&](const std::vector<test::MockOperation>& operations) {
+            return !test::only(operations, "StartNotify", kDeskAddress, kDataUuid).empty();
+        },
+        kGuard))
+        << "the device did not unlock while the desktop hangs";
+    // Nor does the way out wait on them.
+    EXPECT_EQ(terminateVontal(), 0);
+}
+
+} // namespace
+} // namespace vontal::e2e
