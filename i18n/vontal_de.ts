@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>„Beim Anmelden starten“ wurde eingerichtet, aber das System startet vontal noch nicht beim Anmelden.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: Ein anderes Programm hält vontals Namen auf dem Sitzungsbus. vontal übernimmt den Namen, sobald dieses Programm ihn freigibt.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Anwendungsnamen werden nicht gesendet: Ein anderes Programm (%1, Prozess %2) hält vontals Namen auf dem Sitzungsbus. vontal übernimmt den Namen, sobald dieses Programm ihn freigibt.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>Se configuró «Abrir al iniciar sesión», pero el sistema aún no inicia vontal al iniciar sesión.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Los nombres de aplicación no se envían: otro programa tiene el nombre de vontal en el bus de sesión. vontal toma el nombre en cuanto ese programa lo suelte.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Los nombres de aplicación no se envían: otro programa (%1, proceso %2) tiene el nombre de vontal en el bus de sesión. vontal toma el nombre en cuanto ese programa lo suelte.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>« Lancer à l’ouverture de session » a été configuré, mais le système ne démarre pas encore vontal à l’ouverture de session.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Les noms d'application ne sont pas envoyés : un autre programme détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Les noms d'application ne sont pas envoyés : un autre programme (%1, processus %2) détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

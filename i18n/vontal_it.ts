@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>«Avvia all’accesso» è stato configurato, ma il sistema non avvia ancora vontal all’accesso.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: un altro programma detiene il nome di vontal sul bus di sessione. vontal prende il nome non appena quel programma lo rilascia.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>I nomi delle applicazioni non vengono inviati: un altro programma (%1, processo %2) detiene il nome di vontal sul bus di sessione. vontal prende il nome non appena quel programma lo rilascia.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

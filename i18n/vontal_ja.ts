@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>「ログイン時に起動」を設定しましたが、システムはまだログイン時に vontal を起動しません。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>アプリケーション名は送信されません: 別のプログラムがセッションバス上で vontal の名前を保持しています。そのプログラムが名前を手放すと、vontal はすぐにその名前を取得します。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>アプリケーション名は送信されません: 別のプログラム (%1、プロセス %2) がセッションバス上で vontal の名前を保持しています。そのプログラムが名前を手放すと、vontal はすぐにその名前を取得します。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>“Abrir ao iniciar a sessão” foi configurado, mas o sistema ainda não inicia o vontal ao entrar.</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Os nomes de aplicativos não são enviados: outro programa detém o nome do vontal no barramento de sessão. O vontal assume o nome assim que esse programa o liberar.</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>Os nomes de aplicativos não são enviados: outro programa (%1, processo %2) detém o nome do vontal no barramento de sessão. O vontal assume o nome assim que esse programa o liberar.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

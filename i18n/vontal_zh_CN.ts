@@ -194,6 +194,14 @@
         <source>Launch on login was set up, but the system does not start vontal at login yet.</source>
         <translation>已设置“登录时启动”，但系统尚未在登录时启动 vontal。</translation>
     </message>
+    <message>
+        <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>不发送应用程序名称：另一个程序占用了 vontal 在会话总线上的名称。一旦该程序释放该名称，vontal 会立即取得它。</translation>
+    </message>
+    <message>
+        <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
+        <translation>不发送应用程序名称：另一个程序（%1，进程 %2）占用了 vontal 在会话总线上的名称。一旦该程序释放该名称，vontal 会立即取得它。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>
