@@ -16,6 +16,10 @@ enum class BluetoothProblem {
     BluezTooOld,  // bluetoothd is too old for Bluetooth LE through D-Bus
     NoAdapter,    // bluetoothd runs but has no adapter
     AdapterOff,   // the adapter is switched off
+    // bluetoothd has not yet said what adapters it has: moments at most, nothing wrong so far.
+    BluezNotAnsweredYet,
+    // bluetoothd holds its name but did not answer in time.
+    BluezNotAnswering,
 };
 
 // Why Bluetooth is unavailable, for the window: the device link only hears the central's state,

@@ -3,6 +3,7 @@
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
+#include <QPointer>
 #include <QPushButton>
 
 namespace vontal {
@@ -67,12 +68,16 @@ void ExtensionNotice::update() {
 }
 
 void ExtensionNotice::clicked() {
-    std::string whyNot;
-    // The Shell answers with the new state, which hides this line.
-    if (extension_->switchOn(whyNot))
-        switchOn_->setEnabled(false);
-    else
-        diagnostics_.line("GNOME Shell did not switch vontal's extension on (" + whyNot + ")");
+    // One request at a time; the Shell answers with the new state, which hides this line.
+    switchOn_->setEnabled(false);
+    QPointer<ExtensionNotice> self(this);
+    extension_->switchOn([self](std::optional<std::string> whyNot) {
+        if (!whyNot || !self)
+            return;
+        self->diagnostics_.line("GNOME Shell did not switch vontal's extension on (" + *whyNot +
+                                ")");
+        self->switchOn_->setEnabled(true);
+    });
 }
 
 } // namespace vontal

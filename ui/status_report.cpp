@@ -56,6 +56,16 @@ std::optional<StatusReport::Line> StatusReport::bluetoothLine() const {
                         "StatusLine",
                         "Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not "
                         "running. Start it, and vontal carries on by itself.")};
+    case BluetoothProblem::BluezNotAnsweredYet:
+        // Moments at most: nothing worth a line.
+        return std::nullopt;
+    case BluetoothProblem::BluezNotAnswering:
+        return Line{Topic::Bluetooth,
+                    QCoreApplication::translate(
+                        "StatusLine",
+                        "Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not "
+                        "answer. vontal carries on by itself once it does; restarting bluetoothd "
+                        "may help.")};
     case BluetoothProblem::BluezTooOld:
         return Line{Topic::Bluetooth,
                     QCoreApplication::translate(

@@ -3,7 +3,6 @@
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
 #include <QDBusPendingReply>
-#include <QDBusReply>
 #include <QDBusVariant>
 #include <QFile>
 #include <QJsonArray>
@@ -207,21 +206,24 @@ void ShellExtension::setState(State state, const QString& error) {
     Q_EMIT changed();
 }
 
-bool ShellExtension::switchOn(std::string& whyNot) {
+void ShellExtension::switchOn(std::function<void(std::optional<std::string> whyNot)> done) {
     auto message = QDBusMessage::createMethodCall(
         QString::fromLatin1(kShellName), QString::fromLatin1(kShellPath),
         QString::fromLatin1(kExtensionsInterface), QStringLiteral("EnableExtension"));
     message << uuid_;
-    const QDBusReply<bool> reply = bus_.call(message);
-    if (!reply.isValid()) {
-        whyNot = reply.error().message().toStdString();
-        return false;
-    }
-    if (!reply.value()) {
-        whyNot = "GNOME Shell refused to switch it on";
-        return false;
-    }
-    return true;
+    // A busy or stuck Shell must not hold the window up.
+    auto* call = new QDBusPendingCallWatcher(bus_.asyncCall(message), this);
+    connect(call, &QDBusPendingCallWatcher::finished, this,
+            [done = std::move(done)](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                const QDBusPendingReply<bool> reply = *answer;
+                if (reply.isError())
+                    done(reply.error().message().toStdString());
+                else if (!reply.value())
+                    done("GNOME Shell refused to switch it on");
+                else
+                    done(std::nullopt);
+            });
 }
 
 std::shared_ptr<ShellExtension> ShellExtension::current() {

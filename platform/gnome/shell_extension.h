@@ -8,7 +8,9 @@
 #include <QStringList>
 #include <QVariantMap>
 #include <cstdint>
+#include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace vontal {
@@ -51,9 +53,10 @@ public:
     // The running Shell's version as it gives it ("48.7"); empty until it answered.
     const QString& shellVersion() const { return shellVersion_; }
 
-    // Asks the Shell to switch the extension on; false and the reason when it refuses. The Shell
-    // then reports the new state, which arrives through changed().
-    bool switchOn(std::string& whyNot);
+    // Asks the Shell to switch the extension on, without waiting: `done` runs once it answered,
+    // with nothing when it agreed and otherwise the reason it refused. The Shell then reports the
+    // new state, which arrives through changed(). Nothing runs once the extension object is gone.
+    void switchOn(std::function<void(std::optional<std::string> whyNot)> done);
 
     // The extension of the GNOME observer of this process, for vontal's window; null on other
     // desktops.

@@ -154,3 +154,64 @@ TEST_F(BackendScenario, TheWindowLearnsWhyAndSwitchesTheAdapterOnThroughBlueZ) {
 
 } // namespace
 } // namespace vontal::test
+
+namespace vontal::test {
+namespace {
+
+const std::string kSilenceLine =
+    "bluetoothd does not answer (no reply from org.bluez within 2 s); vontal asks again every few "
+    "seconds and uses it once it answers";
+
+TEST_F(BackendScenario, ABluetoothdThatDoesNotAnswerHoldsNothingUpAndIsUsedOnceItAnswers) {
+    mock = std::make_unique<BluezMock>();
+    mock->addVontalDevice(kDeskAddress, "Desk", "hunter2", "Kitchen");
+    storePassword(kDeskIdentifier, "hunter2");
+    mock->setSilent(true);
+    const auto held = [&] {
+        return mock->logLines().filter(QStringLiteral("GetManagedObjects held")).size();
+    };
+
+    // Far below the 25 s a blocking call waits; a start does not wait on bluetoothd at all.
+    const auto started = std::chrono::steady_clock::now();
+    startManager();
+    EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(10));
+    // Not known yet is not "no adapter": nothing alarming, and no state reported.
+    EXPECT_EQ(stack->problem(), BluetoothProblem::BluezNotAnsweredYet);
+    EXPECT_EQ(manager->central()->state(), CentralState::Unknown);
+    ASSERT_TRUE(waitUntil([&] { return held() == 1; }));
+    for (const auto& line : diagnostics.lines())
+        EXPECT_FALSE(startsWith(line, "Central state") || startsWith(line, "bluetoothd")) << line;
+
+    // Once the question times out it is said, once, and asked again a while later.
+    ASSERT_TRUE(waitForLine(kSilenceLine));
+    EXPECT_EQ(stack->problem(), BluetoothProblem::BluezNotAnswering);
+    ASSERT_TRUE(waitForLine("Central state: 2"));
+    ASSERT_TRUE(waitUntil([&] { return held() == 2; }));
+    EXPECT_EQ(countLines(kSilenceLine), 1u);
+
+    // Speaking again: the next question is answered, the adapter taken and the device unlocked.
+    mock->setSilent(false);
+    ASSERT_TRUE(waitForLine("bluetoothd answers again"));
+    ASSERT_TRUE(waitForLine("Bluetooth powered ON — restarting scan and reconnect"));
+    ASSERT_TRUE(waitForConnected(kDeskIdentifier));
+    ASSERT_TRUE(waitForLine("Password accepted – proceeding with data characteristic"));
+    EXPECT_EQ(stack->problem(), BluetoothProblem::None);
+    EXPECT_EQ(countLines(kSilenceLine), 1u);
+
+    // Switching the adapter on waits on bluetoothd only in the background.
+    mock->setPowered(false);
+    ASSERT_TRUE(waitUntil([&] { return stack->problem() == BluetoothProblem::AdapterOff; }));
+    mock->setSilent(true);
+    const auto heldBefore = held();
+    std::optional<std::optional<std::string>> answer;
+    stack->switchAdapterOn([&](std::optional<std::string> whyNot) { answer = whyNot; });
+    ASSERT_TRUE(waitUntil([&] { return held() == heldBefore + 1; }));
+    EXPECT_FALSE(answer.has_value());
+    mock->setSilent(false);
+    ASSERT_TRUE(waitUntil([&] { return answer.has_value(); }));
+    EXPECT_EQ(*answer, std::nullopt);
+    ASSERT_TRUE(waitUntil([&] { return stack->problem() == BluetoothProblem::None; }));
+}
+
+} // namespace
+} // namespace vontal::test

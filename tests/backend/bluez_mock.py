@@ -7,6 +7,8 @@ every operation a device received.
 
 Template parameters (JSON): {"adapter": false} starts without an adapter.
 
+SetSilent(true) makes it a bluetoothd that holds its name but does not answer GetManagedObjects.
+
 Behaviour that matters to the client, copied from bluetoothd:
 - Device1.Connect sets Connected, then ServicesResolved in a later signal; Disconnect clears both.
 - ReadValue answers with the value, and afterwards announces that value as a change of the Value
@@ -575,9 +577,39 @@ def ClearOperations(_main):
     del operations[:]
 
 
+# A bluetoothd that holds its name but does not answer: while set, GetManagedObjects calls are
+# held; they are answered once it is cleared, as a stuck bluetoothd that recovers would.
+silent = [False]
+held_questions = []
+
+
+@dbus.service.method(OBJECT_MANAGER_IFACE, in_signature='', out_signature='a{oa{sa{sv}}}',
+                     async_callbacks=('reply', 'error'))
+def get_managed_objects_async(main, reply, error):
+    if silent[0]:
+        main.log('GetManagedObjects held')
+        held_questions.append((reply, error))
+        return
+    reply(mockobject.DBusMockObject.mock_method(main, OBJECT_MANAGER_IFACE, 'GetManagedObjects',
+                                                ''))
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='b', out_signature='')
+def SetSilent(main, is_silent):
+    '''Whether GetManagedObjects goes unanswered (held until this is cleared).'''
+    silent[0] = bool(is_silent)
+    if not silent[0]:
+        for reply, _error in held_questions:
+            get_managed_objects_async(main, reply, _error)
+        del held_questions[:]
+
+
 def load(mock, parameters):
     global main_object  # pylint: disable=global-statement
     main_object = mock
+    # dbusmock answers its own methods at once; GetManagedObjects must be able to hang.
+    methods = mock.methods[OBJECT_MANAGER_IFACE]
+    methods['GetManagedObjects'] = methods['GetManagedObjects'][:3] + (get_managed_objects_async,)
     mock.AddObject('/org/bluez', AGENT_MANAGER_IFACE, {}, [
         ('RegisterAgent', 'os', '', ''),
         ('RequestDefaultAgent', 'o', '', ''),

@@ -169,6 +169,10 @@ void BluezMock::setPowered(bool powered) {
     call(QStringLiteral("SetPowered"), {powered});
 }
 
+void BluezMock::setSilent(bool silent) {
+    call(QStringLiteral("SetSilent"), {silent});
+}
+
 void BluezMock::dropLink(const std::string& address) {
     call(QStringLiteral("DropLink"), {QString::fromStdString(address)});
 }

@@ -77,6 +77,9 @@ public:
     void refuseWrites(const QString& characteristic, const QString& errorName);
     void notify(const QString& characteristic, const QByteArray& value);
     void setPowered(bool powered);
+    // bluetoothd holds its name but leaves GetManagedObjects unanswered; the calls held are
+    // answered when it speaks again.
+    void setSilent(bool silent);
     void dropLink(const std::string& address);
     void setMtu(const std::string& address, int mtu);
     void dropLinkOnWrite(const QString& characteristic, bool drops);

@@ -20,6 +20,7 @@
 #include <QJsonObject>
 #include <QLabel>
 #include <QPushButton>
+#include <csignal>
 
 namespace vontal {
 namespace {
@@ -104,8 +105,20 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     ASSERT_TRUE(before);
     EXPECT_EQ(before->find("'state': <1.0>"), std::string::npos) << *before;
 
+    // The Shell is stopped while the click asks it: the window does not wait for its answer.
+    const pid_t shell = session_->compositorPid();
+    ASSERT_EQ(kill(shell, SIGSTOP), 0);
+    const auto clicked = std::chrono::steady_clock::now();
     click(notice_->switchOn());
+    const auto clickTook = std::chrono::steady_clock::now() - clicked;
+    const bool heldDuringTheClick = !notice_->switchOn()->isEnabled();
+    ASSERT_EQ(kill(shell, SIGCONT), 0);
+    // Far below the 25 s a blocking call waits.
+    EXPECT_LT(clickTook, 10s);
+    EXPECT_TRUE(heldDuringTheClick);
     ASSERT_TRUE(processEventsUntil([&] { return !notice_->isVisible(); }, 10s));
+    for (const auto& line : uiDiagnostics.lines())
+        EXPECT_EQ(line.find("did not switch"), std::string::npos) << line;
     EXPECT_EQ(extension_->state(), ShellExtension::State::On);
     EXPECT_TRUE(lineSays("is on: application names are sent"));
     const auto after = session_->gnomeCall(

@@ -337,6 +337,16 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     settle();
     EXPECT_TRUE(shows("Bluetooth cannot be used: the Bluetooth service (bluetoothd) is not "
                       "running. Start it, and vontal carries on by itself."));
+    // While bluetoothd has not answered yet nothing is known, so nothing is said about it.
+    sim.bluetooth.setRadioState(CentralState::Unknown, BluetoothProblem::BluezNotAnsweredYet);
+    settle();
+    EXPECT_EQ(line.shownTexts(), QStringList({unobserved}));
+    sim.bluetooth.setRadioState(CentralState::Unsupported, BluetoothProblem::BluezNotAnswering);
+    settle();
+    EXPECT_TRUE(shows("Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not "
+                      "answer. vontal carries on by itself once it does; restarting bluetoothd "
+                      "may help."));
+    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
     sim.bluetooth.setRadioState(CentralState::Unsupported);
     settle();
     EXPECT_TRUE(shows("No Bluetooth adapter was found. Plug one in, or unblock it in your "

@@ -12,7 +12,8 @@ const QString kObjectManager = QStringLiteral("org.freedesktop.DBus.ObjectManage
 
 } // namespace
 
-BluezAdapterSignals::BluezAdapterSignals(std::function<void(bool removed)> changed)
+BluezAdapterSignals::BluezAdapterSignals(
+    std::function<void(bool removed, const QString& path)> changed)
     : changed_(std::move(changed)) {
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())
@@ -38,7 +39,7 @@ void BluezAdapterSignals::interfacesChanged(const QDBusMessage& message) {
         return;
     const auto path = arguments.first().value<QDBusObjectPath>().path();
     if (isAdapterPath(path))
-        changed_(message.member() == QStringLiteral("InterfacesRemoved"));
+        changed_(message.member() == QStringLiteral("InterfacesRemoved"), path);
 }
 
 } // namespace vontal

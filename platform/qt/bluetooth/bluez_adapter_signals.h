@@ -15,8 +15,8 @@ class BluezAdapterSignals final : public QObject {
 
 public:
     // `changed` runs for every adapter object added or removed (devices and GATT objects are
-    // passed over), told which. Nothing is heard without a system bus.
-    explicit BluezAdapterSignals(std::function<void(bool removed)> changed);
+    // passed over), told which and its object path. Nothing is heard without a system bus.
+    explicit BluezAdapterSignals(std::function<void(bool removed, const QString& path)> changed);
     ~BluezAdapterSignals() override;
 
     // Whether an object-manager signal about `path` concerns an adapter (/org/bluez/hciN).
@@ -26,7 +26,7 @@ private Q_SLOTS:
     void interfacesChanged(const QDBusMessage& message);
 
 private:
-    std::function<void(bool removed)> changed_;
+    std::function<void(bool removed, const QString& path)> changed_;
 };
 
 } // namespace vontal

@@ -37,11 +37,7 @@ const QString kBluez = QStringLiteral("org.bluez");
 const QString kAdapterInterface = QStringLiteral("org.bluez.Adapter1");
 
 // bluetoothd's object for the adapter with this address; empty when it has none.
-QString adapterPath(QDBusConnection& bus, const QBluetoothAddress& address) {
-    const QDBusMessage reply = bus.call(QDBusMessage::createMethodCall(
-        kBluez, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
-        QStringLiteral("GetManagedObjects")));
-    const BluezObjects objects = bluezObjectsFrom(reply);
+QString adapterPath(const BluezObjects& objects, const QBluetoothAddress& address) {
     for (auto object = objects.begin(); object != objects.end(); ++object) {
         const auto adapter = object.value().find(kAdapterInterface);
         if (adapter != object.value().end() &&
@@ -49,6 +45,30 @@ QString adapterPath(QDBusConnection& bus, const QBluetoothAddress& address) {
             return object.key().path();
     }
     return {};
+}
+
+using Done = std::function<void(std::optional<std::string>)>;
+
+void answerWith(QDBusPendingCall call, Done done) {
+    auto* watcher = new QDBusPendingCallWatcher(std::move(call));
+    QObject::connect(watcher, &QDBusPendingCallWatcher::finished,
+                     [done = std::move(done)](QDBusPendingCallWatcher* answer) {
+                         const QDBusPendingReply<> reply = *answer;
+                         answer->deleteLater();
+                         if (reply.isError())
+                             done(reply.error().message().toStdString());
+                         else
+                             done(std::nullopt);
+                     });
+}
+
+void setPowered(QDBusConnection bus, const QString& path, Done done) {
+    QDBusMessage set = QDBusMessage::createMethodCall(
+        kBluez, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
+    set << kAdapterInterface << QStringLiteral("Powered")
+        << QVariant::fromValue(QDBusVariant(true));
+    // Powering a controller up takes a moment; the window stays responsive meanwhile.
+    answerWith(bus.asyncCall(set), std::move(done));
 }
 
 } // namespace
@@ -61,24 +81,23 @@ void QtBluetoothStack::switchAdapterOn(std::function<void(std::optional<std::str
     QDBusConnection bus = QDBusConnection::systemBus();
     if (!bus.isConnected())
         return refuse("the D-Bus system bus cannot be reached");
-    const QString path =
-        availability_->adapter.isNull() ? QString() : adapterPath(bus, availability_->adapter);
-    if (path.isEmpty())
+    if (availability_->adapter.isNull())
         return refuse("bluetoothd has no adapter to switch on");
-    QDBusMessage set = QDBusMessage::createMethodCall(
-        kBluez, path, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Set"));
-    set << kAdapterInterface << QStringLiteral("Powered")
-        << QVariant::fromValue(QDBusVariant(true));
-    // Powering a controller up takes a moment; the window stays responsive meanwhile.
-    auto* watcher = new QDBusPendingCallWatcher(bus.asyncCall(set));
-    QObject::connect(watcher, &QDBusPendingCallWatcher::finished,
-                     [done = std::move(done)](QDBusPendingCallWatcher* call) {
-                         const QDBusPendingReply<> reply = *call;
-                         call->deleteLater();
-                         if (reply.isError())
-                             done(reply.error().message().toStdString());
-                         else
-                             done(std::nullopt);
+    // The object is looked up without waiting: bluetoothd may be slow to answer, the window not.
+    auto* lookup = new QDBusPendingCallWatcher(bus.asyncCall(QDBusMessage::createMethodCall(
+        kBluez, QStringLiteral("/"), QStringLiteral("org.freedesktop.DBus.ObjectManager"),
+        QStringLiteral("GetManagedObjects"))));
+    QObject::connect(lookup, &QDBusPendingCallWatcher::finished,
+                     [bus, address = availability_->adapter,
+                      done = std::move(done)](QDBusPendingCallWatcher* answer) mutable {
+                         answer->deleteLater();
+                         const QDBusMessage reply = answer->reply();
+                         if (reply.type() == QDBusMessage::ErrorMessage)
+                             return done(reply.errorMessage().toStdString());
+                         const QString path = adapterPath(bluezObjectsFrom(reply), address);
+                         if (path.isEmpty())
+                             return done("bluetoothd has no adapter to switch on");
+                         setPowered(bus, path, std::move(done));
                      });
 }
 

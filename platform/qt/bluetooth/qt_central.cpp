@@ -20,7 +20,13 @@ QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics,
                                                     publishAvailability();
                                                 });
     publishAvailability();
+    if (!adapter_->waitingForBluez())
+        reportFirstState();
+}
+
+void QtCentral::reportFirstState() {
     // The first report always comes, even when it only confirms what was there.
+    firstReported_ = true;
     observed_ = observedState();
     link_->poweredOn = observed_ == CentralState::PoweredOn;
     link_->adapter = adapter_->adapter().value_or(QBluetoothAddress());
@@ -56,6 +62,10 @@ BluetoothProblem QtCentral::observedProblem() const {
         return BluetoothProblem::NoSystemBus;
     if (!adapter_->bluezRunning())
         return BluetoothProblem::BluezMissing;
+    if (adapter_->waitingForBluez())
+        return BluetoothProblem::BluezNotAnsweredYet;
+    if (adapter_->bluezSilent())
+        return BluetoothProblem::BluezNotAnswering;
     if (bluezTooOld_)
         return BluetoothProblem::BluezTooOld;
     if (!adapter_->adapter())
@@ -73,6 +83,22 @@ void QtCentral::publishAvailability() {
 void QtCentral::adapterChanged() {
     // bluetoothd leaving while there was no adapter changes no state, but it changes the reason.
     publishAvailability();
+    if (!adapter_->bluezRunning()) {
+        // Whatever the one that left did, a new bluetoothd is judged afresh.
+        silenceSaid_ = false;
+    } else if (adapter_->bluezSilent() && !silenceSaid_) {
+        silenceSaid_ = true;
+        diagnostics_.line("bluetoothd does not answer (no reply from org.bluez within 2 s); "
+                          "vontal asks again every few seconds and uses it once it answers");
+    } else if (silenceSaid_ && !adapter_->bluezSilent() && !adapter_->waitingForBluez()) {
+        silenceSaid_ = false;
+        diagnostics_.line("bluetoothd answers again");
+    }
+    if (!firstReported_) {
+        if (!adapter_->waitingForBluez())
+            reportFirstState();
+        return;
+    }
     const CentralState now = observedState();
     const QBluetoothAddress adapter = adapter_->adapter().value_or(QBluetoothAddress());
     if (now == observed_ && adapter == link_->adapter)

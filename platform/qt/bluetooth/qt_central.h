@@ -46,6 +46,9 @@ private:
     BluetoothProblem observedProblem() const;
     void checkBluez();
     void publishAvailability();
+    // The first report waits for bluetoothd's first answer (or its failing to answer): until then
+    // the state is not known, and the device link does nothing before the first report anyway.
+    void reportFirstState();
     void adapterChanged();
     void found(const QBluetoothDeviceInfo& info);
     void deviceRemoved(const QBluetoothAddress& address);
@@ -59,6 +62,9 @@ private:
     std::shared_ptr<AvailabilityReport> availability_;
     // From the last look at bluetoothd (made at start and whenever it joins the bus).
     bool bluezTooOld_ = false;
+    bool firstReported_ = false;
+    // bluetoothd not answering was said; said again only after it answered in between.
+    bool silenceSaid_ = false;
     CentralState observed_ = CentralState::Unknown;
     CentralState reported_ = CentralState::Unknown;
     // Weak: a device lives as long as the device link holds it, and is the same object for as
