@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>Anwendungsnamen werden nicht gesendet: Ein anderes Programm (%1, Prozess %2) hält vontals Namen auf dem Sitzungsbus. vontal übernimmt den Namen, sobald dieses Programm ihn freigibt.</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>Bluetooth kann nicht verwendet werden: Der Bluetooth-Dienst (bluetoothd) antwortet nicht. vontal macht von selbst weiter, sobald er antwortet; bluetoothd neu zu starten kann helfen.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>Los nombres de aplicación no se envían: otro programa (%1, proceso %2) tiene el nombre de vontal en el bus de sesión. vontal toma el nombre en cuanto ese programa lo suelte.</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>No se puede usar Bluetooth: el servicio Bluetooth (bluetoothd) no responde. vontal continúa por sí solo en cuanto responda; reiniciar bluetoothd puede ayudar.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

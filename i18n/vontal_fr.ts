@@ -196,11 +196,15 @@
     </message>
     <message>
         <source>Application names are not sent: another program holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
-        <translation>Les noms d'application ne sont pas envoyés : un autre programme détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
+        <translation>Les noms d&apos;application ne sont pas envoyés : un autre programme détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
     </message>
     <message>
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
-        <translation>Les noms d'application ne sont pas envoyés : un autre programme (%1, processus %2) détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
+        <translation>Les noms d&apos;application ne sont pas envoyés : un autre programme (%1, processus %2) détient le nom de vontal sur le bus de session. vontal prend le nom dès que ce programme le libère.</translation>
+    </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>Le Bluetooth ne peut pas être utilisé : le service Bluetooth (bluetoothd) ne répond pas. vontal reprend de lui-même dès qu'il répond ; redémarrer bluetoothd peut aider.</translation>
     </message>
 </context>
 <context>

@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>I nomi delle applicazioni non vengono inviati: un altro programma (%1, processo %2) detiene il nome di vontal sul bus di sessione. vontal prende il nome non appena quel programma lo rilascia.</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>Il Bluetooth non può essere usato: il servizio Bluetooth (bluetoothd) non risponde. vontal riprende da solo appena risponde; riavviare bluetoothd può aiutare.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>アプリケーション名は送信されません: 別のプログラム (%1、プロセス %2) がセッションバス上で vontal の名前を保持しています。そのプログラムが名前を手放すと、vontal はすぐにその名前を取得します。</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>Bluetooth を使用できません: Bluetooth サービス (bluetoothd) が応答しません。応答があれば vontal は自動的に続行します。bluetoothd を再起動すると解決する場合があります。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>Os nomes de aplicativos não são enviados: outro programa (%1, processo %2) detém o nome do vontal no barramento de sessão. O vontal assume o nome assim que esse programa o liberar.</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>O Bluetooth não pode ser usado: o serviço Bluetooth (bluetoothd) não responde. O vontal continua sozinho assim que ele responder; reiniciar o bluetoothd pode ajudar.</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -202,6 +202,10 @@
         <source>Application names are not sent: another program (%1, process %2) holds vontal&apos;s name on the session bus. vontal takes the name as soon as that program lets go of it.</source>
         <translation>不发送应用程序名称：另一个程序（%1，进程 %2）占用了 vontal 在会话总线上的名称。一旦该程序释放该名称，vontal 会立即取得它。</translation>
     </message>
+    <message>
+        <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
+        <translation>无法使用蓝牙：蓝牙服务（bluetoothd）没有响应。一旦它响应，vontal 会自行继续；重启 bluetoothd 可能会有帮助。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>
