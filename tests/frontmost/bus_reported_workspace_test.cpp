@@ -11,6 +11,7 @@
 #include <QDBusPendingCallWatcher>
 #include <QFile>
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 namespace vontal {
 namespace {
