@@ -169,12 +169,16 @@ TEST_F(GnomeWorkspaceTest, OnlyTheShellIsHeard) {
     ASSERT_NE(workspace, nullptr);
     Recorder recorder;
     auto subscription = workspace->observeActivations(recorder.observer());
+    // A guard, not a timing: the Shell first asks the bus whose process holds vontal's name.
     ASSERT_TRUE(processEventsUntil(
         [&] {
             const auto front = workspace->frontmostApplication();
             return front && front->localizedName == "Fuß";
         },
-        10s));
+        30s))
+        << "front: " << workspace->frontApplication().value_or("<none>")
+        << "; focused: " << focusedWindow()
+        << "; log: " << ::testing::PrintToString(diagnostics.lines);
     const auto heard = recorder.names.size();
 
     // Another program on the bus claims an activation: refused, nothing changes.
