@@ -51,8 +51,11 @@ void writeCommand(QObject* context, const QString& path, const QByteArray& value
     write << value << QVariantMap{{QStringLiteral("type"), QStringLiteral("command")}};
     // The answer says whether bluetoothd could queue the write; it paces the next one, and a
     // refusal is worth telling.
-    auto* watcher =
-        new QDBusPendingCallWatcher(QDBusConnection::systemBus().asyncCall(write), context);
+    // bluetoothd answers a command as soon as it has queued it; an answer lost on the way must not
+    // hold the device's next name for the bus's default 25 s.
+    constexpr int kAnswerTimeoutMs = 2000;
+    auto* watcher = new QDBusPendingCallWatcher(
+        QDBusConnection::systemBus().asyncCall(write, kAnswerTimeoutMs), context);
     QObject::connect(watcher, &QDBusPendingCallWatcher::finished, context,
                      [watcher, answered = std::move(answered)] {
                          watcher->deleteLater();
