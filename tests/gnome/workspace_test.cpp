@@ -175,9 +175,13 @@ TEST_F(GnomeWorkspaceTest, OnlyTheShellIsHeard) {
             const auto front = workspace->frontmostApplication();
             return front && front->localizedName == "Fuß";
         },
-        30s))
+        10s))
         << "front: " << workspace->frontApplication().value_or("<none>")
-        << "; focused: " << focusedWindow()
+        << "; focused: " << focusedWindow() << "; overview: "
+        << session_
+               ->gnomeCall("/org/gnome/Shell", "org.freedesktop.DBus.Properties.Get",
+                           {"org.gnome.Shell", "OverviewActive"})
+               .value_or("<no answer>")
         << "; log: " << ::testing::PrintToString(diagnostics.lines);
     const auto heard = recorder.names.size();
 

@@ -52,6 +52,16 @@ void shareTree(const fs::path& root) {
     }
 }
 
+bool logSays(const fs::path& log, const std::string& words) {
+    std::ifstream in(log);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.find(words) != std::string::npos)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
@@ -120,9 +130,17 @@ void WaylandSession::startGnome(const GnomeSetup& setup, Deadline deadline) {
     compositor_ = spawn({"gnome-shell", "--headless", "--wayland", "--wayland-display",
                          kWaylandName, "--virtual-monitor", "1280x800"},
                         -1, "gnome-shell.log");
-    // Ready once it answers on its interface. It starts in the overview, where new windows get no
-    // focus, and may show it again as its start-up finishes: asked to leave until it reads false,
-    // which it does once the overview has finished hiding.
+    // Ready once its start-up is complete: it answers on its interface well before that, and the
+    // end of its start-up (once the backgrounds have loaded, late on a busy machine) shows the
+    // overview, where no application is in front. The Shell says so in one line of its log.
+    const fs::path log = workDir_ / "gnome-shell.log";
+    while (!logSays(log, "GNOME Shell started at")) {
+        if (std::chrono::steady_clock::now() > deadline || waitpid(compositor_, nullptr, WNOHANG))
+            throw std::runtime_error("GNOME Shell did not finish its start-up");
+        std::this_thread::sleep_for(50ms);
+    }
+    // Then out of the overview, where new windows get no focus: asked to leave until it reads
+    // false, which it does once the overview has finished hiding.
     const std::vector<std::string> leave = {"org.gnome.Shell", "OverviewActive", "<false>"};
     const std::vector<std::string> ask = {"org.gnome.Shell", "OverviewActive"};
     for (;;) {
@@ -160,7 +178,8 @@ std::string WaylandSession::gnomeShellVersion() {
 }
 
 fs::path WaylandSession::gnomeExtensionForm(const fs::path& forms) {
-    const QString major = QString::fromStdString(gnomeShellVersion()).section(QLatin1Char('.'), 0, 0);
+    const QString major =
+        QString::fromStdString(gnomeShellVersion()).section(QLatin1Char('.'), 0, 0);
     for (const auto& entry : fs::recursive_directory_iterator(forms)) {
         if (entry.path().filename() != "metadata.json")
             continue;
