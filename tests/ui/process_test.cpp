@@ -89,9 +89,13 @@ protected:
     void SetUp() override {
         if (::geteuid() != 0)
             GTEST_SKIP() << "needs root to act as a second user";
+        // Tests run in parallel: one creates the user, the others wait for it (useradd fails
+        // while another holds the password files).
         if (!::getpwnam(kOtherUser))
-            QProcess::execute("useradd", {"--system", "--no-create-home", "--shell",
-                                          "/usr/sbin/nologin", kOtherUser});
+            QProcess::execute("flock", {"/tmp/vontal-test-users.lock", "sh", "-c",
+                                        "getent passwd \"$0\" >/dev/null || useradd --system "
+                                        "--no-create-home --shell /usr/sbin/nologin \"$0\"",
+                                        kOtherUser});
         const passwd* other = ::getpwnam(kOtherUser);
         ASSERT_NE(other, nullptr) << "could not create " << kOtherUser;
         otherUid = other->pw_uid;

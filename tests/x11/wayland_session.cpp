@@ -26,29 +26,15 @@ using namespace std::chrono_literals;
 
 namespace {
 
-std::string readLine(int fd, Deadline deadline) {
-    std::string line;
-    for (;;) {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-            deadline - std::chrono::steady_clock::now());
-        pollfd p{fd, POLLIN, 0};
-        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
-            return {};
-        char buffer[256];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return {};
-        line.append(buffer, static_cast<std::size_t>(n));
-        if (const auto end = line.find('\n'); end != std::string::npos)
-            return line.substr(0, end);
-    }
-}
-
 // The unprivileged user's account, created once per machine.
 passwd* testUser(SessionProcesses& processes) {
     if (passwd* user = getpwnam(WaylandSession::kTestUser))
         return user;
-    processes.run({"useradd", "--system", "--create-home", WaylandSession::kTestUser});
+    // Tests run in parallel: one creates the user, the others wait for it (useradd fails while
+    // another holds the password files).
+    processes.run({"flock", "/tmp/vontal-test-users.lock", "sh", "-c",
+                   "getent passwd \"$0\" >/dev/null || useradd --system --create-home \"$0\"",
+                   WaylandSession::kTestUser});
     if (passwd* user = getpwnam(WaylandSession::kTestUser))
         return user;
     throw std::runtime_error("cannot create the user vontaltest");
