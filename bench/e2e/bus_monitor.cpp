@@ -6,15 +6,13 @@
 
 namespace vontal::e2e {
 
-namespace {
-
 std::int64_t monotonicNs() {
     return std::chrono::duration_cast<std::chrono::nanoseconds>(
                std::chrono::steady_clock::now().time_since_epoch())
         .count();
 }
 
-} // namespace
+namespace {} // namespace
 
 struct BusMonitor::Connection {
     GDBusConnection* bus = nullptr;

@@ -15,6 +15,9 @@
 
 namespace vontal::e2e {
 
+// Nanoseconds on the steady clock: the time base of every figure the benchmark takes.
+std::int64_t monotonicNs();
+
 class BusMonitor {
 public:
     struct Write {

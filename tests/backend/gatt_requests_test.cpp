@@ -1,16 +1,10 @@
 #include "platform/qt/bluetooth/gatt_requests.h"
+#include "tests/backend/fake_characteristic.h"
 
 #include <gtest/gtest.h>
 
 namespace vontal {
 namespace {
-
-class FakeCharacteristic final : public Characteristic {
-public:
-    BluetoothUuid uuid() const override { return {}; }
-    std::optional<Bytes> value() const override { return std::nullopt; }
-    bool isNotifying() const override { return false; }
-};
 
 TEST(GattRequests, ErrorsGoToTheOldestRequestOfTheirKindWhateverItsCharacteristic) {
     auto password = std::make_shared<FakeCharacteristic>();

@@ -1,16 +1,10 @@
 #include "platform/qt/bluetooth/read_echo_filter.h"
+#include "tests/backend/fake_characteristic.h"
 
 #include <gtest/gtest.h>
 
 namespace vontal {
 namespace {
-
-class FakeCharacteristic final : public Characteristic {
-public:
-    BluetoothUuid uuid() const override { return {}; }
-    std::optional<Bytes> value() const override { return std::nullopt; }
-    bool isNotifying() const override { return false; }
-};
 
 using Clock = ReadEchoFilter::Clock;
 

@@ -19,11 +19,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-const std::string kLampAddress = "C0:FF:EE:00:00:02";
-const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
-
 std::size_t count(const std::vector<test::MockOperation>& operations, const std::string& kind,
                   const std::string& address) {
     return test::only(operations, kind, address).size();

@@ -12,9 +12,6 @@ namespace {
 using namespace std::string_literals;
 using namespace std::chrono_literals;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-
 std::vector<std::uint8_t> bytes(std::initializer_list<int> values) {
     std::vector<std::uint8_t> result;
     for (const int value : values)

@@ -15,16 +15,13 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::deadlineIn;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
 const fs::path kFocusForms = VONTAL_TEST_FOCUS_FORMS;
 
 class VontalOnGnome : public VontalDesktop {
 protected:
     void startDesktop() override {
         // The forms of vontal's extension and the test's that this Shell runs.
-        const auto extension =
-            testing::WaylandSession::gnomeExtensionForm(VONTAL_GNOME_EXTENSIONS);
+        const auto extension = testing::WaylandSession::gnomeExtensionForm(VONTAL_GNOME_EXTENSIONS);
         const auto focus = testing::WaylandSession::gnomeExtensionForm(kFocusForms);
         if (extension.empty() || focus.empty())
             throw std::runtime_error("no extension for GNOME Shell " +

@@ -17,9 +17,6 @@ namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 using testing::deadlineIn;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-
 class VontalOnKwin : public VontalDesktop {
 protected:
     void startDesktop() override {

@@ -15,8 +15,6 @@ namespace {
 
 using namespace std::chrono_literals;
 
-const std::string kLampAddress = "C0:FF:EE:00:00:02";
-const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
 // A device unlocked with its stored password from the start: it hears every activation, so what
 // the lamp does not hear is known to have been sent.
 const std::string kWitnessAddress = "C0:FF:EE:00:00:01";

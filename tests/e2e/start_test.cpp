@@ -14,9 +14,6 @@ namespace {
 namespace fs = std::filesystem;
 using namespace std::chrono_literals;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-
 // Longer than any start takes here, shorter than one call that waits out the default timeout.
 constexpr auto kGuard = 15s;
 

@@ -27,6 +27,11 @@ namespace vontal::e2e {
 inline const std::string kDataUuid = "86ea8d4d-d290-41cb-83ef-172b10165725";
 inline const std::string kPasswordUuid = "b549b710-bfde-44ab-a496-b8dfa77d606a";
 inline const std::string kDeviceNameUuid = "5e3c0a0c-9f7b-4bde-8f62-6e8e0c6e3a01";
+// The two devices the scenarios use, by address and by vontal's identifier.
+inline const std::string kDeskAddress = "C0:FF:EE:00:00:01";
+inline const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
+inline const std::string kLampAddress = "C0:FF:EE:00:00:02";
+inline const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
 
 // The title of vontal's password alert; vontal runs with LANGUAGE=de.
 inline const std::string kAlertTitle = "vontal-Passwort";

@@ -14,11 +14,6 @@ namespace {
 using namespace std::chrono_literals;
 using testing::deadlineIn;
 
-const std::string kDeskAddress = "C0:FF:EE:00:00:01";
-const std::string kDeskIdentifier = "00000000-0000-0000-0000-C0FFEE000001";
-const std::string kLampAddress = "C0:FF:EE:00:00:02";
-const std::string kLampIdentifier = "00000000-0000-0000-0000-C0FFEE000002";
-
 class VontalOnSway : public VontalDesktop {
 protected:
     void startDesktop() override {

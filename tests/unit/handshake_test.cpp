@@ -15,7 +15,6 @@ using ::testing::UnorderedElementsAre;
 using Kind = SimRequest::Kind;
 
 const char* const kOn = "Bluetooth powered ON \u2014 restarting scan and reconnect";
-const char* const kAccepted = "Password accepted \u2013 proceeding with data characteristic";
 const char* const kPaired = "Write for pairing succeeded (pairing prompt should appear)";
 const char* const kNotifying = "Notification state updated; isNotifying: true";
 

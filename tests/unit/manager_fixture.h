@@ -15,6 +15,10 @@
 
 namespace vontal {
 
+// The line of a device that accepted its password.
+inline constexpr const char* kAccepted =
+    "Password accepted \u2013 proceeding with data characteristic";
+
 Bytes bytesOf(std::string_view text);
 
 // The identifier of test device n: 00000000-0000-0000-0000-C0FFEE0000nn.

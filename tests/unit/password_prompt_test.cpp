@@ -10,8 +10,6 @@ using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using Kind = SimRequest::Kind;
 
-const char* const kAccepted = "Password accepted \u2013 proceeding with data characteristic";
-
 class PasswordPrompt : public ManagerTest {
 protected:
     std::vector<std::string> messages() const {

@@ -4,6 +4,7 @@
 #include <csignal>
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <stdexcept>
 #include <sys/prctl.h>
 #include <sys/wait.h>
@@ -13,6 +14,24 @@
 extern char** environ;
 
 namespace vontal::testing {
+
+std::string readLine(int fd, Deadline deadline) {
+    std::string line;
+    for (;;) {
+        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        pollfd p{fd, POLLIN, 0};
+        if (left.count() <= 0 || poll(&p, 1, static_cast<int>(left.count())) <= 0)
+            return {};
+        char buffer[256];
+        const ssize_t n = read(fd, buffer, sizeof buffer);
+        if (n <= 0)
+            return {};
+        line.append(buffer, static_cast<std::size_t>(n));
+        if (const auto end = line.find('\n'); end != std::string::npos)
+            return line.substr(0, end);
+    }
+}
 
 using namespace std::chrono_literals;
 

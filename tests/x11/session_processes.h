@@ -14,6 +14,10 @@ inline Deadline deadlineIn(std::chrono::milliseconds timeout) {
     return std::chrono::steady_clock::now() + timeout;
 }
 
+// Reads one line a child writes on a pipe when it is ready (display number, bus address); empty
+// when none came by the deadline.
+std::string readLine(int fd, Deadline deadline);
+
 // The processes of a private test desktop (servers, compositor, programs), each started by us with
 // the desktop's environment and stopped by process id, last started first (also when the test
 // process dies: they get SIGKILL). Their output goes to log files in the work directory.

@@ -25,23 +25,6 @@ int remainingMs(Deadline deadline) {
     return left.count() > 0 ? static_cast<int>(left.count()) : 0;
 }
 
-// Reads one line a child writes on a pipe when it is ready (display number, bus address).
-std::string readLine(int fd, Deadline deadline) {
-    std::string line;
-    for (;;) {
-        pollfd p{fd, POLLIN, 0};
-        if (poll(&p, 1, remainingMs(deadline)) <= 0)
-            return {};
-        char buffer[256];
-        const ssize_t n = read(fd, buffer, sizeof buffer);
-        if (n <= 0)
-            return {};
-        line.append(buffer, static_cast<std::size_t>(n));
-        if (const auto end = line.find('\n'); end != std::string::npos)
-            return line.substr(0, end);
-    }
-}
-
 struct FreeDeleter {
     void operator()(void* p) const { std::free(p); }
 };

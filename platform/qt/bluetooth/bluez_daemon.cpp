@@ -10,7 +10,6 @@ namespace vontal {
 
 namespace {
 
-const QString kBluezService = QStringLiteral("org.bluez");
 constexpr int kVersionTimeoutMs = 3000;
 
 std::optional<QVersionNumber> versionOf(const QString& program) {

@@ -7,6 +7,7 @@
 
 #include "platform/bluetooth_availability.h"
 
+#include <QString>
 #include <QVersionNumber>
 #include <optional>
 #include <string>
@@ -14,6 +15,8 @@
 namespace vontal {
 
 inline const QVersionNumber kOldestUsableBluez(5, 42);
+// bluetoothd's name on the system bus.
+inline const QString kBluezService = QStringLiteral("org.bluez");
 
 // Whether bluetoothd holds org.bluez on the system bus.
 bool bluezRunning();

@@ -1,5 +1,6 @@
 #include "bluez_gatt_client.h"
 
+#include "bluez_daemon.h"
 #include "bluez_object_tree.h"
 
 #include <QDBusConnection>
@@ -10,12 +11,6 @@
 #include <QVariantMap>
 
 namespace vontal {
-
-namespace {
-
-const QString kBluezService = QStringLiteral("org.bluez");
-
-} // namespace
 
 void lookUpCharacteristicPaths(
     QObject* context, const QBluetoothAddress& device, const QBluetoothAddress& adapter,
