@@ -28,7 +28,7 @@ for entry in "${wanted[@]}"; do
 done
 [ ${#unsatisfied[@]} -gt 0 ] || exit 0
 
-$sudo apt-get update
+$sudo apt-get update -q
 missing=()
 for entry in "${unsatisfied[@]}"; do
   optional=""
@@ -48,4 +48,5 @@ for entry in "${unsatisfied[@]}"; do
   fi
 done
 [ ${#missing[@]} -gt 0 ] || exit 0
-DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y --no-install-recommends "${missing[@]}"
+DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -q --no-install-recommends -o Dpkg::Use-Pty=0 \
+  "${missing[@]}"

@@ -18,6 +18,7 @@ fi
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 package=vontal
+lib=$(realpath "$(dirname "$0")/lib/chroot.sh")
 
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 prefix=$(cache_value VONTAL_ID_PREFIX)
@@ -41,7 +42,8 @@ started=""
 cleanup() {
   if [ -n "$started" ]; then kill -KILL "$started" 2>/dev/null || true; fi
   remove_package
-  rm -rf "$out"
+  # The minimal tree's copy may still have mounts in it when the run was cut short.
+  $sudo bash -c ". '$lib' && release_mounts '$out' && rm -rf --one-file-system '$out'"
 }
 trap cleanup EXIT
 
@@ -149,7 +151,10 @@ echo "package-test: the package builds, installs, runs and removes cleanly"
 
 # A minimal tree of this system's suite with apt only, the package installed without recommended
 # packages: its dependencies alone must bring what vontal needs to open a window (Qt's platform
-# plugins).
+# plugins). The tree is made once per suite and archive and kept in $VONTAL_PACKAGE_TREES (default
+# package-trees/ in the roots' folder of scripts/test-suite.sh), with the packages it downloaded;
+# each run installs into a fresh copy of it.
+. "$lib"
 sources=()
 for list in /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources; do
   if [ -f "$list" ] && grep -qE '^(deb|URIs:)' "$list"; then sources+=("$list"); fi
@@ -162,11 +167,11 @@ suite=${suite:-bookworm}
 if [ ${#sources[@]} -eq 0 ]; then
   sources=("deb http://deb.debian.org/debian $suite main")
 fi
-apt_options=()
-case $suite in
-  # The archive's moving suites may carry a Release whose Valid-Until has passed.
-  sid | unstable | testing | forky) apt_options=(--aptopt='Acquire::Check-Valid-Until "false"') ;;
-esac
+suite_apt_options "$suite"
+roots=${VONTAL_SUITE_ROOTS:-${XDG_CACHE_HOME:-$HOME/.cache}/vontal/roots}
+trees=${VONTAL_PACKAGE_TREES:-$roots/package-trees}
+tree=$trees/$suite
+stamp=$( (echo "$suite" && cat "${sources[@]}" 2>/dev/null) | sha256sum | cut -d' ' -f1)
 cat >"$out/in-tree.sh" <<'SCRIPT'
 set -eu
 export PATH=/usr/bin:/bin:/usr/sbin:/sbin HOME=/root QT_QPA_PLATFORM=offscreen
@@ -193,12 +198,28 @@ cat /tmp/simulate.log
 grep -q "Bluetooth powered ON" /tmp/simulate.log || { echo "in-tree: vontal --simulate did not start"; exit 1; }
 echo "in-tree: vontal --simulate started on the offscreen platform"
 SCRIPT
-echo "package-test: installing into a minimal Debian $suite tree (mmdebstrap --variant=apt)"
-$sudo mmdebstrap --variant=apt --quiet "${apt_options[@]}" \
-  --customize-hook="copy-in '$deb' '$out/in-tree.sh' /tmp" \
-  --customize-hook="chroot \"\$1\" apt-get install -y --no-install-recommends -q /tmp/$(basename "$deb")" \
-  --customize-hook='chroot "$1" sh /tmp/in-tree.sh' \
-  "$suite" /dev/null "${sources[@]}" >"$out/tree.log" 2>&1 ||
+$sudo mkdir -p "$trees"
+if [ "$($sudo cat "$tree/.vontal-tree" 2>/dev/null)" != "$stamp" ]; then
+  echo "package-test: making a minimal Debian $suite tree (mmdebstrap --variant=apt) in $tree"
+  $sudo bash -c ". '$lib' && remove_tree '$tree.new' && remove_tree '$tree'"
+  $sudo mmdebstrap --variant=apt --quiet --dpkgopt=force-unsafe-io "${apt_options[@]}" \
+    "$suite" "$tree.new" "${sources[@]}" >"$out/tree.log" 2>&1 ||
+    { cat "$out/tree.log" >&2; fail "mmdebstrap could not make a minimal Debian $suite tree"; }
+  echo "$stamp" | $sudo tee "$tree.new/.vontal-tree" >/dev/null
+  $sudo mv "$tree.new" "$tree"
+fi
+echo "package-test: installing into a fresh copy of the minimal Debian $suite tree"
+copy="$out/tree"
+$sudo cp -a "$tree" "$copy"
+$sudo cp "$deb" "$out/in-tree.sh" "$copy/tmp/"
+$sudo cp -L /etc/resolv.conf "$copy/etc/resolv.conf" 2>/dev/null || true
+# apt's downloads are kept beside the tree; lists and everything else are the copy's own.
+$sudo bash -c ". '$lib'
+  trap 'unmount_all \"$copy\"' EXIT
+  mount_into '$copy' '$trees/$suite.debs:/var/cache/apt/archives'
+  chroot '$copy' /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
+    bash -c 'apt-get update -q && apt-get install -y --no-install-recommends -q /tmp/$(basename "$deb") &&
+      sh /tmp/in-tree.sh'" >"$out/tree.log" 2>&1 ||
   { cat "$out/tree.log" >&2; fail "the package does not install or run in a minimal tree"; }
 grep "in-tree:" "$out/tree.log"
 echo "package-test: installed without recommends in a minimal Debian $suite, vontal runs there"
