@@ -18,7 +18,7 @@ fi
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 package=vontal
-lib=$(realpath "$(dirname "$0")/lib/chroot.sh")
+chroot_lib=$(realpath "$(dirname "$0")/lib/chroot.sh")
 
 cache_value() { sed -n "s/^$1:[A-Z]*=//p" "$build/CMakeCache.txt"; }
 prefix=$(cache_value VONTAL_ID_PREFIX)
@@ -43,7 +43,7 @@ cleanup() {
   if [ -n "$started" ]; then kill -KILL "$started" 2>/dev/null || true; fi
   remove_package
   # The minimal tree's copy may still have mounts in it when the run was cut short.
-  $sudo bash -c ". '$lib' && release_mounts '$out' && rm -rf --one-file-system '$out'"
+  $sudo bash -c ". '$chroot_lib' && release_mounts '$out' && rm -rf --one-file-system '$out'"
 }
 trap cleanup EXIT
 
@@ -154,7 +154,7 @@ echo "package-test: the package builds, installs, runs and removes cleanly"
 # plugins). The tree is made once per suite and archive and kept in $VONTAL_PACKAGE_TREES (default
 # package-trees/ in the roots' folder of scripts/test-suite.sh), with the packages it downloaded;
 # each run installs into a fresh copy of it.
-. "$lib"
+. "$chroot_lib"
 sources=()
 for list in /etc/apt/sources.list /etc/apt/sources.list.d/debian.sources; do
   if [ -f "$list" ] && grep -qE '^(deb|URIs:)' "$list"; then sources+=("$list"); fi
@@ -201,7 +201,7 @@ SCRIPT
 $sudo mkdir -p "$trees"
 if [ "$($sudo cat "$tree/.vontal-tree" 2>/dev/null)" != "$stamp" ]; then
   echo "package-test: making a minimal Debian $suite tree (mmdebstrap --variant=apt) in $tree"
-  $sudo bash -c ". '$lib' && remove_tree '$tree.new' && remove_tree '$tree'"
+  $sudo bash -c ". '$chroot_lib' && remove_tree '$tree.new' && remove_tree '$tree'"
   $sudo mmdebstrap --variant=apt --quiet --dpkgopt=force-unsafe-io "${apt_options[@]}" \
     "$suite" "$tree.new" "${sources[@]}" >"$out/tree.log" 2>&1 ||
     { cat "$out/tree.log" >&2; fail "mmdebstrap could not make a minimal Debian $suite tree"; }
@@ -214,7 +214,7 @@ $sudo cp -a "$tree" "$copy"
 $sudo cp "$deb" "$out/in-tree.sh" "$copy/tmp/"
 $sudo cp -L /etc/resolv.conf "$copy/etc/resolv.conf" 2>/dev/null || true
 # apt's downloads are kept beside the tree; lists and everything else are the copy's own.
-$sudo bash -c ". '$lib'
+$sudo bash -c ". '$chroot_lib'
   trap 'unmount_all \"$copy\"' EXIT
   mount_into '$copy' '$trees/$suite.debs:/var/cache/apt/archives'
   chroot '$copy' /usr/bin/env -i PATH=/usr/sbin:/usr/bin:/sbin:/bin DEBIAN_FRONTEND=noninteractive \
