@@ -33,7 +33,8 @@ mkdir -p "$roots"
 exec {lock}>"$roots/$suite.lock"
 flock "$lock"
 
-trap 'unmount_all "$root" "$root.new"' EXIT
+# A root being made when the run is stopped may still have mmdebstrap's mounts in it.
+trap 'unmount_all "$root" "$root.new"; release_mounts "$root.new"' EXIT
 trap 'exit 130' INT TERM HUP
 
 # What no test reads is left out of the root: documentation, manual pages and translations of
