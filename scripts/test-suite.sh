@@ -40,7 +40,7 @@ trap 'exit 130' INT TERM HUP
 # What no test reads is left out of the root: documentation and translations of
 # other programs (vontal's own pages and files, and the languages vontal speaks, stay).
 dpkg_options=(--dpkgopt=force-unsafe-io
-  --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-include=/usr/share/doc/vontal/*'
+  --dpkgopt='path-exclude=/usr/share/doc/*' --dpkgopt='path-include=/usr/share/doc/vontal' --dpkgopt='path-include=/usr/share/doc/vontal/*'
   --dpkgopt='path-exclude=/usr/share/help/*' --dpkgopt='path-exclude=/usr/share/info/*'
   --dpkgopt='path-exclude=/usr/share/gtk-doc/*' --dpkgopt='path-exclude=/usr/share/locale/*')
 for language in de fr es it pt_BR ja zh_CN; do
