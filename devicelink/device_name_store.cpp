@@ -1,4 +1,5 @@
 #include "peripheral_manager.h"
+#include "utf8.h"
 
 namespace vontal {
 
@@ -15,7 +16,7 @@ void PeripheralManager::loadDeviceNames() {
     std::map<BluetoothUuid, std::string> names;
     for (const auto& [key, value] : *stored) {
         if (const auto identifier = BluetoothUuid::parseFull(key))
-            names[*identifier] = std::get<std::string>(value);
+            names[*identifier] = boundedName(std::get<std::string>(value));
     }
     // Saving right away rewrites the store in canonical form and drops unreadable keys.
     setDeviceNames(std::move(names));

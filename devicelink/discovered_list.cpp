@@ -68,6 +68,13 @@ void PeripheralManager::appendDiscovered(const PeripheralRef& peripheral) {
 }
 
 void PeripheralManager::didLosePeripheral(Central& /*central*/, const PeripheralRef& peripheral) {
+    // The platform forgot the device: no link of it will take an answer now.
+    if (peripheral->state() != PeripheralState::Connected &&
+        std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(),
+                     [&](const PeripheralRef& entry) {
+                         return entry->identifier() == peripheral->identifier();
+                     }))
+        withdrawAlert(peripheral->identifier());
     const auto entry =
         std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
     if (entry == discoveredPeripherals_.end() || !mayForget(peripheral))

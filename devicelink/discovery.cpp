@@ -1,4 +1,5 @@
 #include "peripheral_manager.h"
+#include "utf8.h"
 
 #include <algorithm>
 
@@ -126,6 +127,7 @@ void PeripheralManager::connect(const PeripheralRef& peripheral) {
 void PeripheralManager::disconnect(const PeripheralRef& peripheral) {
     removeConnected(peripheral);
     forgetConnection(peripheral->identifier());
+    withdrawAlert(peripheral->identifier());
     resetBackoff(peripheral->identifier());
     heldBack_.erase(peripheral->identifier());
     central_->cancelConnection(peripheral);
@@ -170,6 +172,10 @@ PeripheralManager::deviceState(const PeripheralRef& peripheral) const {
 }
 
 void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
+    // An alert waiting for the user writes only to a connection that discovered its
+    // characteristics after this.
+    if (PasswordAlert* alert = alertFor(identifier))
+        alert->characteristic = nullptr;
     unlocked_.erase(identifier);
     refused_.erase(identifier);
     // "Now sending" speaks of unlocked devices only.
@@ -187,7 +193,8 @@ std::string PeripheralManager::displayName(const PeripheralRef& peripheral) cons
     if (custom != deviceNames_.end())
         return custom->second;
     const std::string key = passwordKey(*peripheral);
-    return peripheral->name().value_or("Unknown") + " \u00B7 " + key.substr(key.size() - 4);
+    return boundedName(peripheral->name().value_or("Unknown")) + " \u00B7 " +
+           key.substr(key.size() - 4);
 }
 
 } // namespace vontal

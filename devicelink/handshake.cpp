@@ -14,13 +14,6 @@ std::string formatBytes(const Bytes& bytes) {
     return text + "]";
 }
 
-// The manager, if it still exists. The lock is not held past this call: a prompt runs a nested
-// loop in which the manager may be destroyed, and it must be able to tell afterwards.
-PeripheralManager* unlessDestroyed(const std::weak_ptr<PeripheralManager*>& weak) {
-    const auto alive = weak.lock();
-    return alive ? *alive : nullptr;
-}
-
 } // namespace
 
 void PeripheralManager::didDiscoverServices(const PeripheralRef& peripheral,
@@ -50,17 +43,14 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
         const BluetoothUuid uuid = characteristic->uuid();
         if (uuid == passwordCharUUID) {
             passwordCharacteristic_ = characteristic;
-            const std::string key = passwordKey(*peripheral);
-            if (const auto stored = platform_.defaults.stringForKey(key)) {
+            if (PasswordAlert* waiting = alertFor(peripheral->identifier()))
+                // The user is being asked for this device's password: the answer, not the
+                // password stored (refused, perhaps), goes to this connection.
+                waiting->characteristic = characteristic;
+            else if (const auto stored = platform_.defaults.stringForKey(passwordKey(*peripheral)))
                 writePassword(peripheral, characteristic, *stored);
-            } else {
-                // Never from inside a Bluetooth callback: the alert runs a nested loop.
-                std::weak_ptr<PeripheralManager*> weak = alive_;
-                platform_.mainQueue.async([weak, peripheral, key, characteristic] {
-                    if (PeripheralManager* self = unlessDestroyed(weak))
-                        self->showPasswordPrompt(peripheral, key, characteristic);
-                });
-            }
+            else
+                queuePasswordAlert(peripheral, characteristic, AlertKind::EnterPassword);
         } else if (uuid == characteristicUUID) {
             dataCharacteristic_ = characteristic;
             dataCharacteristicByPeripheral_[peripheral->identifier()] = characteristic;
@@ -82,13 +72,11 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
             objectWillChange_.fire();
             refused_.insert(peripheral->identifier());
             log("Password write failed: " + error->description);
-            std::weak_ptr<PeripheralManager*> weak = alive_;
-            platform_.mainQueue.async([weak, peripheral, characteristic] {
-                if (PeripheralManager* self = unlessDestroyed(weak))
-                    self->showIncorrectPasswordPrompt(peripheral, characteristic);
-            });
+            queuePasswordAlert(peripheral, characteristic, AlertKind::IncorrectPassword);
             return;
         }
+        // An alert still asking for this device's password would now only undo the unlock.
+        withdrawAlert(peripheral->identifier());
         log("Password accepted \u2013 proceeding with data characteristic");
         objectWillChange_.fire();
         unlocked_.insert(peripheral->identifier());
@@ -124,8 +112,9 @@ void PeripheralManager::didUpdateValue(const PeripheralRef& peripheral,
     const BluetoothUuid uuid = characteristic->uuid();
     if (uuid == deviceNameUUID) {
         const auto value = characteristic->value();
-        const std::string text = value ? std::string(value->begin(), value->end()) : std::string();
-        if (value && isValidUtf8(text)) {
+        const std::string whole = value ? std::string(value->begin(), value->end()) : std::string();
+        const std::string text = boundedName(whole);
+        if (value && isValidUtf8(whole)) {
             setDeviceName(peripheral->identifier(), text);
             objectWillChange_.fire();
             // A device may notify its name over and over; a line says what changed.

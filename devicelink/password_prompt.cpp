@@ -1,4 +1,5 @@
 #include "peripheral_manager.h"
+#include "utf8.h"
 
 #include <algorithm>
 
@@ -8,7 +9,7 @@ namespace {
 std::string nameForPrompt(const Peripheral& peripheral) {
     // The platform's name, not the custom one: it is what the user sees in the system's
     // Bluetooth settings for the same device.
-    return peripheral.name().value_or("device");
+    return boundedName(peripheral.name().value_or("device"));
 }
 
 } // namespace
@@ -23,10 +24,9 @@ void PeripheralManager::showPasswordPrompt(const PeripheralRef& peripheral,
 void PeripheralManager::showIncorrectPasswordPrompt(const PeripheralRef& peripheral,
                                                     const CharacteristicRef& characteristic) {
     // The key is formed anew when the user answers.
-    const std::weak_ptr<PeripheralManager*> alive = alive_;
-    if (!runPasswordAlert(peripheral, characteristic, "Incorrect password for ", "Retry",
-                          [&peripheral] { return PeripheralManager::passwordKey(*peripheral); }) &&
-        !alive.expired())
+    if (runPasswordAlert(peripheral, characteristic, "Incorrect password for ", "Retry",
+                         [&peripheral] { return PeripheralManager::passwordKey(*peripheral); }) ==
+        AlertOutcome::Cancelled)
         holdBack(peripheral);
 }
 
@@ -46,29 +46,56 @@ void PeripheralManager::holdBack(const PeripheralRef& peripheral) {
         listAsDiscovered(peripheral);
 }
 
-bool PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
-                                         const CharacteristicRef& characteristic,
-                                         const std::string& message,
-                                         const std::string& acceptButton,
-                                         const std::function<std::string()>& keyToStoreUnder) {
+PeripheralManager::AlertOutcome
+PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
+                                    const CharacteristicRef& characteristic,
+                                    const std::string& message, const std::string& acceptButton,
+                                    const std::function<std::string()>& keyToStoreUnder) {
     const std::weak_ptr<PeripheralManager*> alive = alive_;
     const std::string name = nameForPrompt(*peripheral);
-    const AlertResponse response = platform_.alerts.runModal(
-        {message + name, {acceptButton, "Cancel"}, 200, 24, message + "%1", name});
+    AlertRequest request{message + name, {acceptButton, "Cancel"}, 200, 24, message + "%1", name};
+    // Two devices may share a platform name; the row label tells which one is asking.
+    if (const std::string label = displayName(peripheral); label != name) {
+        request.detailFormat = "Shown in vontal as %1";
+        request.detailSubject = label;
+    }
+
+    // This alert is the device's open one while it waits; an alert opened around it (called
+    // directly, not from the queue) is the open one again afterwards.
+    const std::uint64_t ticket = ++alertTickets_;
+    std::optional<PasswordAlert> outer = std::move(openAlert_);
+    openAlert_ = PasswordAlert{peripheral,
+                               characteristic,
+                               acceptButton == "OK" ? AlertKind::EnterPassword
+                                                    : AlertKind::IncorrectPassword,
+                               {},
+                               ticket};
+    ++alertsOnScreen_;
+    const AlertResponse response = platform_.alerts.runModal(request);
     // The dialog runs a nested loop; the application may have torn the manager down meanwhile.
     if (alive.expired())
-        return false;
-    if (response.button == kAlertFirstButtonReturn) {
+        return AlertOutcome::Withdrawn;
+    --alertsOnScreen_;
+    const bool stillWanted = openAlert_ && openAlert_->ticket == ticket;
+    // The link may have dropped and come back while the user typed: the answer goes to the
+    // connection there is now.
+    const CharacteristicRef target = stillWanted ? openAlert_->characteristic : nullptr;
+    openAlert_ = std::move(outer);
+    if (!stillWanted)
+        return AlertOutcome::Withdrawn;
+
+    // An empty field is no answer: Enter pressed by mistake must not replace a password.
+    if (response.button == kAlertFirstButtonReturn && !response.text.empty()) {
         // Stored before it is written: the device's verdict never decides whether it stays.
         platform_.defaults.setObject(response.text, keyToStoreUnder());
-        if (peripheral->state() == PeripheralState::Connected)
-            writePassword(peripheral, characteristic, response.text);
+        if (target && peripheral->state() == PeripheralState::Connected)
+            writePassword(peripheral, target, response.text);
         else
             reconnectWithStoredPassword(peripheral);
-        return true;
+        return AlertOutcome::Accepted;
     }
     central_->cancelConnection(peripheral);
-    return false;
+    return AlertOutcome::Cancelled;
 }
 
 void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& peripheral) {

@@ -10,6 +10,7 @@
 //   device_name_store.cpp    remembered device names in the user defaults
 //   handshake.cpp            service/characteristic discovery, password answer, pairing step
 //   password_prompt.cpp      the two password alerts and the password write
+//   alert_queue.cpp          one password alert per device, shown one at a time
 //   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
 //   discovered_list.cpp      expiry and ceiling of "Discovered"
 // Every entry point runs on the main thread; nothing is locked.
@@ -22,6 +23,7 @@
 #include <chrono>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <map>
 #include <memory>
@@ -106,6 +108,9 @@ public:
         return heldBack_.contains(identifier);
     }
 
+    // Whether a password alert for the device is open or waits its turn.
+    bool hasPasswordAlert(const BluetoothUuid& identifier) const;
+
     // Where a listed device stands on its way to hearing application names.
     enum class DeviceState {
         Connecting,         // asked for, link not up yet
@@ -181,11 +186,40 @@ private:
     // Removes every entry with the peripheral's identifier, telling observers first.
     void removeConnected(const PeripheralRef& peripheral);
 
+    // What became of a password alert.
+    enum class AlertOutcome {
+        Accepted,  // a password was stored and written (or the device is connected to take it)
+        Cancelled, // the user cancelled, or confirmed an empty field; the connection was dropped
+        Withdrawn, // the device no longer needed it (or the manager is gone); nothing was done
+    };
     // The body both password alerts share: ask, then store and write, or drop the connection.
-    // Returns false when the user cancelled (or the manager is gone).
-    bool runPasswordAlert(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
-                          const std::string& message, const std::string& acceptButton,
-                          const std::function<std::string()>& keyToStoreUnder);
+    AlertOutcome runPasswordAlert(const PeripheralRef& peripheral,
+                                  const CharacteristicRef& characteristic,
+                                  const std::string& message, const std::string& acceptButton,
+                                  const std::function<std::string()>& keyToStoreUnder);
+
+    // Password alerts (alert_queue.cpp). A device has at most one, queued or open; they are
+    // shown one at a time in the order asked for. While a device has one, nothing writes a
+    // password to it: the user's answer decides what it hears next.
+    enum class AlertKind { EnterPassword, IncorrectPassword };
+    struct PasswordAlert {
+        PeripheralRef peripheral;
+        // The password characteristic of the device's current connection; none while its link
+        // is down or its characteristics are not discovered yet.
+        CharacteristicRef characteristic;
+        AlertKind kind = AlertKind::EnterPassword;
+        std::string passwordKey;
+        std::uint64_t ticket = 0; // tells an open alert from a later one of the same device
+    };
+    void queuePasswordAlert(const PeripheralRef& peripheral,
+                            const CharacteristicRef& characteristic, AlertKind kind);
+    void scheduleNextAlert();
+    void showNextAlert();
+    PasswordAlert* alertFor(const BluetoothUuid& identifier);
+    const PasswordAlert* alertFor(const BluetoothUuid& identifier) const;
+    // The device needs no answer any more (unlocked, forgotten, gone): a queued alert leaves the
+    // queue, an open one closes, and its answer changes nothing.
+    void withdrawAlert(const BluetoothUuid& identifier);
     // Stops the automatic connection of a device whose stored password it refuses.
     void holdBack(const PeripheralRef& peripheral);
     // Lists a known device that is not connected automatically now under "Discovered", so that
@@ -273,6 +307,14 @@ private:
     std::unordered_map<BluetoothUuid, Backoff> backoff_;
 
     std::optional<Subscription> pendingNamesSave_;
+
+    std::deque<PasswordAlert> queuedAlerts_;
+    std::optional<PasswordAlert> openAlert_;
+    std::uint64_t alertTickets_ = 0;
+    // A withdrawn alert is still on screen until its nested loop has returned; the next one
+    // waits for that.
+    int alertsOnScreen_ = 0;
+    bool alertTaskPosted_ = false;
 
     struct Heard {
         std::uint64_t sweep = 0; // the sweep count when last heard

@@ -128,6 +128,10 @@
         <translation>Falsches Passwort für %1</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>In vontal angezeigt als %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>

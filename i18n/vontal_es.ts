@@ -128,6 +128,10 @@
         <translation>Contraseña incorrecta para %1</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>Se muestra en vontal como %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>Aceptar</translation>
     </message>

@@ -128,6 +128,10 @@
         <translation>Mot de passe incorrect pour %1</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>Affiché dans vontal sous le nom %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>

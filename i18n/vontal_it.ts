@@ -128,6 +128,10 @@
         <translation>Password errata per %1</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>Mostrato in vontal come %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>

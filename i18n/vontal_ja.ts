@@ -128,6 +128,10 @@
         <translation>%1 のパスワードが正しくありません</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>vontal での表示名: %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>

@@ -128,6 +128,10 @@
         <translation>Senha incorreta para %1</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>Exibido no vontal como %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>OK</translation>
     </message>

@@ -128,6 +128,10 @@
         <translation>%1 的密码不正确</translation>
     </message>
     <message>
+        <source>Shown in vontal as %1</source>
+        <translation>在 vontal 中显示为 %1</translation>
+    </message>
+    <message>
         <source>OK</source>
         <translation>确定</translation>
     </message>

@@ -19,6 +19,11 @@ struct AlertRequest {
     // the subject exactly as it is. Empty when the message has no such parts.
     std::string messageFormat{};
     std::string subject{};
+    // A second line naming the subject as the user knows it elsewhere (a device's row label
+    // where it differs from the name in the message): its wording with "%1" and what goes there.
+    // Empty when there is no such line.
+    std::string detailFormat{};
+    std::string detailSubject{};
 };
 
 struct AlertResponse {
@@ -31,6 +36,9 @@ public:
     virtual ~AlertPresenter() = default;
     // Blocks the caller until the user answers; the main loop keeps running meanwhile.
     virtual AlertResponse runModal(const AlertRequest& request) = 0;
+    // Closes the alert opened last, if one is open, as its last button: what it asked about no
+    // longer needs an answer. Its runModal returns; the caller ignores what it returns.
+    virtual void dismiss() = 0;
 };
 
 } // namespace vontal

@@ -12,6 +12,7 @@ public:
     explicit PromptTracker(AlertPresenter& alerts) : alerts_(alerts) {}
 
     AlertResponse runModal(const AlertRequest& request) override;
+    void dismiss() override { alerts_.dismiss(); }
 
     int open() const { return open_; }
     // Told after an alert opens and after it closes.

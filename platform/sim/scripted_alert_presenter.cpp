@@ -16,13 +16,23 @@ AlertResponse ScriptedAlertPresenter::runModal(const AlertRequest& request) {
         answer = Answer{kAlertFirstButtonReturn + 1, {}, {}};
     }
 
-    ++open_;
+    dismissedWhileOpen_.push_back(false);
     if (answer->whileOpen)
         answer->whileOpen();
     if (whileOpen_)
         whileOpen_(request);
-    --open_;
+    const bool dismissed = dismissedWhileOpen_.back();
+    dismissedWhileOpen_.pop_back();
+    if (dismissed)
+        return AlertResponse{kAlertFirstButtonReturn + 1, {}};
     return AlertResponse{answer->response, answer->text};
+}
+
+void ScriptedAlertPresenter::dismiss() {
+    if (dismissedWhileOpen_.empty() || dismissedWhileOpen_.back())
+        return;
+    dismissedWhileOpen_.back() = true;
+    ++dismissals_;
 }
 
 void ScriptedAlertPresenter::answer(int buttonIndex, std::string text,

@@ -25,6 +25,8 @@ public:
     };
 
     AlertResponse runModal(const AlertRequest& request) override;
+    // The alert open innermost closes as Cancel once its hooks have run, whatever its answer.
+    void dismiss() override;
 
     // The button by its index (0 is the first, accepting button) and what the field holds.
     void answer(int buttonIndex, std::string text = {}, std::function<void()> whileOpen = {});
@@ -49,7 +51,9 @@ public:
     const std::vector<AlertRequest>& unexpected() const { return unexpected_; }
     std::size_t scriptedLeft() const { return script_.size(); }
     // How many alerts are open right now (nested alerts count).
-    int openNow() const { return open_; }
+    int openNow() const { return static_cast<int>(dismissedWhileOpen_.size()); }
+    // How many open alerts were dismissed, in all.
+    int dismissals() const { return dismissals_; }
 
 private:
     std::deque<Answer> script_;
@@ -57,7 +61,9 @@ private:
     std::function<void(const AlertRequest&)> whileOpen_;
     std::vector<AlertRequest> requests_;
     std::vector<AlertRequest> unexpected_;
-    int open_ = 0;
+    // Per open alert, innermost last: whether it was dismissed.
+    std::vector<bool> dismissedWhileOpen_;
+    int dismissals_ = 0;
 };
 
 } // namespace vontal

@@ -28,8 +28,9 @@ protected:
             return;
         addProgramEntries();
         mock_->addVontalDevice(kWitnessAddress, "Desk", "sesame", "Schreibtisch");
-        writeSettings({{QString::fromStdString(kWitnessIdentifier), QStringLiteral("sesame")}});
         lamp_ = mock_->addVontalDevice(kLampAddress, "Lamp", "open sesame 42", "Stehlampe");
+        addMoreDevices();
+        writeSettings(initialSettings());
         xterm_ = launch({"xterm"});
         ASSERT_NE(xterm_, 0u);
         startVontal();
@@ -42,6 +43,11 @@ protected:
             return !test::only(operations, "StartDiscovery").empty();
         }));
     }
+
+    virtual QJsonObject initialSettings() const {
+        return {{QString::fromStdString(kWitnessIdentifier), QStringLiteral("sesame")}};
+    }
+    virtual void addMoreDevices() {}
 
     // The user presses "Connect" on the one discovered row: the keyboard focus starts on the
     // launch-at-login toggle, last in the tab order after the connected rows and then the
@@ -165,6 +171,37 @@ protected:
     void startDesktop() override {
         PasswordDialog::startDesktop();
         startTrayHost();
+    }
+};
+
+// The lamp is known, with a password it refuses.
+class PasswordDialogWithRefusedPassword : public PasswordDialog {
+protected:
+    QJsonObject initialSettings() const override {
+        QJsonObject settings = PasswordDialog::initialSettings();
+        settings.insert(QString::fromStdString(kLampIdentifier), QStringLiteral("open sesame"));
+        return settings;
+    }
+};
+
+// Besides the lamp, more known devices whose stored passwords they refuse.
+class ManyRefusedPasswords : public PasswordDialogWithRefusedPassword {
+protected:
+    static constexpr int kMore = 4;
+    static std::string addressOf(int n) { return "C0:FF:EE:00:00:1" + std::to_string(n); }
+    static std::string identifierOf(int n) {
+        return "00000000-0000-0000-0000-C0FFEE00001" + std::to_string(n);
+    }
+    void addMoreDevices() override {
+        for (int n = 0; n < kMore; ++n)
+            mock_->addVontalDevice(addressOf(n), QStringLiteral("Pad %1").arg(n), "right",
+                                   QByteArray("Pad ") + QByteArray::number(n));
+    }
+    QJsonObject initialSettings() const override {
+        QJsonObject settings = PasswordDialogWithRefusedPassword::initialSettings();
+        for (int n = 0; n < kMore; ++n)
+            settings.insert(QString::fromStdString(identifierOf(n)), QStringLiteral("wrong"));
+        return settings;
     }
 };
 
@@ -324,6 +361,76 @@ TEST_F(PasswordDialogWithTray, CancelledRefusalWaitsForConnectAndQuitClosesAnOpe
     // The alert ended as "Cancel": nothing typed replaced the stored password.
     EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
               QStringLiteral("open sesame 42"));
+}
+
+// The refused password's alert is open when the lamp's link drops and comes back: vontal neither
+// writes the refused password again nor opens a second alert, and the one answer unlocks the
+// lamp on the connection it has now.
+TEST_F(PasswordDialogWithRefusedPassword, ALinkThatComesBackKeepsTheOneAlertWhoseAnswerUnlocks) {
+    const xcb_window_t refused = waitForWindowTitled(kAlertTitle, 0, 30s);
+    ASSERT_NE(refused, 0u) << "no incorrect-password alert came up";
+    ASSERT_TRUE(
+        test::waitUntil([&] { return linesStartingWith("Password write failed: ") == 1; }, 10s));
+    const std::size_t connects = recorded("Connect", kLampAddress);
+    const std::size_t reads = recorded("ReadValue", kLampAddress);
+    mock_->dropLink(kLampAddress);
+    // Connected again, and its characteristics found (its name is read anew).
+    ASSERT_TRUE(waitForRecord(
+        [&](const std::vector<test::MockOperation>& operations) {
+            return test::only(operations, "Connect", kLampAddress).size() > connects &&
+                   test::only(operations, "ReadValue", kLampAddress).size() > reads;
+        },
+        30s));
+    EXPECT_EQ(waitForWindowTitled(kAlertTitle, refused, 3s), 0u) << "a second alert opened";
+    EXPECT_TRUE(windowExists(refused));
+    EXPECT_EQ(linesStartingWith("Password write failed: "), 1u);
+
+    typeInto(refused, "open sesame 42");
+    ASSERT_TRUE(waitForPaired(kLampAddress));
+    EXPECT_EQ(describe(handshake()), (std::vector<std::string>{
+                                         "WriteValue password request 'open sesame'",
+                                         "WriteValue password request 'open sesame 42'",
+                                         "ReadValue data",
+                                         std::string("WriteValue data request '\0'", 27),
+                                         "StartNotify data",
+                                     }));
+    EXPECT_EQ(readSettings().value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame 42"));
+    EXPECT_TRUE(test::waitUntil([&] { return windowsTitled(kAlertTitle).empty(); }, 10s));
+    EXPECT_TRUE(lampHearsTheXterm());
+}
+
+// Several devices refuse their stored passwords at once: their alerts come one at a time, in
+// turn, and an empty answer is a Cancel that replaces no stored password.
+TEST_F(ManyRefusedPasswords, AlertsComeOneAtATimeInTurnAndAnEmptyAnswerIsACancel) {
+    std::vector<xcb_window_t> seen;
+    std::vector<std::string> answeredFor;
+    for (int round = 0; round < 1 + kMore; ++round) {
+        const auto shown = [&] {
+            const auto open = windowsTitled(kAlertTitle);
+            return !open.empty() && std::find(seen.begin(), seen.end(), open.front()) == seen.end();
+        };
+        ASSERT_TRUE(test::waitUntil(shown, 30s)) << "alert " << round << " never came";
+        // Give any other alert the time to appear beside it.
+        EXPECT_EQ(waitForWindowTitled(kAlertTitle, windowsTitled(kAlertTitle).front(), 2s), 0u)
+            << "two alerts open at once";
+        const xcb_window_t alert = windowsTitled(kAlertTitle).front();
+        seen.push_back(alert);
+        // Enter on the empty field: nothing is stored, and the device is held back.
+        ASSERT_TRUE(activate(alert));
+        ASSERT_TRUE(xdotool({"key", "Return"}));
+        ASSERT_TRUE(test::waitUntil([&] { return !windowExists(alert); }, 10s));
+    }
+    EXPECT_TRUE(test::waitUntil([&] { return windowsTitled(kAlertTitle).empty(); }, 5s));
+    EXPECT_EQ(linesStartingWith("Password write failed: "), std::size_t(1 + kMore));
+    // Every refused password is still the one stored: no empty text replaced one.
+    const QJsonObject settings = readSettings();
+    EXPECT_EQ(settings.value(QString::fromStdString(kLampIdentifier)).toString(),
+              QStringLiteral("open sesame"));
+    for (int n = 0; n < kMore; ++n)
+        EXPECT_EQ(settings.value(QString::fromStdString(identifierOf(n))).toString(),
+                  QStringLiteral("wrong"));
+    EXPECT_EQ(recorded("Disconnect", kWitnessAddress), 0u);
 }
 
 } // namespace

@@ -239,23 +239,33 @@ xcb_window_t VontalDesktop::launch(const std::vector<std::string>& argv) {
     return session_->waitForClientOf(pid, testing::deadlineIn(30s)).value_or(0);
 }
 
+std::string VontalDesktop::titleOf(xcb_window_t window) {
+    xcb_connection_t* connection = session_->connection();
+    std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(
+        connection,
+        xcb_get_property(connection, 0, window, session_->atom("_NET_WM_NAME"),
+                         session_->atom("UTF8_STRING"), 0, 256),
+        nullptr));
+    if (!reply)
+        return {};
+    const auto* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
+    return std::string(text, static_cast<std::size_t>(xcb_get_property_value_length(reply.get())));
+}
+
 xcb_window_t VontalDesktop::waitForWindowTitled(const std::string& title, xcb_window_t except,
                                                 std::chrono::milliseconds timeout) {
-    xcb_connection_t* connection = session_->connection();
-    const xcb_atom_t nameAtom = session_->atom("_NET_WM_NAME");
-    const xcb_atom_t utf8 = session_->atom("UTF8_STRING");
     const auto titled = [&](xcb_window_t window) {
-        if (window == except)
-            return false;
-        std::unique_ptr<xcb_get_property_reply_t, FreeDeleter> reply(xcb_get_property_reply(
-            connection, xcb_get_property(connection, 0, window, nameAtom, utf8, 0, 256), nullptr));
-        if (!reply)
-            return false;
-        const auto* text = static_cast<const char*>(xcb_get_property_value(reply.get()));
-        return std::string(text, static_cast<std::size_t>(
-                                     xcb_get_property_value_length(reply.get()))) == title;
+        return window != except && titleOf(window) == title;
     };
     return session_->waitForClient(titled, testing::deadlineIn(timeout)).value_or(0);
+}
+
+std::vector<xcb_window_t> VontalDesktop::windowsTitled(const std::string& title) {
+    std::vector<xcb_window_t> found;
+    for (const xcb_window_t window : session_->clients())
+        if (titleOf(window) == title)
+            found.push_back(window);
+    return found;
 }
 
 bool VontalDesktop::windowExists(xcb_window_t window) {

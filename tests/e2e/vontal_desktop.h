@@ -92,6 +92,9 @@ protected:
     // The first managed window other than `except` whose title is `title`, or 0 at the deadline.
     xcb_window_t waitForWindowTitled(const std::string& title, xcb_window_t except,
                                      std::chrono::milliseconds timeout);
+    // The managed windows titled so now.
+    std::vector<xcb_window_t> windowsTitled(const std::string& title);
+    std::string titleOf(xcb_window_t window);
     bool windowExists(xcb_window_t window);
     bool xdotool(const std::vector<std::string>& arguments);
     // xdotool windowactivate --sync: the window manager has switched when this returns.

@@ -65,16 +65,22 @@ TEST_F(PasswordPrompt, ADeviceWithoutANameIsCalledDevice) {
                 ElementsAre("Enter password for device", "Incorrect password for device"));
 }
 
-TEST_F(PasswordPrompt, OkWithAnEmptyFieldStoresAndWritesTheEmptyPasswordAndItIsReusedSilently) {
+TEST_F(PasswordPrompt, OkWithAnEmptyFieldIsACancelButAStoredEmptyPasswordIsReusedSilently) {
     SimDeviceSpec deviceSpec = makeDeviceSpec(1);
     deviceSpec.password = "";
     const BluetoothUuid id = addDevice(deviceSpec);
     sim.alerts.accept("");
     connectFromList(id);
-    EXPECT_EQ(storedPassword(id), "");
+    EXPECT_FALSE(storedPassword(id)) << "Enter on an empty field stores nothing";
+    EXPECT_THAT(passwordWrites(id), IsEmpty());
+    EXPECT_EQ(count(Kind::CancelConnection, id), 1u);
+
+    // An empty password stored earlier is still a password: written without asking.
+    storePassword(id, "");
+    manager->connect(discovered(id));
+    run();
     EXPECT_THAT(passwordWrites(id), ElementsAre(Bytes{}));
     EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
-
     sim.bluetooth.loseLink(id);
     run();
     EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
@@ -256,6 +262,101 @@ TEST_F(PasswordPrompt, AManagerDestroyedWhileItsAlertIsOpenIsNotTouchedAfterward
     sim.alerts.cancel([&] { manager.reset(); });
     connectFromList(second);
     EXPECT_EQ(count(Kind::CancelConnection, second), 0u);
+}
+
+// A refused password's alert is open when the link drops and comes back: the device is not
+// written the refused password again, no second alert opens, and the one answer unlocks the
+// connection there is now.
+TEST_F(PasswordPrompt, OneAlertPerDeviceAndItsAnswerGoesToTheCurrentConnection) {
+    const BluetoothUuid id = addDevice(vontalDevice(deviceId(1), "Vontal Pad", "pw-1", "Desk"));
+    storePassword(id, "wrong");
+    bool pendingWhileOpen = false;
+    sim.alerts.accept("pw-1", [&] {
+        sim.bluetooth.loseLink(id);
+        advance(std::chrono::seconds(10));
+        ASSERT_EQ(connectedIds(), std::vector<BluetoothUuid>{id}) << "connected again";
+        EXPECT_EQ(sim.alerts.openNow(), 1);
+        pendingWhileOpen = manager->hasPasswordAlert(id);
+    });
+    start();
+    EXPECT_TRUE(pendingWhileOpen);
+    EXPECT_EQ(messages(), std::vector<std::string>{"Incorrect password for Vontal Pad"});
+    EXPECT_THAT(passwordWrites(id), ElementsAre(bytesOf("wrong"), bytesOf("pw-1")));
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(id));
+    EXPECT_EQ(manager->deviceState(handle(id)), PeripheralManager::DeviceState::Unlocked);
+    EXPECT_FALSE(manager->hasPasswordAlert(id));
+    EXPECT_THAT(sim.alerts.unexpected(), IsEmpty());
+    for (const SimRequest& request : sim.bluetooth.requests())
+        EXPECT_TRUE(request.validHandle) << request;
+    // The custom name is the row's label: the alert says which row asks.
+    const AlertRequest& alert = sim.alerts.requests().front();
+    EXPECT_EQ(alert.detailFormat, "Shown in vontal as %1");
+    EXPECT_EQ(alert.detailSubject, "Desk");
+}
+
+// Several devices ask at once: one alert at a time, in the order asked; a device forgotten
+// meanwhile needs no answer, and the answer to an alert withdrawn while open changes nothing.
+TEST_F(PasswordPrompt, AlertsWaitTheirTurnAndCloseWhenTheirDeviceNoLongerNeedsThem) {
+    const BluetoothUuid one = addDevice(1);
+    const BluetoothUuid two = addDevice(2);
+    const BluetoothUuid three = addDevice(3);
+    const BluetoothUuid four = addDevice(4);
+    storePassword(four, "wrong");
+    std::vector<int> openAtOnce;
+    sim.alerts.setWhileOpen(
+        [&](const AlertRequest&) { openAtOnce.push_back(sim.alerts.openNow()); });
+    sim.alerts.accept("pw-4", [&] {
+        for (const BluetoothUuid& id : {one, two, three})
+            manager->connect(discovered(id));
+        run();
+        for (const BluetoothUuid& id : {one, two, three})
+            EXPECT_TRUE(manager->hasPasswordAlert(id));
+    });
+    sim.alerts.accept("pw-1", [&] {
+        manager->disconnect(handle(two));
+        run();
+    });
+    sim.alerts.accept("pw-3", [&] {
+        manager->disconnect(handle(three));
+        run();
+    });
+    start();
+
+    EXPECT_THAT(messages(),
+                ElementsAre("Incorrect password for Device 4", "Enter password for Device 1",
+                            "Enter password for Device 3"));
+    EXPECT_THAT(openAtOnce, ::testing::Each(1));
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(four));
+    EXPECT_TRUE(sim.bluetooth.isUnlocked(one));
+    EXPECT_EQ(storedPassword(one), "pw-1");
+    EXPECT_FALSE(storedPassword(two));
+    EXPECT_FALSE(storedPassword(three)) << "the withdrawn alert's answer is ignored";
+    EXPECT_THAT(passwordWrites(three), IsEmpty());
+    EXPECT_EQ(sim.alerts.dismissals(), 1);
+    for (const BluetoothUuid& id : {one, two, three, four})
+        EXPECT_FALSE(manager->hasPasswordAlert(id));
+    EXPECT_THAT(sim.alerts.unexpected(), IsEmpty());
+}
+
+// Names come from the air: none is kept, shown or logged longer than an attribute value.
+TEST_F(PasswordPrompt, LongNamesAreCutToWholeCharactersOfAnAttributeValue) {
+    const std::string longName = "x" + [] {
+        std::string text;
+        for (int i = 0; i < 400; ++i)
+            text += "\u00E9"; // two bytes each: the cut falls inside one
+        return text;
+    }();
+    const BluetoothUuid id = addDevice(vontalDevice(deviceId(1), longName, "pw-1", longName));
+    sim.alerts.accept("pw-1");
+    connectFromList(id);
+    const std::string& stored = manager->deviceNames().at(id);
+    EXPECT_EQ(stored.size(), 511u);
+    EXPECT_EQ(stored, longName.substr(0, 511));
+    const AlertRequest& alert = sim.alerts.requests().front();
+    EXPECT_EQ(alert.subject, longName.substr(0, 511));
+    EXPECT_EQ(alert.messageText, "Enter password for " + longName.substr(0, 511));
+    for (const std::string& line : sim.diagnostics.lines())
+        EXPECT_LE(line.size(), 600u) << line.substr(0, 80);
 }
 
 } // namespace

@@ -54,8 +54,10 @@ public:
     std::optional<xcb_window_t> transientForOf(xcb_window_t window);
     xcb_atom_t atom(const char* name);
 
-private:
+    // The windows the window manager manages now (_NET_CLIENT_LIST).
     std::vector<xcb_window_t> clients();
+
+private:
     // Blocks until the connection has events or the deadline passes; false at the deadline.
     bool waitForEvents(Deadline deadline);
     void stop();

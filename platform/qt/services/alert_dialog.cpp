@@ -51,6 +51,7 @@ constexpr const char* kContext = "PasswordAlert";
 [[maybe_unused]] constexpr const char* kDeviceLinkTexts[] = {
     QT_TRANSLATE_NOOP("PasswordAlert", "Enter password for %1"),
     QT_TRANSLATE_NOOP("PasswordAlert", "Incorrect password for %1"),
+    QT_TRANSLATE_NOOP("PasswordAlert", "Shown in vontal as %1"),
     QT_TRANSLATE_NOOP("PasswordAlert", "OK"),
     QT_TRANSLATE_NOOP("PasswordAlert", "Retry"),
     QT_TRANSLATE_NOOP("PasswordAlert", "Cancel"),
@@ -70,6 +71,17 @@ std::string localizedMessage(const AlertRequest& request) {
     if (!format.contains(QLatin1String("%1")))
         return request.messageText;
     return format.arg(QString::fromStdString(request.subject)).toStdString();
+}
+
+// The second line in the user's language, or nothing. Its subject is put in the same way.
+QString localizedDetail(const AlertRequest& request) {
+    if (request.detailFormat.empty())
+        return {};
+    QString format = translated(request.detailFormat);
+    if (!format.contains(QLatin1String("%1")))
+        format = QString::fromStdString(request.detailFormat);
+    return displayedMessage(
+        format.arg(QString::fromStdString(request.detailSubject)).toStdString());
 }
 
 // The request with its subject cut to the length of name the dialog is sized for: the text
@@ -134,6 +146,14 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     message->setTextFormat(Qt::PlainText);
     message->setWordWrap(true);
 
+    QLabel* detail = nullptr;
+    if (const QString detailText = localizedDetail(request); !detailText.isEmpty()) {
+        detail = new QLabel(detailText, this);
+        detail->setObjectName(QString::fromLatin1(kDetailObjectName));
+        detail->setTextFormat(Qt::PlainText);
+        detail->setWordWrap(true);
+    }
+
     field_ = new QLineEdit(this);
     field_->setObjectName(QString::fromLatin1(kFieldObjectName));
     field_->setEchoMode(QLineEdit::Password);
@@ -154,6 +174,8 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
 
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(message);
+    if (detail)
+        layout->addWidget(detail);
     layout->addWidget(field_);
     layout->addLayout(buttons);
     layout->setSizeConstraint(QLayout::SetFixedSize);
@@ -166,6 +188,8 @@ AlertDialog::AlertDialog(const AlertRequest& request, QWidget* parent)
     const int wanted =
         std::max(oneLineWidth(measured, message->font()), titleBarWidth(windowTitle()) - sides);
     message->setFixedWidth(std::max(1, std::min(wanted, maximumDialogWidth() - sides)));
+    if (detail)
+        detail->setFixedWidth(message->maximumWidth());
 
     field_->setFocus();
 }

@@ -18,6 +18,7 @@ public:
         QT_TRANSLATE_NOOP("PasswordAlert", "vontal password");
     static constexpr const char* kObjectName = "vontalAlert";
     static constexpr const char* kMessageObjectName = "alertMessage";
+    static constexpr const char* kDetailObjectName = "alertDetail";
     static constexpr const char* kFieldObjectName = "alertField";
     // Buttons are named "alertButton0", "alertButton1", ... in the order given.
     static constexpr const char* kButtonObjectNamePrefix = "alertButton";

@@ -29,6 +29,15 @@ AlertResponse QtAlertPresenter::runModal(const AlertRequest& request) {
     return AlertResponse{dialog.responseCode(), dialog.fieldText().toStdString()};
 }
 
+void QtAlertPresenter::dismiss() {
+    for (auto it = open_->dialogs.rbegin(); it != open_->dialogs.rend(); ++it) {
+        if (*it) {
+            (*it)->reject();
+            return;
+        }
+    }
+}
+
 void QtAlertPresenter::closeAll() {
     closing_ = true;
     // Innermost first: each rejection ends that alert's loop.

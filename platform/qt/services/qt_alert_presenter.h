@@ -17,6 +17,7 @@ public:
     QtAlertPresenter& operator=(const QtAlertPresenter&) = delete;
 
     AlertResponse runModal(const AlertRequest& request) override;
+    void dismiss() override;
 
     // On the way out: every open alert closes as its last button ("Cancel"), and alerts asked
     // for from now on answer so at once without showing.
