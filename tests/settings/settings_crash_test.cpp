@@ -46,8 +46,9 @@ TEST(SettingsCrash, AKilledWriterNeverLeavesAFileThatLostEarlierSaves) {
         const auto map = parseSettingsJson(file.readAll());
         ASSERT_TRUE(map) << "the file does not parse after the kill of round " << round;
         for (long i = 0; i < acknowledged; ++i) {
-            ASSERT_EQ(map->value(QString::fromStdString(stormKey(i))).toString().toStdString(),
-                      stormValue(i))
+            ASSERT_EQ(
+                map->value(QString::fromStdString(stormKey(i))).value.toString().toStdString(),
+                stormValue(i))
                 << "round " << round;
         }
     }

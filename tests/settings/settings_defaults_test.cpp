@@ -174,9 +174,9 @@ TEST_F(SettingsDefaultsTest, AnUnreadableFileIsKeptAsideAndTheStoreStartsEmpty) 
 }
 
 TEST_F(SettingsDefaultsTest, AFileOfAnotherShapeIsKeptAsideToo) {
-    writeFile(path, R"({"vontal.deviceNames": {"K": null}})", 0600);
+    writeFile(path, R"([{"A1B2C3D4-0000-4000-8000-00000000ABCD": "secret"}])", 0600);
     SettingsDefaults store(path.toStdString());
-    EXPECT_FALSE(store.valueForKey("vontal.deviceNames"));
+    EXPECT_FALSE(store.valueForKey("A1B2C3D4-0000-4000-8000-00000000ABCD"));
     EXPECT_FALSE(corruptCopies().isEmpty());
 }
 
@@ -287,7 +287,7 @@ TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
     EXPECT_EQ(
         diagnostics.lines,
         (std::vector<std::string>{
-            R"(Settings entry "A1B2C3D4-0000-4000-8000-00000000ABCD" is ignored: a password must be text)",
+            R"(Settings entry "A1B2C3D4-0000-4000-8000-00000000ABCD" is ignored: a password must be text, not a number)",
             R"(Settings entry "a1b2c3d4-0000-4000-8000-00000000abce" is ignored: device identifiers are written in upper case)",
             R"(Settings entry "vontal.deviceNames / Pad" is ignored: not a device identifier)",
             R"(Settings entry "vontal.devicenames" is ignored: the key is written vontal.deviceNames)",
@@ -301,7 +301,7 @@ TEST_F(SettingsDefaultsTest, EntriesReadPastAreNamedOnceAtStart) {
     EXPECT_EQ(
         again.lines,
         (std::vector<std::string>{
-            R"(Settings entry "vontal.deviceNames" is ignored: the name under "A1B2C3D4-0000-4000-8000-00000000ABCD" is not text)"}));
+            R"(Settings entry "vontal.deviceNames" is ignored: the name under "A1B2C3D4-0000-4000-8000-00000000ABCD" must be text, not a number)"}));
 }
 
 // The warnings the store writes while one is alive.

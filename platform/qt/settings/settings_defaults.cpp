@@ -57,7 +57,7 @@ Stamp currentStamp(const QString& file) {
 
 struct Read {
     enum class Outcome { Missing, Entries, Unusable } outcome = Outcome::Missing;
-    QSettings::SettingsMap entries;
+    SettingsEntries entries;
     Stamp stamp;
     QString why; // for Unusable: how it is told
 };
@@ -158,21 +158,21 @@ std::optional<DefaultsValue> SettingsDefaults::valueForKey(const std::string& ke
     const auto found = entries_.constFind(escapeSettingsKey(QString::fromStdString(key)));
     if (found == entries_.constEnd())
         return std::nullopt;
-    return fromVariant(*found);
+    return fromVariant(found->value);
 }
 
 void SettingsDefaults::setValue(const std::string& key, const DefaultsValue& value) {
     const QString escaped = escapeSettingsKey(QString::fromStdString(key));
-    const QVariant variant = toVariant(value);
-    writeThrough([&](QSettings::SettingsMap& entries) { entries.insert(escaped, variant); });
+    const SettingsEntry entry = settingsEntry(toVariant(value));
+    writeThrough([&](SettingsEntries& entries) { entries.insert(escaped, entry); });
 }
 
 void SettingsDefaults::removeObjectForKey(const std::string& key) {
     const QString escaped = escapeSettingsKey(QString::fromStdString(key));
-    writeThrough([&](QSettings::SettingsMap& entries) { entries.remove(escaped); });
+    writeThrough([&](SettingsEntries& entries) { entries.remove(escaped); });
 }
 
-void SettingsDefaults::writeThrough(const std::function<void(QSettings::SettingsMap&)>& change) {
+void SettingsDefaults::writeThrough(const std::function<void(SettingsEntries&)>& change) {
     // The directory may have been removed since start-up; it comes back private.
     makePrivateDirectory(QFileInfo(path_).path());
     clearAbandonedLock(path_);
@@ -189,7 +189,7 @@ void SettingsDefaults::writeThrough(const std::function<void(QSettings::Settings
             keepSettingsFileAside(path_, read.why,
                                   QStringLiteral("wrote the settings in use in its place"));
     }
-    QSettings::SettingsMap changed = entries_;
+    SettingsEntries changed = entries_;
     change(changed);
     const QByteArray bytes = serializeSettingsJson(changed);
     if (bytes.size() > kMaxFileBytes) {

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "platform/user_defaults.h"
+#include "settings_json.h"
 
-#include <QSettings>
 #include <QString>
 #include <cstdint>
 #include <functional>
@@ -25,6 +25,10 @@ class Diagnostics;
 // FIFO, a file grown past the limit) is kept aside like an unreadable file and the store starts
 // empty: reading it could block the start for good or exhaust memory. A change that would make the
 // file larger than the limit is refused, with one line.
+//
+// Entries vontal does not read (a newer vontal's, or of a kind vontal does not expect under its own
+// keys) read as absent and are written back exactly as the file held them, until vontal sets or
+// removes that key itself; entries of vontal's keys read past are named in one line each at start.
 //
 // A symbolic link at the path is followed (dotfile managers keep the real file elsewhere): its
 // target is read and replaced, and the link stays. A target that is not a settings file is not
@@ -57,11 +61,12 @@ public:
 
 private:
     // Applies `change` to the store as the file now holds it and writes the result whole.
-    void writeThrough(const std::function<void(QSettings::SettingsMap&)>& change);
+    void writeThrough(const std::function<void(SettingsEntries&)>& change);
 
     QString path_;
-    // Keys as settings_json.h keeps them.
-    QSettings::SettingsMap entries_;
+    // Entries as settings_json.h keeps them: what vontal does not set itself goes back to the file
+    // as it was read, whatever its kind.
+    SettingsEntries entries_;
     // The file as it was last read or written here; missing when it was not there.
     Stamp stamp_;
     bool reportedWriteFailure_ = false;

@@ -1,12 +1,12 @@
 #include "settings_json.h"
 
+#include "json_members.h"
 #include "settings_keys.h"
 
 #include <QDateTime>
 #include <QFile>
 #include <QFileInfo>
 #include <QJsonArray>
-#include <QJsonDocument>
 #include <QJsonObject>
 #include <QtDebug>
 #include <charconv>
@@ -129,27 +129,36 @@ std::optional<QString> keepSettingsFileAside(const QString& name, const QString&
     return backup;
 }
 
-std::optional<QSettings::SettingsMap> parseSettingsJson(const QByteArray& bytes) {
-    QJsonParseError error{};
-    const QJsonDocument document = QJsonDocument::fromJson(bytes, &error);
-    if (error.error != QJsonParseError::NoError || !document.isObject())
-        return std::nullopt;
-    const QJsonObject object = document.object();
-    QSettings::SettingsMap map;
-    for (auto it = object.begin(); it != object.end(); ++it) {
-        auto value = valueFromJson(it.value());
-        if (!value)
-            return std::nullopt;
-        map.insert(escapeSettingsKey(it.key()), *value);
-    }
-    return map;
+SettingsEntry settingsEntry(const QVariant& value) {
+    return {memberText(valueToJson(value)), value};
 }
 
-QByteArray serializeSettingsJson(const QSettings::SettingsMap& map) {
-    QJsonObject object;
-    for (auto it = map.begin(); it != map.end(); ++it)
-        object.insert(unescapeSettingsKey(it.key()), valueToJson(it.value()));
-    return QJsonDocument(object).toJson(QJsonDocument::Indented);
+std::optional<SettingsEntries> parseSettingsJson(const QByteArray& bytes) {
+    const auto members = jsonObjectMembers(bytes);
+    if (!members)
+        return std::nullopt;
+    SettingsEntries entries;
+    for (const JsonMember& member : *members)
+        entries.insert(escapeSettingsKey(member.key),
+                       {member.text, valueFromJson(member.value).value_or(QVariant())});
+    return entries;
+}
+
+QByteArray serializeSettingsJson(const SettingsEntries& entries) {
+    // The layout of Qt's indented documents, which is what vontal has always written: one entry
+    // a line, in the order of their keys.
+    QMap<QString, const QByteArray*> byKey;
+    for (auto it = entries.begin(); it != entries.end(); ++it)
+        byKey.insert(unescapeSettingsKey(it.key()), &it.value().json);
+    QByteArray text = "{\n";
+    for (auto it = byKey.begin(); it != byKey.end(); ++it) {
+        if (it != byKey.begin())
+            text += ",\n";
+        text += "    " + memberText(it.key()) + ": " + *it.value();
+    }
+    if (!byKey.isEmpty())
+        text += '\n';
+    return text + "}\n";
 }
 
 } // namespace vontal

@@ -1,5 +1,6 @@
 #include "settings_lint.h"
 
+#include "json_members.h"
 #include "settings_keys.h"
 
 namespace vontal {
@@ -34,37 +35,59 @@ QString ignored(const QString& entry, const QString& why) {
     return QStringLiteral("Settings entry \"%1\" is ignored: %2").arg(entry, why);
 }
 
-void checkDeviceNames(const QVariant& value, QStringList& lines) {
-    if (value.typeId() != QMetaType::QVariantMap) {
-        lines << ignored(kDeviceNamesKey, QStringLiteral("the device names must be a dictionary"));
+// The JSON kind of a value's text, as a person reading the file sees it.
+QString kindOf(const QByteArray& json) {
+    switch (json.isEmpty() ? '\0' : json.front()) {
+    case '"':
+        return QStringLiteral("text");
+    case '{':
+        return QStringLiteral("a dictionary");
+    case '[':
+        return QStringLiteral("a list");
+    case 't':
+    case 'f':
+        return QStringLiteral("a truth value");
+    case 'n':
+        return QStringLiteral("null");
+    default:
+        return QStringLiteral("a number");
+    }
+}
+
+void checkDeviceNames(const QByteArray& json, QStringList& lines) {
+    const auto names = json.startsWith('{') ? jsonObjectMembers(json) : std::nullopt;
+    if (!names) {
+        lines << ignored(kDeviceNamesKey,
+                         QStringLiteral("the device names must be a dictionary, not ") +
+                             kindOf(json));
         return;
     }
-    const QVariantMap names = value.toMap();
-    for (auto it = names.begin(); it != names.end(); ++it) {
-        if (it.value().typeId() != QMetaType::QString) {
+    for (const JsonMember& name : *names) {
+        if (!name.value.isString()) {
             // The names are taken whole or not at all.
             lines << ignored(kDeviceNamesKey,
-                             QStringLiteral("the name under \"%1\" is not text").arg(it.key()));
+                             QStringLiteral("the name under \"%1\" must be text, not %2")
+                                 .arg(name.key, kindOf(name.text)));
             return;
         }
     }
     // Identifiers in the dictionary are read in either case.
-    for (auto it = names.begin(); it != names.end(); ++it) {
-        if (identifierForm(it.key()) == IdentifierForm::None)
-            lines << ignored(kDeviceNamesKey + QStringLiteral(" / ") + it.key(),
+    for (const JsonMember& name : *names) {
+        if (identifierForm(name.key) == IdentifierForm::None)
+            lines << ignored(kDeviceNamesKey + QStringLiteral(" / ") + name.key,
                              QStringLiteral("not a device identifier"));
     }
 }
 
 } // namespace
 
-QStringList ignoredEntries(const QSettings::SettingsMap& entries) {
+QStringList ignoredEntries(const SettingsEntries& entries) {
     QStringList lines;
     for (auto it = entries.begin(); it != entries.end(); ++it) {
         const QString key = unescapeSettingsKey(it.key());
-        const QVariant& value = it.value();
+        const QByteArray& json = it.value().json;
         if (key == kDeviceNamesKey) {
-            checkDeviceNames(value, lines);
+            checkDeviceNames(json, lines);
             continue;
         }
         switch (identifierForm(key)) {
@@ -77,8 +100,9 @@ QStringList ignoredEntries(const QSettings::SettingsMap& entries) {
             lines << ignored(key, QStringLiteral("device identifiers are written in upper case"));
             break;
         case IdentifierForm::UpperCase:
-            if (value.typeId() != QMetaType::QString)
-                lines << ignored(key, QStringLiteral("a password must be text"));
+            if (!json.startsWith('"'))
+                lines << ignored(key,
+                                 QStringLiteral("a password must be text, not ") + kindOf(json));
             break;
         }
     }
