@@ -86,6 +86,8 @@ void TrayIcon::place() {
     // here as well would drop it from that watcher for a moment.
     if (icon_)
         return;
+    // Qt asks the watcher the same question as it makes the icon.
+    statusNotifierItem_ = host_ && host_->statusNotifierHost();
     icon_ = new QSystemTrayIcon(this);
     icon_->setContextMenu(menu_);
     connect(icon_, &QSystemTrayIcon::activated, this,
@@ -129,7 +131,8 @@ void TrayIcon::refresh() {
         icon_->setIcon(trayIcon(summary_.connected.isEmpty() ? TrayIconState::NoneConnected
                                                              : TrayIconState::Connected,
                                 summary_.waitingForPassword));
-    icon_->setToolTip(summary_.toolTip());
+    icon_->setToolTip(summary_.toolTip(statusNotifierItem_ ? TraySummary::Format::Markup
+                                                           : TraySummary::Format::Plain));
 
     for (QAction* action : devices_) {
         menu_->removeAction(action);
