@@ -44,6 +44,19 @@ bool xembedTrayRuns() {
     return owned;
 }
 
+// A device's name as a menu entry shows it: an ampersand is no shortcut mark. Exported over
+// dbusmenu, where Qt turns only the first "&" into dbusmenu's shortcut mark "_" (and leaves "_"
+// as it is), "_" is doubled and only the first "&" is, so the host shows that one as a shortcut
+// on "&" itself and every other character as it is.
+QString menuLabel(QString name, bool dbusmenu) {
+    if (!dbusmenu)
+        return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    name.replace(QLatin1Char('_'), QStringLiteral("__"));
+    if (const qsizetype first = name.indexOf(QLatin1Char('&')); first >= 0)
+        name.insert(first, QLatin1Char('&'));
+    return name;
+}
+
 } // namespace
 
 TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
@@ -140,9 +153,7 @@ void TrayIcon::refresh() {
     }
     devices_.clear();
     for (const QString& name : summary_.connected) {
-        // A device's name is shown as it is: an ampersand is no shortcut mark.
-        auto* action =
-            new QAction(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")), menu_);
+        auto* action = new QAction(menuLabel(name, statusNotifierItem_), menu_);
         // Informative: the device is listed, not acted on.
         action->setEnabled(false);
         menu_->insertAction(devicesEnd_, action);

@@ -205,7 +205,7 @@ TEST_F(Tray, DeviceNamesReachTheHostAsEscapedTextOneBoundedLineEach) {
     shown.sort();
     QStringList expected{"(" + desk + ")", "(" + lamp + ")"};
     expected.sort();
-    EXPECT_EQ(shown, expected);
+    EXPECT_EQ(shown, expected) << entries.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace
