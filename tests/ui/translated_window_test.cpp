@@ -99,8 +99,7 @@ TEST_P(TranslatedWindow, TextsShowTranslatedAndWholeAtTheSmallestSize) {
     settle();
 
     auto* content = new ContentView(*manager, loginItems, uiDiagnostics);
-    MainWindow window(
-        content, [] {}, [] {});
+    MainWindow window(content, [] {}, [] {});
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     settle();
