@@ -32,6 +32,14 @@
         <translation>⚪️</translation>
     </message>
     <message>
+        <source>🟠</source>
+        <translation>🟠</translation>
+    </message>
+    <message>
+        <source>🔴</source>
+        <translation>🔴</translation>
+    </message>
+    <message>
         <source>Connecting…</source>
         <translation>接続中…</translation>
     </message>

@@ -32,6 +32,14 @@
         <translation>⚪️</translation>
     </message>
     <message>
+        <source>🟠</source>
+        <translation>🟠</translation>
+    </message>
+    <message>
+        <source>🔴</source>
+        <translation>🔴</translation>
+    </message>
+    <message>
         <source>Connecting…</source>
         <translation>正在连接…</translation>
     </message>

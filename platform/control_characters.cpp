@@ -54,6 +54,13 @@ bool isControl(char32_t c) {
            (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
 }
 
+// On screen the marks that only steer the writing direction are shown too: a left-to-right or
+// right-to-left mark (U+200E, U+200F) or an Arabic letter mark (U+061C) in a name would reorder
+// the text around it, and the name beside it, without being seen.
+bool isShownAsSymbol(char32_t c) {
+    return isControl(c) || c == 0x200E || c == 0x200F || c == 0x061C;
+}
+
 void appendUtf8(std::string& out, char32_t c) {
     if (c < 0x80) {
         out += static_cast<char>(c);
@@ -70,12 +77,13 @@ void appendUtf8(std::string& out, char32_t c) {
 
 // Copies every ordinary character and lets `replace` append what stands for each control (or
 // invalid byte, which is passed along for the escape).
-template <typename Replace> std::string rewrite(std::string_view text, Replace replace) {
+template <typename Replace>
+std::string rewrite(std::string_view text, bool (*replaced)(char32_t), Replace replace) {
     std::string out;
     out.reserve(text.size());
     for (std::size_t at = 0; at < text.size();) {
         const Step step = decode(text, at);
-        if (step.valid && !isControl(step.codePoint))
+        if (step.valid && !replaced(step.codePoint))
             out.append(text.substr(at, step.length));
         else
             replace(out, step, static_cast<std::uint8_t>(text[at]));
@@ -87,7 +95,7 @@ template <typename Replace> std::string rewrite(std::string_view text, Replace r
 } // namespace
 
 std::string escapeControlCharacters(std::string_view text) {
-    return rewrite(text, [](std::string& out, const Step& step, std::uint8_t byte) {
+    return rewrite(text, isControl, [](std::string& out, const Step& step, std::uint8_t byte) {
         char escaped[8];
         if (!step.valid || step.codePoint < 0x80)
             std::snprintf(escaped, sizeof escaped, "\\x%02x", unsigned(byte));
@@ -98,7 +106,7 @@ std::string escapeControlCharacters(std::string_view text) {
 }
 
 std::string showControlCharacters(std::string_view text) {
-    return rewrite(text, [](std::string& out, const Step& step, std::uint8_t) {
+    return rewrite(text, isShownAsSymbol, [](std::string& out, const Step& step, std::uint8_t) {
         if (step.valid && step.codePoint < 0x20)
             appendUtf8(out, 0x2400 + step.codePoint);
         else if (step.valid && step.codePoint == 0x7F)

@@ -17,8 +17,9 @@ namespace vontal {
 std::string escapeControlCharacters(std::string_view text);
 
 // For a row or a dialog: C0 controls and DEL become their Control Pictures (U+2400–U+241F,
-// U+2421), every other such character (and each invalid byte) U+FFFD. The result is one line of
-// valid UTF-8 in which every control is visible as one glyph.
+// U+2421), every other such character, the direction marks U+200E, U+200F and U+061C, and each
+// invalid byte U+FFFD. The result is one line of valid UTF-8 in which every control is visible as
+// one glyph and that is written in the directions its letters ask for.
 std::string showControlCharacters(std::string_view text);
 
 } // namespace vontal

@@ -1,10 +1,10 @@
 #include "content_view.h"
 
 #include "device_list_view.h"
+#include "display_text.h"
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
-#include "platform/control_characters.h"
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/gnome/shell_extension.h"
 #include "status_line.h"
@@ -36,16 +36,19 @@ QLabel* makeHeader(const char* key, int topPadding, int height, QWidget* parent)
     return header;
 }
 
-QString stateText(PeripheralManager::DeviceState state) {
+DeviceRow::Standing standing(PeripheralManager::DeviceState state) {
+    const auto says = [](const char* words, const char* dot) {
+        return DeviceRow::Standing{labels::text(words), labels::text(dot)};
+    };
     switch (state) {
     case PeripheralManager::DeviceState::Connecting:
-        return labels::text(labels::kStateConnecting);
+        return says(labels::kStateConnecting, labels::kLinkDown);
     case PeripheralManager::DeviceState::WaitingForPassword:
-        return labels::text(labels::kStateWaitingForPassword);
+        return says(labels::kStateWaitingForPassword, labels::kDotWaiting);
     case PeripheralManager::DeviceState::PasswordRefused:
-        return labels::text(labels::kStatePasswordRefused);
+        return says(labels::kStatePasswordRefused, labels::kDotRefused);
     case PeripheralManager::DeviceState::Unlocked:
-        return labels::text(labels::kStateUnlocked);
+        return says(labels::kStateUnlocked, labels::kLinkUp);
     }
     return {};
 }
@@ -146,7 +149,7 @@ void ContentView::rebuild() {
     };
     connectedList_->present(manager_.connectedPeripherals(), label,
                             [this](const PeripheralRef& peripheral) {
-                                return stateText(manager_.deviceState(peripheral));
+                                return standing(manager_.deviceState(peripheral));
                             });
     discoveredList_->present(manager_.discoveredPeripherals(), label);
     showNowSending();
@@ -159,8 +162,7 @@ void ContentView::showNowSending() {
     const std::string& name = manager_.lastSentName();
     const bool sending = manager_.anyUnlocked() && !name.empty();
     if (sending) {
-        const QString text = labels::text(labels::kNowSending)
-                                 .arg(QString::fromStdString(showControlCharacters(name)));
+        const QString text = labels::text(labels::kNowSending).arg(display::shown(name));
         nowSending_->setText(text);
         nowSending_->setAccessibleName(text);
     }

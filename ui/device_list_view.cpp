@@ -21,7 +21,7 @@ DeviceListView::DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget
 }
 
 void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                             const Labeler& state) {
+                             const Stander& state) {
     // The usual change keeps every shown row where it is and adds rows at the end (a discovery,
     // a connection); it needs no reordering and touches only the new rows' geometry.
     std::size_t kept = 0;
@@ -35,14 +35,14 @@ void DeviceListView::present(const std::vector<PeripheralRef>& peripherals, cons
 }
 
 void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                            const Labeler& state) {
+                            const Stander& state) {
     const std::size_t shown = rows_.size();
     // Rows are keyed by identifier and occurrence, so a peripheral listed twice has two rows.
     std::unordered_map<BluetoothUuid, int> occurrences;
     for (std::size_t index = 0; index < shown; ++index) {
         ++occurrences[peripherals[index]->identifier()];
         rows_[index]->present(peripherals[index], label(peripherals[index]),
-                              state ? state(peripherals[index]) : QString());
+                              state ? state(peripherals[index]) : DeviceRow::Standing{});
     }
 
     int tallest = rowHeight_;
@@ -50,7 +50,8 @@ void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const
         const PeripheralRef& peripheral = peripherals[index];
         const BluetoothUuid identifier = peripheral->identifier();
         auto* row = new DeviceRow(kind_, tap_, canvas_);
-        row->present(peripheral, label(peripheral), state ? state(peripheral) : QString());
+        row->present(peripheral, label(peripheral),
+                     state ? state(peripheral) : DeviceRow::Standing{});
         tallest = std::max(tallest, row->sizeHint().height());
         row->show();
         rows_.push_back(row);
@@ -60,7 +61,7 @@ void DeviceListView::append(const std::vector<PeripheralRef>& peripherals, const
 }
 
 void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                               const Labeler& state) {
+                               const Stander& state) {
     std::vector<DeviceRow*> rows;
     rows.reserve(peripherals.size());
     std::map<Key, DeviceRow*> rowsByKey;
@@ -79,7 +80,8 @@ void DeviceListView::rearrange(const std::vector<PeripheralRef>& peripherals, co
             row = new DeviceRow(kind_, tap_, canvas_);
             created = true;
         }
-        row->present(peripheral, label(peripheral), state ? state(peripheral) : QString());
+        row->present(peripheral, label(peripheral),
+                     state ? state(peripheral) : DeviceRow::Standing{});
         if (created) {
             tallest = std::max(tallest, row->sizeHint().height());
             row->show();

@@ -16,13 +16,14 @@ namespace vontal {
 class DeviceListView final : public QScrollArea {
 public:
     using Labeler = std::function<QString(const PeripheralRef&)>;
+    using Stander = std::function<DeviceRow::Standing(const PeripheralRef&)>;
 
     DeviceListView(DeviceRow::Kind kind, DeviceRow::Tap tap, QWidget* parent = nullptr);
 
     // One row per entry, in list order; rows of peripherals no longer listed go away. `state`
-    // words where each device stands (connected rows only).
+    // says where each device stands (connected rows only).
     void present(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                 const Labeler& state = {});
+                 const Stander& state = {});
 
     // Puts the rows' buttons in list order into the keyboard focus chain right after `after`;
     // returns the last of them, or `after` when the list is empty. Rows already placed after the
@@ -43,9 +44,9 @@ private:
     };
 
     void append(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                const Labeler& state);
+                const Stander& state);
     void rearrange(const std::vector<PeripheralRef>& peripherals, const Labeler& label,
-                   const Labeler& state);
+                   const Stander& state);
     // Rows before `unchanged` are where they were; a taller new row moves them all.
     void settle(std::size_t unchanged, int tallest);
     void place(std::size_t from);

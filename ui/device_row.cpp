@@ -1,5 +1,6 @@
 #include "device_row.h"
 
+#include "display_text.h"
 #include "elided_label.h"
 #include "labels.h"
 
@@ -50,23 +51,24 @@ DeviceRow::DeviceRow(Kind kind, Tap tap, QWidget* parent)
 }
 
 void DeviceRow::present(const PeripheralRef& peripheral, const QString& label,
-                        const QString& state) {
+                        const Standing& standing) {
     peripheral_ = peripheral;
     name_->setName(label);
     const char* action = labels::kConnect;
     if (kind_ == Kind::Connected) {
         const bool linkUp = peripheral->state() == PeripheralState::Connected;
-        status_->setText(labels::text(linkUp ? labels::kLinkUp : labels::kLinkDown));
-        status_->setAccessibleDescription(state);
-        state_->setText(state);
-        state_->setVisible(!state.isEmpty());
-        setAccessibleDescription(state);
+        // The dot says what the words say, so it is described by them too.
+        status_->setText(standing.dot);
+        status_->setAccessibleDescription(standing.words);
+        state_->setText(standing.words);
+        state_->setVisible(!standing.words.isEmpty());
+        setAccessibleDescription(standing.words);
         if (linkUp)
             action = labels::kDisconnect;
         button_->setText(labels::text(action));
     }
     // A screen reader reads the button on its own, away from the row: it names its device.
-    button_->setAccessibleName(labels::text(action) + QLatin1Char(' ') + label);
+    button_->setAccessibleName(labels::text(action) + QLatin1Char(' ') + display::shown(label));
 }
 
 } // namespace vontal

@@ -18,16 +18,22 @@ class DeviceRow final : public QWidget {
 public:
     enum class Kind { Connected, Discovered };
     using Tap = std::function<void(const PeripheralRef&)>;
+    // Where a connected row's device stands: the words, and the dot that goes with them.
+    struct Standing {
+        QString words;
+        QString dot;
+    };
 
     static constexpr int kVerticalPadding = 4;
     static constexpr int kHorizontalInset = 8;
 
     DeviceRow(Kind kind, Tap tap, QWidget* parent = nullptr);
 
-    // Shows the peripheral under this label, and (connected rows) `state`, the words for where
-    // the device stands. A connected row reads the link state now, so a state change shows
-    // only when the row is presented again.
-    void present(const PeripheralRef& peripheral, const QString& label, const QString& state = {});
+    // Shows the peripheral under this label (a text from outside, shown as plain, bounded text),
+    // and (connected rows) where the device stands. A connected row reads the link state now for
+    // its button, so a state change shows only when the row is presented again.
+    void present(const PeripheralRef& peripheral, const QString& label,
+                 const Standing& standing = {});
 
     const PeripheralRef& peripheral() const { return peripheral_; }
     ElidedLabel* nameLabel() const { return name_; }

@@ -1,6 +1,6 @@
 #include "elided_label.h"
 
-#include "platform/control_characters.h"
+#include "display_text.h"
 
 #include <QPainter>
 #include <QStyle>
@@ -13,9 +13,9 @@ ElidedLabel::ElidedLabel(QWidget* parent) : QLabel(parent) {
 }
 
 void ElidedLabel::setName(const QString& name) {
-    const QString visible = QString::fromStdString(showControlCharacters(name.toStdString()));
+    const QString visible = display::shown(name);
     setText(visible);
-    setToolTip(visible);
+    setToolTip(display::plainToolTip(visible));
 }
 
 QString ElidedLabel::displayedText() const {

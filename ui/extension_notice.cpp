@@ -1,5 +1,7 @@
 #include "extension_notice.h"
 
+#include "display_text.h"
+
 #include <QCoreApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -22,7 +24,7 @@ QString extensionStatusText(ShellExtension::State state, const QString& shellVer
         return QCoreApplication::translate("ExtensionNotice",
                                            "Application names are not sent: vontal's GNOME "
                                            "extension does not support GNOME Shell %1 yet.")
-            .arg(shellVersion.section(QLatin1Char('.'), 0, 0));
+            .arg(display::shown(shellVersion.section(QLatin1Char('.'), 0, 0)));
     case ShellExtension::State::Failed:
         return QCoreApplication::translate(
             "ExtensionNotice", "Application names are not sent: GNOME could not run vontal's "
@@ -44,6 +46,8 @@ ExtensionNotice::ExtensionNotice(std::shared_ptr<ShellExtension> extension,
     setObjectName(QStringLiteral("extensionNotice"));
     line_ = new QLabel(this);
     line_->setObjectName(QStringLiteral("extensionNoticeLine"));
+    // It quotes the Shell's version as the Shell reports it.
+    line_->setTextFormat(Qt::PlainText);
     line_->setWordWrap(true);
     switchOn_ = new QPushButton(QCoreApplication::translate("ExtensionNotice", "Switch On"), this);
     switchOn_->setObjectName(QStringLiteral("extensionSwitchOn"));

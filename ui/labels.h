@@ -14,8 +14,13 @@ inline constexpr const char* kDiscovered = QT_TRANSLATE_NOOP("ContentView", "Dis
 inline constexpr const char* kConnect = QT_TRANSLATE_NOOP("ContentView", "Connect");
 inline constexpr const char* kDisconnect = QT_TRANSLATE_NOOP("ContentView", "Disconnect");
 inline constexpr const char* kLaunchOnLogin = QT_TRANSLATE_NOOP("ContentView", "Launch on login");
+// The dot of a connected row, by where its device stands: neutral while connecting, amber while it
+// waits for a password, red once it refused one, green once it hears application names. Colour
+// glyphs of their own, so they read the same on light and dark themes.
 inline constexpr const char* kLinkUp = QT_TRANSLATE_NOOP("ContentView", "🟢");
 inline constexpr const char* kLinkDown = QT_TRANSLATE_NOOP("ContentView", "⚪️");
+inline constexpr const char* kDotWaiting = QT_TRANSLATE_NOOP("ContentView", "🟠");
+inline constexpr const char* kDotRefused = QT_TRANSLATE_NOOP("ContentView", "🔴");
 // Where a connected device stands, shown next to its dot and said by a screen reader.
 inline constexpr const char* kStateConnecting = QT_TRANSLATE_NOOP("ContentView", "Connecting…");
 inline constexpr const char* kStateWaitingForPassword =

@@ -1,6 +1,7 @@
 #include "status_line.h"
 
 #include "extension_notice.h"
+#include "two_line_label.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
@@ -12,11 +13,9 @@ namespace vontal {
 
 namespace {
 
-QLabel* makeLine(const char* name, QWidget* parent) {
-    auto* line = new QLabel(parent);
+TwoLineLabel* makeLine(const char* name, QWidget* parent) {
+    auto* line = new TwoLineLabel(parent);
     line->setObjectName(QLatin1String(name));
-    line->setTextFormat(Qt::PlainText);
-    line->setWordWrap(true);
     return line;
 }
 
@@ -55,31 +54,31 @@ StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* 
 }
 
 void StatusLine::update() {
-    QLabel* const lines[] = {bluetooth_, desktop_, login_};
-    for (QLabel* line : lines)
-        line->clear();
+    TwoLineLabel* const lines[] = {bluetooth_, desktop_, login_};
+    for (TwoLineLabel* line : lines)
+        line->setFullText({});
     bool adapterAction = false;
     for (const StatusReport::Line& line : report_.lines()) {
         switch (line.topic) {
         case StatusReport::Topic::Bluetooth:
-            bluetooth_->setText(line.text);
+            bluetooth_->setFullText(line.text);
             adapterAction = line.action == StatusReport::Action::SwitchAdapterOn;
             break;
         case StatusReport::Topic::Desktop:
             // The extension's part says its own state.
             if (!extension_)
-                desktop_->setText(line.text);
+                desktop_->setFullText(line.text);
             break;
         case StatusReport::Topic::BusName:
-            desktop_->setText(line.text);
+            desktop_->setFullText(line.text);
             break;
         case StatusReport::Topic::LoginItem:
-            login_->setText(line.text);
+            login_->setFullText(line.text);
             break;
         }
     }
-    for (QLabel* line : lines)
-        line->setVisible(!line->text().isEmpty());
+    for (TwoLineLabel* line : lines)
+        line->setVisible(!line->fullText().isEmpty());
     switchOn_->setVisible(adapterAction);
     switchOn_->setEnabled(!report_.switchingAdapterOn());
     const bool extensionShown = extension_ && !extension_->isHidden();
@@ -89,13 +88,13 @@ void StatusLine::update() {
 
 QStringList StatusLine::shownTexts() const {
     QStringList texts;
-    for (const QLabel* line : {bluetooth_, desktop_})
+    for (const TwoLineLabel* line : {bluetooth_, desktop_})
         if (!line->isHidden())
-            texts << line->text();
+            texts << line->fullText();
     if (extension_ && !extension_->isHidden())
         texts << extension_->line()->text();
     if (!login_->isHidden())
-        texts << login_->text();
+        texts << login_->fullText();
     return texts;
 }
 

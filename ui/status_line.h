@@ -11,6 +11,7 @@ class QPushButton;
 namespace vontal {
 
 class ExtensionNotice;
+class TwoLineLabel;
 
 // Above the lists: what keeps vontal from doing its job, one line per concern, with a button
 // where vontal can help (switching the adapter on; the GNOME part switches vontal's extension
@@ -19,24 +20,25 @@ class StatusLine final : public QWidget {
 public:
     StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* parent = nullptr);
 
-    QLabel* bluetoothLine() const { return bluetooth_; }
+    // Each line takes at most two lines of the window; its whole text is its fullText().
+    TwoLineLabel* bluetoothLine() const { return bluetooth_; }
     QPushButton* switchBluetoothOn() const { return switchOn_; }
-    QLabel* desktopLine() const { return desktop_; }
-    QLabel* loginLine() const { return login_; }
+    TwoLineLabel* desktopLine() const { return desktop_; }
+    TwoLineLabel* loginLine() const { return login_; }
     // The GNOME part; null on other desktops.
     ExtensionNotice* extensionNotice() const { return extension_; }
-    // The texts shown now, top to bottom.
+    // The texts shown now, top to bottom, whole.
     QStringList shownTexts() const;
 
 private:
     void update();
 
     StatusReport& report_;
-    QLabel* bluetooth_ = nullptr;
+    TwoLineLabel* bluetooth_ = nullptr;
     QPushButton* switchOn_ = nullptr;
-    QLabel* desktop_ = nullptr;
+    TwoLineLabel* desktop_ = nullptr;
     ExtensionNotice* extension_ = nullptr;
-    QLabel* login_ = nullptr;
+    TwoLineLabel* login_ = nullptr;
     Subscription changes_;
 };
 

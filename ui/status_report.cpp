@@ -1,5 +1,6 @@
 #include "status_report.h"
 
+#include "display_text.h"
 #include "extension_notice.h"
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/gnome/shell_extension.h"
@@ -117,7 +118,7 @@ std::optional<StatusReport::Line> StatusReport::desktopLine() const {
                         "Application names are not sent: vontal cannot see which application is "
                         "in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and "
                         "wlroots compositors such as sway.")
-                        .arg(QString::fromStdString(*sources_.unobservedDesktop))};
+                        .arg(display::shown(*sources_.unobservedDesktop))};
     return std::nullopt;
 }
 
@@ -140,8 +141,9 @@ std::optional<StatusReport::Line> StatusReport::busNameLine() const {
                     "Application names are not sent: another program (%1, process %2) holds "
                     "vontal's name on the session bus. vontal takes the name as soon as that "
                     "program lets go of it.")
-                    .arg(program.isEmpty() ? QStringLiteral("?") : program)
-                    .arg(holder.pid)};
+                    // In one call: a "%2" in the program's name is not filled in.
+                    .arg(program.isEmpty() ? QStringLiteral("?") : display::shown(program),
+                         QString::number(holder.pid))};
 }
 
 std::vector<StatusReport::Line> StatusReport::lines() const {
@@ -179,7 +181,8 @@ void StatusReport::switchAdapterOn() {
         if (whyNot) {
             self->diagnostics_.line("BlueZ did not switch the Bluetooth adapter on (" + *whyNot +
                                     ")");
-            self->refusal_ = QString::fromStdString(*whyNot);
+            // BlueZ's words, whatever they hold, stay inside the one line that quotes them.
+            self->refusal_ = display::shown(*whyNot, display::kErrorLength);
             self->refusedFor_ = BluetoothProblem::AdapterOff;
         } else {
             self->refusal_.clear();
@@ -189,7 +192,7 @@ void StatusReport::switchAdapterOn() {
 }
 
 void StatusReport::loginItemFailed(bool registering, const std::string& description) {
-    const QString why = QString::fromStdString(description);
+    const QString why = display::shown(description, display::kErrorLength);
     loginLine_ = registering
                      ? QCoreApplication::translate("StatusLine",
                                                    "Launch on login could not be switched on: %1.")

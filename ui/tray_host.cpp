@@ -4,6 +4,7 @@
 #include <QDBusError>
 #include <QDBusMessage>
 #include <QDBusPendingCallWatcher>
+#include <QDBusVariant>
 
 namespace vontal {
 
@@ -20,8 +21,10 @@ TrayHost::TrayHost(QDBusConnection bus, std::optional<std::chrono::milliseconds>
     fallback_.setSingleShot(true);
     connect(&fallback_, &QTimer::timeout, this, [this] {
         // A watcher that is there and has not answered yet would hold the icon's making up.
-        if (owner_.isEmpty())
+        if (owner_.isEmpty()) {
+            hostRegistered_ = false;
             ready_();
+        }
     });
     // Answered by the bus itself, not by the watcher.
     if (bus_.isConnected()) {
@@ -64,6 +67,9 @@ void TrayHost::ask() {
                     break;
                 }
                 fallback_.stop();
+                hostRegistered_ =
+                    !answer->isError() &&
+                    answer->reply().arguments().value(0).value<QDBusVariant>().variant().toBool();
                 ready_();
             });
 }

@@ -27,6 +27,10 @@ public:
     TrayHost(QDBusConnection bus, std::optional<std::chrono::milliseconds> fallback,
              std::function<void()> ready, QObject* parent = nullptr);
 
+    // Whether the watcher's last answer said a StatusNotifierItem host is there: Qt then shows the
+    // icon as such an item (whose tooltip the host reads as markup), otherwise in the XEmbed tray.
+    bool statusNotifierHost() const { return hostRegistered_; }
+
 private:
     void ask();
 
@@ -38,6 +42,7 @@ private:
     QString owner_;
     // Counts the questions; only the answer to the latest one counts.
     std::uint64_t questions_ = 0;
+    bool hostRegistered_ = false;
 };
 
 } // namespace vontal

@@ -44,6 +44,19 @@ bool xembedTrayRuns() {
     return owned;
 }
 
+// A device's name as a menu entry shows it: an ampersand is no shortcut mark. Exported over
+// dbusmenu, where Qt turns only the first "&" into dbusmenu's shortcut mark "_" (and leaves "_"
+// as it is), "_" is doubled and only the first "&" is, so the host shows that one as a shortcut
+// on "&" itself and every other character as it is.
+QString menuLabel(QString name, bool dbusmenu) {
+    if (!dbusmenu)
+        return name.replace(QLatin1Char('&'), QStringLiteral("&&"));
+    name.replace(QLatin1Char('_'), QStringLiteral("__"));
+    if (const qsizetype first = name.indexOf(QLatin1Char('&')); first >= 0)
+        name.insert(first, QLatin1Char('&'));
+    return name;
+}
+
 } // namespace
 
 TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
@@ -86,6 +99,8 @@ void TrayIcon::place() {
     // here as well would drop it from that watcher for a moment.
     if (icon_)
         return;
+    // Qt asks the watcher the same question as it makes the icon.
+    statusNotifierItem_ = host_ && host_->statusNotifierHost();
     icon_ = new QSystemTrayIcon(this);
     icon_->setContextMenu(menu_);
     connect(icon_, &QSystemTrayIcon::activated, this,
@@ -129,7 +144,8 @@ void TrayIcon::refresh() {
         icon_->setIcon(trayIcon(summary_.connected.isEmpty() ? TrayIconState::NoneConnected
                                                              : TrayIconState::Connected,
                                 summary_.waitingForPassword));
-    icon_->setToolTip(summary_.toolTip());
+    icon_->setToolTip(summary_.toolTip(statusNotifierItem_ ? TraySummary::Format::Markup
+                                                           : TraySummary::Format::Plain));
 
     for (QAction* action : devices_) {
         menu_->removeAction(action);
@@ -137,9 +153,7 @@ void TrayIcon::refresh() {
     }
     devices_.clear();
     for (const QString& name : summary_.connected) {
-        // A device's name is shown as it is: an ampersand is no shortcut mark.
-        auto* action =
-            new QAction(QString(name).replace(QLatin1Char('&'), QStringLiteral("&&")), menu_);
+        auto* action = new QAction(menuLabel(name, statusNotifierItem_), menu_);
         // Informative: the device is listed, not acted on.
         action->setEnabled(false);
         menu_->insertAction(devicesEnd_, action);

@@ -43,6 +43,8 @@ private:
     // The device entries of the menu, in order; they only inform.
     QList<QAction*> devices_;
     TraySummary summary_;
+    // How the host that took the icon reads its tooltip and menu.
+    bool statusNotifierItem_ = false;
     bool refreshScheduled_ = false;
     bool shownOnce_ = false;
     Subscription managerChanges_;

@@ -1,11 +1,13 @@
 #include "tray_summary.h"
 
+#include "display_text.h"
+
 #include <QCoreApplication>
 #include <set>
 
 namespace vontal {
 
-QString TraySummary::toolTip() const {
+QString TraySummary::toolTip(Format format) const {
     QStringList lines{QStringLiteral("vontal")};
     if (connected.isEmpty())
         lines << QCoreApplication::translate("Tray", "No device connected");
@@ -17,7 +19,19 @@ QString TraySummary::toolTip() const {
     if (waitingForPassword)
         lines << QCoreApplication::translate("Tray", "A device is waiting for its password");
     lines << problems;
-    return lines.join(QLatin1Char('\n'));
+
+    const QString more = QStringLiteral("\n") + QChar(0x2026);
+    QString tip;
+    for (const QString& line : lines) {
+        const QString shown = format == Format::Markup ? line.toHtmlEscaped() : line;
+        const qsizetype room = display::kToolTipLength - more.size() - (tip.isEmpty() ? 0 : 1);
+        if (tip.size() + shown.size() > room)
+            return tip + more;
+        if (!tip.isEmpty())
+            tip += QLatin1Char('\n');
+        tip += shown;
+    }
+    return tip;
 }
 
 TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts,
@@ -33,7 +47,7 @@ TraySummary summarize(const PeripheralManager& manager, int openPasswordAlerts,
             !manager.isUnlocked(peripheral->identifier()) ||
             !seen.insert(peripheral->identifier()).second)
             continue;
-        summary.connected << QString::fromStdString(manager.displayName(peripheral));
+        summary.connected << display::shown(manager.displayName(peripheral));
     }
     summary.waitingForPassword = openPasswordAlerts > 0;
     if (status)

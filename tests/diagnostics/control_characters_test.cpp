@@ -42,6 +42,20 @@ const Hostile kHostile[] = {
     // Truncated and overlong sequences, and an encoded surrogate: each byte on its own.
     {"\xe2\x80 \xc0\xaf \xed\xa0\x80", "\\xe2\\x80 \\xc0\\xaf \\xed\\xa0\\x80",
      "\xef\xbf\xbd\xef\xbf\xbd \xef\xbf\xbd\xef\xbf\xbd \xef\xbf\xbd\xef\xbf\xbd\xef\xbf\xbd"},
+    // Left-to-right, right-to-left and Arabic letter marks: harmless in a log line, but on screen
+    // they would move the text around them unseen.
+    {"a\xe2\x80\x8e"
+     "b\xe2\x80\x8f"
+     "c\xd8\x9c"
+     "d",
+     "a\xe2\x80\x8e"
+     "b\xe2\x80\x8f"
+     "c\xd8\x9c"
+     "d",
+     "a\xef\xbf\xbd"
+     "b\xef\xbf\xbd"
+     "c\xef\xbf\xbd"
+     "d"},
 };
 
 TEST(ControlCharacters, HostileNamesAreEscapedInLogsAndVisibleOnScreen) {
@@ -52,9 +66,10 @@ TEST(ControlCharacters, HostileNamesAreEscapedInLogsAndVisibleOnScreen) {
 }
 
 TEST(ControlCharacters, OrdinaryTextIsKeptByteForByte) {
-    // Accents, dashes, CJK, an emoji, a left-to-right mark (not an override), backslashes.
+    // Accents, dashes, CJK, an emoji, Hebrew and Arabic letters, backslashes.
     const std::string ordinary = "Caf\xc3\xa9 \xe2\x80\x94 \xe6\xa1\x8c "
-                                 "\xf0\x9f\x8e\xb9 \xe2\x80\x8e C:\\x1b <b>";
+                                 "\xf0\x9f\x8e\xb9 \xd7\xa9\xd7\x9c\xd7\x95\xd7\x9d "
+                                 "\xd8\xb3\xd9\x84\xd8\xa7\xd9\x85 C:\\x1b <b>";
     EXPECT_EQ(escapeControlCharacters(ordinary), ordinary);
     EXPECT_EQ(showControlCharacters(ordinary), ordinary);
     EXPECT_EQ(escapeControlCharacters(""), "");

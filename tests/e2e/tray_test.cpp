@@ -7,6 +7,7 @@
 #include "qt_wait.h"
 #include "vontal_desktop.h"
 
+#include <QFile>
 #include <algorithm>
 
 namespace vontal::e2e {
@@ -140,6 +141,71 @@ TEST_F(Tray, APasswordAlertWithNoWindowOpenComesToTheFrontAndTheItemSaysADeviceW
               QStringLiteral("open sesame 42"));
     // The alert was the last window to close; vontal runs on.
     EXPECT_TRUE(vontalRunning());
+}
+
+// A dbusmenu label as a host shows it: "_" marks the next character as the shortcut, "__" is one
+// underscore.
+QString dbusmenuShows(const QString& label) {
+    QString shown;
+    for (qsizetype at = 0; at < label.size(); ++at) {
+        if (label[at] == QLatin1Char('_') && at + 1 < label.size())
+            ++at;
+        shown += label[at];
+    }
+    return shown;
+}
+
+TEST_F(Tray, DeviceNamesReachTheHostAsEscapedTextOneBoundedLineEach) {
+    // Markup naming an image that is there, a forged line, a right-to-left override, shortcut
+    // marks; and a name of four kilobytes.
+    const QString image = QString::fromStdString((root_ / "red.png").string());
+    // One red pixel.
+    static const char kRedPixel[] =
+        "\x89\x50\x4e\x47\x0d\x0a\x1a\x0a\x00\x00\x00\x0d\x49\x48\x44\x52\x00\x00\x00\x01\x00\x00"
+        "\x00\x01\x08\x02\x00\x00\x00\x90\x77\x53\xde\x00\x00\x00\x0c\x49\x44\x41\x54\x78\x9c\x63"
+        "\xf8\xcf\xc0\x00\x00\x03\x01\x01\x00\xc9\xfe\x92\xef\x00\x00\x00\x00\x49\x45\x4e\x44\xae"
+        "\x42\x60\x82";
+    QFile red(image);
+    ASSERT_TRUE(red.open(QIODevice::WriteOnly));
+    ASSERT_EQ(red.write(kRedPixel, sizeof kRedPixel - 1), qint64(sizeof kRedPixel - 1));
+    red.close();
+    const QByteArray hostile = "<i>Ital</i> a_b & c\nPasswort akzeptiert \xe2\x80\xaetxt";
+    const QByteArray huge = "<img src=\"" + image.toUtf8() + "\">" + QByteArray(4096, 'W');
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", hostile);
+    mock_->addVontalDevice(kLampAddress, "Lamp", "lamp", huge);
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")},
+                   {QString::fromStdString(kLampIdentifier), QStringLiteral("lamp")}});
+    startInTheBackground();
+    ASSERT_TRUE(waitForToolTip([](const QString& tip) {
+        return tip.contains(QStringLiteral("2 Geräte verbunden:"));
+    })) << toolTip().toStdString();
+
+    // What the window shows of each name.
+    const QString desk =
+        QString::fromUtf8("<i>Ital</i> a_b & c\u240APasswort akzeptiert \uFFFDtxt");
+    const QString lamp = QString::fromUtf8(huge).left(63) + QChar(0x2026);
+    const QString tip = toolTip();
+    EXPECT_LT(tip.size(), 2000);
+    // Escaped for the host, which reads markup; nothing steers the direction.
+    EXPECT_FALSE(tip.contains(QLatin1Char('<'))) << tip.toStdString();
+    EXPECT_FALSE(tip.contains(QChar(0x202E)));
+    QStringList lines = tip.split(QLatin1Char('\n'));
+    ASSERT_EQ(lines.size(), 4) << tip.toStdString();
+    EXPECT_EQ(lines.mid(0, 2), (QStringList{"vontal", "2 Geräte verbunden:"}));
+    QStringList names = lines.mid(2);
+    names.sort();
+    QStringList escaped{desk.toHtmlEscaped(), lamp.toHtmlEscaped()};
+    escaped.sort();
+    EXPECT_EQ(names, escaped);
+
+    // The menu names them as they are, shortcut marks and all.
+    const QStringList entries = menu();
+    ASSERT_EQ(entries.size(), 4) << entries.join(QLatin1Char('|')).toStdString();
+    QStringList shown{dbusmenuShows(entries[1]), dbusmenuShows(entries[2])};
+    shown.sort();
+    QStringList expected{"(" + desk + ")", "(" + lamp + ")"};
+    expected.sort();
+    EXPECT_EQ(shown, expected) << entries.join(QLatin1Char('|')).toStdString();
 }
 
 } // namespace

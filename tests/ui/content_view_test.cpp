@@ -8,10 +8,16 @@
 #include "ui/status_report.h"
 #include "ui_fixture.h"
 
+#include <QAccessible>
 #include <QCoreApplication>
 #include <QDBusConnection>
+#include <QDir>
+#include <QImage>
 #include <QLabel>
 #include <QPushButton>
+#include <QTemporaryDir>
+#include <QTextBlock>
+#include <QTextDocument>
 #include <QTranslator>
 
 namespace vontal {
@@ -233,7 +239,9 @@ TEST_F(ContentViewTest, HostileAndLongNamesStayOnOneLineWithinTheRow) {
     EXPECT_LE(longName->fontMetrics().horizontalAdvance(shown), longName->contentsRect().width());
     EXPECT_LE(longName->geometry().right(), discovered().row(1)->button()->geometry().left());
     EXPECT_EQ(view.width(), widthBefore);
-    EXPECT_EQ(longName->toolTip(), QString(248, u'W') + QString::fromUtf8(" \u00B7 0022"));
+    // So is the tooltip, no longer than a name is shown anywhere.
+    EXPECT_EQ(longName->text(), QString(63, u'W') + QChar(0x2026));
+    EXPECT_EQ(longName->toolTip(), longName->text());
 }
 
 // Marks every text it translates, so the test sees which texts were looked up.
@@ -417,10 +425,12 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
 
 TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {
     sim.workspace.setFrontmost("<b>Edi\nt</b>");
-    // The words shown and the words a screen reader says, at each step.
+    // The words shown and the words a screen reader says, at each step, and the dot beside them.
+    QStringList dots;
     const auto state = [&] {
         turnQtLoop();
         const DeviceRow* row = connected().row(0);
+        dots << row->statusLabel()->text();
         EXPECT_EQ(row->accessibleDescription(), row->stateLabel()->text());
         EXPECT_EQ(row->statusLabel()->accessibleDescription(), row->stateLabel()->text());
         EXPECT_TRUE(row->stateLabel()->isVisible());
@@ -438,8 +448,13 @@ TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAs
     ASSERT_EQ(connected().rowCount(), 1);
     ASSERT_TRUE(manager->isUnlocked(id));
     seen << connected().row(0)->stateLabel()->text();
+    dots << connected().row(0)->statusLabel()->text();
     EXPECT_EQ(seen, QStringList({QString::fromUtf8("Connecting\u2026"), "Waiting for password",
                                  "Password refused", "Unlocked"}));
+    // Neutral, amber, red, green: the link is up in the last three, but only the last device
+    // hears names.
+    EXPECT_EQ(dots, QStringList({kLinkDown, QString::fromUtf8("\U0001F7E0"),
+                                 QString::fromUtf8("\U0001F534"), kLinkUp}));
 
     ASSERT_TRUE(view.nowSending()->isVisible());
     EXPECT_EQ(view.nowSending()->textFormat(), Qt::PlainText);
@@ -452,6 +467,83 @@ TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAs
     clickRowButton(connected(), 0);
     settle();
     EXPECT_FALSE(view.nowSending()->isVisible());
+}
+
+// What QToolTip shows of a tooltip: it renders whatever might be rich text as rich text, images
+// from local files included.
+struct ToolTipView {
+    QString text;
+    bool image = false;
+};
+
+ToolTipView asQToolTipShows(const QString& tip) {
+    if (!Qt::mightBeRichText(tip))
+        return {tip, false};
+    QTextDocument document;
+    document.setHtml(tip);
+    ToolTipView view{document.toPlainText(), false};
+    for (QTextBlock block = document.begin(); block.isValid(); block = block.next())
+        for (auto fragment = block.begin(); !fragment.atEnd(); ++fragment)
+            view.image = view.image || fragment.fragment().charFormat().isImageFormat();
+    return view;
+}
+
+QString accessibleName(QWidget* widget) {
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);
+    return interface ? interface->text(QAccessible::Name) : QString();
+}
+
+TEST_F(ContentViewTest, OutsideTextsArePlainBoundedAndInTheirOwnDirectionInRowsTooltipsAndNames) {
+    // Markup naming an image that is there to be loaded (in a short folder, so the whole name
+    // fits a row).
+    QTemporaryDir folder(QStringLiteral("/tmp/vXXXXXX"));
+    ASSERT_TRUE(folder.isValid());
+    const QString image = folder.filePath(QStringLiteral("red.png"));
+    QImage red(8, 8, QImage::Format_RGB32);
+    red.fill(Qt::red);
+    ASSERT_TRUE(red.save(image));
+    const std::string markup = "<i>Ital</i><img src=\"" + image.toStdString() + "\">";
+    addDevice(0x31, markup);
+    addDevice(0x32, "Desk\nPassword accepted \u202Etxt.exe\u200F");
+    addDevice(0x33, std::string(60 * 1024, 'W'));
+    // A custom name, read from the device, and an application name, each hostile.
+    sim.workspace.setFrontmost("<b>Edit</b>\u2066\n" + std::string(300, 'E'));
+    const BluetoothUuid custom = identifierForAddress(0x34);
+    sim.bluetooth.addDevice(vontalDevice(custom, "VNT", std::nullopt, "\u202E" + markup));
+    sim.alerts.accept("pw");
+    settle();
+    ASSERT_EQ(discovered().rowCount(), 4);
+    clickRowButton(discovered(), 3);
+    settle();
+    ASSERT_EQ(connected().rowCount(), 1);
+    ASSERT_TRUE(manager->isUnlocked(custom));
+
+    const QString ellipsis(QChar(0x2026));
+    const QString shownMarkup = QString::fromStdString(markup);
+    ASSERT_LE(shownMarkup.size() + 7, 64);
+    const std::vector<std::pair<const DeviceRow*, QString>> rows{
+        {discovered().row(0), shownMarkup + QString::fromUtf8(" \u00B7 0031")},
+        {discovered().row(1),
+         QString::fromUtf8("Desk\u240APassword accepted \uFFFDtxt.exe\uFFFD \u00B7 0032")},
+        {discovered().row(2), QString(63, u'W') + ellipsis},
+        {connected().row(0), QString(QChar(0xFFFD)) + shownMarkup},
+    };
+    for (const auto& [row, shown] : rows) {
+        EXPECT_EQ(row->nameLabel()->text(), shown);
+        EXPECT_EQ(row->nameLabel()->textFormat(), Qt::PlainText);
+        // The tooltip shows the same characters, and no image.
+        const ToolTipView tip = asQToolTipShows(row->nameLabel()->toolTip());
+        EXPECT_EQ(tip.text, shown) << row->nameLabel()->toolTip().toStdString();
+        EXPECT_FALSE(tip.image) << row->nameLabel()->toolTip().toStdString();
+        // A screen reader says the name as it is shown.
+        EXPECT_EQ(accessibleName(row->button()), row->button()->text() + " " + shown);
+    }
+
+    ASSERT_TRUE(view.nowSending()->isVisible());
+    const QString sending =
+        QString::fromUtf8("Now sending: <b>Edit</b>\uFFFD\u240A") + QString(50, u'E') + ellipsis;
+    EXPECT_EQ(view.nowSending()->text(), sending);
+    EXPECT_EQ(accessibleName(view.nowSending()), sending);
 }
 
 } // namespace

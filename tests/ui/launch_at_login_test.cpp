@@ -4,6 +4,7 @@
 #include "ui/launch_at_login_block.h"
 #include "ui/login_item_control.h"
 #include "ui/status_line.h"
+#include "ui/two_line_label.h"
 #include "ui_fixture.h"
 #include "vontal_ids.h"
 
@@ -74,7 +75,7 @@ TEST_F(LaunchAtLoginTest, FlippingOnThenOffRegistersThenUnregisters) {
 TEST_F(LaunchAtLoginTest, AFailedCallTurnsTheToggleBackAndTheStatusLineSaysWhy) {
     loginItems.registerError = LoginItemError{"E"};
     const auto view = open();
-    const QLabel* line = view->statusLine()->loginLine();
+    const TwoLineLabel* line = view->statusLine()->loginLine();
     click(toggle(*view));
     EXPECT_FALSE(toggle(*view)->isChecked());
     EXPECT_FALSE(view->launchAtLogin());
@@ -82,7 +83,7 @@ TEST_F(LaunchAtLoginTest, AFailedCallTurnsTheToggleBackAndTheStatusLineSaysWhy) 
               (std::vector<std::string>{"Failed to register login item: E"}));
     turnQtLoop();
     EXPECT_FALSE(line->isHidden());
-    EXPECT_EQ(line->text(), "Launch on login could not be switched on: E.");
+    EXPECT_EQ(line->fullText(), "Launch on login could not be switched on: E.");
 
     // It works the next time: on, and the sentence goes.
     loginItems.registerError.reset();
@@ -96,7 +97,8 @@ TEST_F(LaunchAtLoginTest, AFailedCallTurnsTheToggleBackAndTheStatusLineSaysWhy) 
     click(toggle(*view));
     turnQtLoop();
     EXPECT_TRUE(toggle(*view)->isChecked());
-    EXPECT_EQ(line->text(), "Launch on login could not be switched off: Operation not permitted.");
+    EXPECT_EQ(line->fullText(),
+              "Launch on login could not be switched off: Operation not permitted.");
     EXPECT_EQ(
         uiDiagnostics.lines(),
         (std::vector<std::string>{"Failed to register login item: E",
@@ -113,7 +115,7 @@ TEST_F(LaunchAtLoginTest, ARegistrationTheSystemDoesNotEnableShowsOff) {
     click(toggle(*view));
     turnQtLoop();
     EXPECT_FALSE(toggle(*view)->isChecked());
-    EXPECT_EQ(view->statusLine()->loginLine()->text(),
+    EXPECT_EQ(view->statusLine()->loginLine()->fullText(),
               "Launch on login was set up, but the system does not start vontal at login yet.");
     // Shown as the service reports it, not applied again.
     EXPECT_EQ(loginItems.changes(), (std::vector<Call>{{"register", helper}}));

@@ -2,15 +2,27 @@
 // (Its tooltip, menu and click are checked end to end, as a desktop's tray host sees them.)
 
 #include "ui/app_icon.h"
+#include "ui/content_view.h"
 #include "ui/prompt_tracker.h"
+#include "ui/status_line.h"
 #include "ui/status_report.h"
 #include "ui/tray_icon.h"
+#include "ui/two_line_label.h"
 #include "ui_fixture.h"
 
+#include <QAccessible>
+#include <QLabel>
+#include <QPushButton>
 #include <QSystemTrayIcon>
+#include <QTextDocument>
 
 namespace vontal {
 namespace {
+
+QString nameSaidOf(QWidget* widget) {
+    QAccessibleInterface* interface = QAccessible::queryAccessibleInterface(widget);
+    return interface ? interface->text(QAccessible::Name) : QString();
+}
 
 bool grey(QRgb pixel) {
     return qRed(pixel) == qGreen(pixel) && qGreen(pixel) == qBlue(pixel);
@@ -92,6 +104,76 @@ TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
     EXPECT_EQ(whileWaiting, "vontal\nNo device connected");
     EXPECT_EQ(whileRefused, "vontal\nNo device connected");
     EXPECT_EQ(tray.icon()->toolTip(), QStringLiteral("vontal\n1 device connected:\nPad"));
+}
+
+// BlueZ's answer and a device's name come from outside: each stays one line of visible
+// characters, in the window's status line and in the tray's tooltip, and the tooltip stays short
+// however many devices there are.
+TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTooltip) {
+    PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    TrayIcon tray(
+        *manager, status, prompts, [] {}, [] {});
+    ContentView view(*manager, loginItems, uiDiagnostics, &status);
+    view.show();
+    const BluetoothUuid id = identifierForAddress(0x01);
+    sim.bluetooth.addDevice(
+        vontalDevice(id, "Pad", std::nullopt,
+                     "<i>Pad</i>\nPassword accepted \u202E" + std::string(60 * 1024, 'P')));
+    sim.alerts.accept("1234");
+    settle();
+    manager->connect(manager->discoveredPeripherals().at(0));
+    settle();
+    ASSERT_TRUE(manager->isUnlocked(id));
+    const QString pad = QString::fromUtf8("<i>Pad</i>\u240APassword accepted \uFFFD") +
+                        QString(33, u'P') + QChar(0x2026);
+    EXPECT_EQ(tray.icon()->toolTip(), "vontal\n1 device connected:\n" + pad);
+
+    // The adapter goes off, and BlueZ refuses to switch it on with ten kilobytes of words.
+    sim.bluetooth.setRadioState(CentralState::PoweredOff);
+    sim.bluetooth.refuseSwitchingOn("org.bluez.Error.Failed: <b>no</b>\n\u2067Forged line\u2069 " +
+                                    std::string(10 * 1024, 'x'));
+    settle();
+    click(view.statusLine()->switchBluetoothOn());
+    settle();
+    TwoLineLabel* line = view.statusLine()->bluetoothLine();
+    const QString said =
+        "Bluetooth is switched off, and BlueZ did not switch it on (" +
+        QString::fromUtf8("org.bluez.Error.Failed: <b>no</b>\u240A\uFFFDForged line\uFFFD ") +
+        QString(71, u'x') + QChar(0x2026) + "). Switch it on in your system's settings.";
+    EXPECT_EQ(line->fullText(), said);
+    EXPECT_EQ(line->textFormat(), Qt::PlainText);
+    // Two lines of the window at most, the second cut short; the whole sentence is the
+    // tooltip, and nothing of it is read as markup.
+    const QStringList drawn = line->text().split(QLatin1Char('\n'));
+    ASSERT_EQ(drawn.size(), 2) << line->text().toStdString();
+    EXPECT_TRUE(said.startsWith(drawn[0]));
+    EXPECT_TRUE(drawn[1].endsWith(QChar(0x2026)));
+    for (const QString& shown : drawn)
+        EXPECT_LE(line->fontMetrics().horizontalAdvance(shown), line->contentsRect().width());
+    EXPECT_GE(line->height(), line->heightForWidth(line->width()));
+    QTextDocument tip;
+    tip.setHtml(line->toolTip());
+    EXPECT_EQ(tip.toPlainText(), said);
+    EXPECT_EQ(nameSaidOf(line), said);
+    EXPECT_TRUE(tray.icon()->toolTip().endsWith("\nNo device connected\n" + said))
+        << tray.icon()->toolTip().toStdString();
+
+    // Devices by the hundred: the tooltip names as many as fit, and says there are more.
+    TraySummary many;
+    for (int device = 0; device < 200; ++device)
+        many.connected << QString(63, u'<') + QChar(0x2026);
+    for (const TraySummary::Format format :
+         {TraySummary::Format::Plain, TraySummary::Format::Markup}) {
+        const QString tip = many.toolTip(format);
+        EXPECT_LT(tip.size(), 2000);
+        EXPECT_TRUE(tip.endsWith(QStringLiteral("\n") + QChar(0x2026)));
+        EXPECT_GT(tip.count('\n'), 5);
+    }
+    // For a host that reads markup, every "<" is escaped.
+    const QString markup = many.toolTip(TraySummary::Format::Markup);
+    EXPECT_FALSE(markup.contains('<'));
+    EXPECT_TRUE(markup.contains(QStringLiteral("\n") + QString(63, u'<').toHtmlEscaped()));
 }
 
 } // namespace
