@@ -4,6 +4,7 @@
 #include "prompt_tracker.h"
 #include "tray_host.h"
 #include "tray_summary.h"
+#include "update_pacer.h"
 
 #include <QObject>
 #include <functional>
@@ -24,6 +25,10 @@ public:
              std::function<void()> open, std::function<void()> quit, QObject* parent = nullptr);
     ~TrayIcon() override;
 
+    // From now on the tooltip and menu change at most once per gap, showing the state as it is
+    // then: a panel is not kept busy by something that flaps underneath.
+    void paceRefreshes(Timers& timers, std::chrono::milliseconds gap);
+
     // Null until the desktop's tray can take it (see TrayHost).
     QSystemTrayIcon* icon() const { return icon_; }
 
@@ -43,7 +48,7 @@ private:
     // The device entries of the menu, in order; they only inform.
     QList<QAction*> devices_;
     TraySummary summary_;
-    bool refreshScheduled_ = false;
+    UpdatePacer refreshPacer_;
     bool shownOnce_ = false;
     Subscription managerChanges_;
     Subscription promptChanges_;
