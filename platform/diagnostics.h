@@ -12,9 +12,9 @@ public:
 };
 
 // Standard output, flushed after every line (the output is often a pipe or the journal), with
-// control characters escaped (see control_characters.h). Once the output's reader is gone (a
-// broken pipe, a hung-up terminal) every further line is dropped without a word: there is no one
-// left to tell.
+// control characters escaped and overlong lines cut (see log_line.h). Once the output's reader is
+// gone (a broken pipe, a hung-up terminal) every further line is dropped without a word: there is
+// no one left to tell.
 class StdoutDiagnostics final : public Diagnostics {
 public:
     void line(std::string_view text) override;

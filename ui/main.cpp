@@ -1,7 +1,9 @@
 #include "app_icon.h"
 #include "command_line.h"
 #include "memory_login_items.h"
+#include "platform/cycling_lines.h"
 #include "platform/qt/services/qt_alert_presenter.h"
+#include "platform/qt/services/qt_timers.h"
 #include "prompt_tracker.h"
 #include "runtime.h"
 #include "single_instance.h"
@@ -12,6 +14,7 @@
 #include "vontal_ids.h"
 
 #include <QApplication>
+#include <chrono>
 #include <csignal>
 
 using namespace vontal;
@@ -42,7 +45,16 @@ int main(int argc, char** argv) {
     QString instanceName = QString::fromLatin1(kMainIdentifier);
     if (mode == Runtime::Mode::Simulated)
         instanceName += QStringLiteral(".simulate");
-    StdoutDiagnostics diagnostics;
+    StdoutDiagnostics output;
+    // A bluetoothd or adapter that keeps coming and going gives a few lines a minute, not a
+    // few a second.
+    QtTimers timers;
+    CyclingLines diagnostics(output, timers,
+                             [] {
+                                 return std::chrono::duration_cast<std::chrono::milliseconds>(
+                                     std::chrono::steady_clock::now().time_since_epoch());
+                             },
+                             {bluetoothStateCycle()});
     SingleInstance instance(SingleInstance::addressFor(instanceName, &diagnostics), &diagnostics);
     if (!instance.claim())
         return 0;
@@ -72,5 +84,9 @@ int main(int argc, char** argv) {
     app.newWindow();
     TrayIcon tray(
         app.manager(), app.status(), prompts, [&app] { app.bringForward(); }, quit);
+    // Under a bluetoothd or adapter that keeps coming and going, the status line and the tray
+    // change about once a second, each time with the latest state.
+    app.status().paceChanges(timers, std::chrono::seconds(1));
+    tray.paceRefreshes(timers, std::chrono::seconds(1));
     return QApplication::exec();
 }

@@ -12,7 +12,8 @@ namespace vontal {
 
 StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
                            Diagnostics& diagnostics, QObject* parent)
-    : QObject(parent), manager_(manager), sources_(std::move(sources)), diagnostics_(diagnostics) {
+    : QObject(parent), manager_(manager), sources_(std::move(sources)), diagnostics_(diagnostics),
+      changePacer_([this] { changed_.fire(); }) {
     // The lists being empty matters only after they changed; the manager tells before they do.
     managerChanges_ = manager_.objectWillChange().subscribe([this] { scheduleChanged(); });
     if (sources_.bluetooth)
@@ -213,17 +214,12 @@ void StatusReport::loginItemApplied(bool registering, bool enabledNow) {
     scheduleChanged();
 }
 
+void StatusReport::paceChanges(Timers& timers, std::chrono::milliseconds gap) {
+    changePacer_.pace(timers, gap);
+}
+
 void StatusReport::scheduleChanged() {
-    if (changeScheduled_)
-        return;
-    changeScheduled_ = true;
-    QMetaObject::invokeMethod(
-        this,
-        [this] {
-            changeScheduled_ = false;
-            changed_.fire();
-        },
-        Qt::QueuedConnection);
+    changePacer_.request();
 }
 
 } // namespace vontal

@@ -4,6 +4,8 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/bluetooth_availability.h"
 #include "platform/diagnostics.h"
+#include "platform/timers.h"
+#include "update_pacer.h"
 
 #include <QObject>
 #include <QString>
@@ -53,6 +55,9 @@ public:
     QStringList texts() const;
     // Told (on a later turn of the event loop) after the lines may have changed.
     ChangeSignal& changed() { return changed_; }
+    // From now on told at most once per gap, with the lines as they are then: the status line
+    // stays readable while something underneath flaps.
+    void paceChanges(Timers& timers, std::chrono::milliseconds gap);
     // Whether a request to switch the adapter on waits for its answer.
     bool switchingAdapterOn() const { return switching_; }
     const std::shared_ptr<ShellExtension>& extension() const { return sources_.extension; }
@@ -83,7 +88,8 @@ private:
     QString refusal_;
     BluetoothProblem refusedFor_ = BluetoothProblem::None;
     QString loginLine_;
-    bool changeScheduled_ = false;
+    // Last: it tells changed_, and stops telling when it goes.
+    UpdatePacer changePacer_;
 };
 
 } // namespace vontal

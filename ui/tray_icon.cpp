@@ -61,7 +61,8 @@ QString menuLabel(QString name, bool dbusmenu) {
 
 TrayIcon::TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
                    std::function<void()> open, std::function<void()> quit, QObject* parent)
-    : QObject(parent), manager_(manager), status_(status), prompts_(prompts), open_(open) {
+    : QObject(parent), manager_(manager), status_(status), prompts_(prompts), open_(open),
+      refreshPacer_([this] { refresh(); }) {
     menu_ = new QMenu;
     menu_->setObjectName(QStringLiteral("trayMenu"));
     connect(menu_->addAction(QCoreApplication::translate("Tray", "Open vontal")),
@@ -120,15 +121,15 @@ TrayIcon::~TrayIcon() {
     delete menu_;
 }
 
+void TrayIcon::paceRefreshes(Timers& timers, std::chrono::milliseconds gap) {
+    refreshPacer_.pace(timers, gap);
+}
+
 void TrayIcon::scheduleRefresh() {
-    if (refreshScheduled_)
-        return;
-    refreshScheduled_ = true;
-    QMetaObject::invokeMethod(this, &TrayIcon::refresh, Qt::QueuedConnection);
+    refreshPacer_.request();
 }
 
 void TrayIcon::refresh() {
-    refreshScheduled_ = false;
     if (!icon_)
         return;
     TraySummary now = summarize(manager_, prompts_.open(), &status_);

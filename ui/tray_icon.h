@@ -4,6 +4,7 @@
 #include "prompt_tracker.h"
 #include "tray_host.h"
 #include "tray_summary.h"
+#include "update_pacer.h"
 
 #include <QObject>
 #include <functional>
@@ -23,6 +24,10 @@ public:
     TrayIcon(PeripheralManager& manager, StatusReport& status, PromptTracker& prompts,
              std::function<void()> open, std::function<void()> quit, QObject* parent = nullptr);
     ~TrayIcon() override;
+
+    // From now on the tooltip and menu change at most once per gap, showing the state as it is
+    // then: a panel is not kept busy by something that flaps underneath.
+    void paceRefreshes(Timers& timers, std::chrono::milliseconds gap);
 
     // Null until the desktop's tray can take it (see TrayHost).
     QSystemTrayIcon* icon() const { return icon_; }
@@ -45,7 +50,7 @@ private:
     TraySummary summary_;
     // How the host that took the icon reads its tooltip and menu.
     bool statusNotifierItem_ = false;
-    bool refreshScheduled_ = false;
+    UpdatePacer refreshPacer_;
     bool shownOnce_ = false;
     Subscription managerChanges_;
     Subscription promptChanges_;

@@ -8,6 +8,8 @@ every operation a device received.
 Template parameters (JSON): {"adapter": false} starts without an adapter.
 
 SetSilent(true) makes it a bluetoothd that holds its name but does not answer GetManagedObjects.
+Churn(period, times) makes it a bluetoothd that keeps crashing and being started again: it lets go
+of its name and takes it back, every period milliseconds, the given number of times.
 
 Behaviour that matters to the client, copied from bluetoothd:
 - Device1.Connect sets Connected, then ServicesResolved in a later signal; Disconnect clears both.
@@ -602,6 +604,53 @@ def SetSilent(main, is_silent):
         for reply, _error in held_questions:
             get_managed_objects_async(main, reply, _error)
         del held_questions[:]
+
+
+# A bluetoothd that keeps dying and being started again: its name goes and comes back. Going, it
+# takes every link with it, as the kernel drops the connections of a bluetoothd that exits; its
+# devices and adapter are there again when it comes back, as a restarted bluetoothd finds them.
+churn_steps = [0]
+name_held = [True]
+
+
+def _churn_step(main, period):
+    if churn_steps[0] <= 0:
+        return False
+    churn_steps[0] -= 1
+    if name_held[0]:
+        for obj in list(_objects().values()):
+            if DEVICE_IFACE in obj.props:
+                _set_link(obj, False)
+        adapter = _adapter()
+        if adapter is not None and adapter.props[ADAPTER_IFACE]['Discovering']:
+            adapter.UpdateProperties(ADAPTER_IFACE, {'Discovering': dbus.Boolean(False)})
+        main.connection.release_name(BUS_NAME)
+        name_held[0] = False
+    else:
+        main.connection.request_name(BUS_NAME, dbus.bus.NAME_FLAG_DO_NOT_QUEUE)
+        name_held[0] = True
+    if churn_steps[0] > 0:
+        return True
+    # However it went, it ends up running.
+    if not name_held[0]:
+        main.connection.request_name(BUS_NAME, dbus.bus.NAME_FLAG_DO_NOT_QUEUE)
+        name_held[0] = True
+    return False
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='uu', out_signature='')
+def Churn(main, period, times):
+    '''Lets go of org.bluez and takes it back, every period ms, times times (going and coming
+    back each count once); the mock holds the name again at the end. Scripted by its unique name
+    meanwhile.'''
+    churn_steps[0] = int(times)
+    GLib.timeout_add(int(period), _churn_step, main, int(period))
+
+
+@dbus.service.method(CONTROL_IFACE, in_signature='', out_signature='b')
+def Churning(_main):
+    '''Whether a churn is still going on.'''
+    return churn_steps[0] > 0
 
 
 def load(mock, parameters):

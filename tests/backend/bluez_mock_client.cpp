@@ -68,9 +68,11 @@ void BluezMock::start() {
         },
         std::chrono::seconds(10)))
         << "the BlueZ mock did not take org.bluez";
+    uniqueName_ = bus->serviceOwner(kService).value();
 }
 
 void BluezMock::stop() {
+    uniqueName_.clear();
     if (!process_)
         return;
     if (process_->state() != QProcess::NotRunning) {
@@ -94,8 +96,8 @@ qint64 BluezMock::pid() const {
 }
 
 QVariantList BluezMock::call(const QString& method, const QVariantList& arguments) const {
-    QDBusMessage message =
-        QDBusMessage::createMethodCall(kService, QStringLiteral("/"), kControl, method);
+    QDBusMessage message = QDBusMessage::createMethodCall(
+        uniqueName_.isEmpty() ? kService : uniqueName_, QStringLiteral("/"), kControl, method);
     message.setArguments(arguments);
     QDBusMessage reply = QDBusConnection::systemBus().call(message);
     EXPECT_EQ(reply.type(), QDBusMessage::ReplyMessage)
@@ -171,6 +173,16 @@ void BluezMock::setPowered(bool powered) {
 
 void BluezMock::setSilent(bool silent) {
     call(QStringLiteral("SetSilent"), {silent});
+}
+
+void BluezMock::churn(std::chrono::milliseconds period, unsigned times) {
+    call(QStringLiteral("Churn"),
+         {QVariant::fromValue(static_cast<uint>(period.count())), QVariant::fromValue(times)});
+}
+
+bool BluezMock::churning() const {
+    const QVariantList reply = call(QStringLiteral("Churning"), {});
+    return !reply.isEmpty() && reply.first().toBool();
 }
 
 void BluezMock::dropLink(const std::string& address) {

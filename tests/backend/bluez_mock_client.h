@@ -8,6 +8,7 @@
 #include <QProcess>
 #include <QString>
 #include <QStringList>
+#include <chrono>
 #include <cstdint>
 #include <memory>
 #include <string>
@@ -80,6 +81,11 @@ public:
     // bluetoothd holds its name but leaves GetManagedObjects unanswered; the calls held are
     // answered when it speaks again.
     void setSilent(bool silent);
+    // bluetoothd keeps dying and being started again: org.bluez goes and comes back every
+    // `period` ms, `times` times in all (a going and a coming back count one each), and is held
+    // again at the end. The mock is scripted by its unique name meanwhile.
+    void churn(std::chrono::milliseconds period, unsigned times);
+    bool churning() const;
     void dropLink(const std::string& address);
     void setMtu(const std::string& address, int mtu);
     void dropLinkOnWrite(const QString& characteristic, bool drops);
@@ -107,6 +113,8 @@ private:
     Options options_;
     std::unique_ptr<QProcess> process_;
     QString logPath_;
+    // The mock's own name on the bus, which stays while org.bluez comes and goes.
+    QString uniqueName_;
     int generation_ = 0;
 };
 

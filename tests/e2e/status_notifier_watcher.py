@@ -1,9 +1,12 @@
 '''A stand-in for the desktop's tray host (org.kde.StatusNotifierWatcher) on a test's session bus.
 
-It accepts item registrations and says a host is there. Like a panel, it reads the registered
-item's tooltip and menu (com.canonical.dbusmenu), clicks menu entries and activates the item; a
-test asks it to through org.vontal.TrayHost on the watcher's object.
+It accepts item registrations and says a host is there. Like a panel, it notes when the item
+announces a new tooltip, reads the registered item's tooltip and menu (com.canonical.dbusmenu),
+clicks menu entries and activates the item; a test asks it to through org.vontal.TrayHost on the
+watcher's object.
 '''
+
+import time
 
 import dbus
 
@@ -16,6 +19,8 @@ HOST_IFACE = 'org.vontal.TrayHost'
 ITEM_IFACE = 'org.kde.StatusNotifierItem'
 MENU_IFACE = 'com.canonical.dbusmenu'
 items = []
+# When each registered item said its tooltip changed (NewToolTip), in seconds of a monotonic clock.
+tooltip_changes = []
 
 
 def load(mock, _parameters):
@@ -27,8 +32,12 @@ def load(mock, _parameters):
 
 
 @dbus.service.method(MAIN_IFACE, in_signature='s', out_signature='')
-def RegisterStatusNotifierItem(_main, service):
+def RegisterStatusNotifierItem(main, service):
     items.append(str(service))
+    # A panel reads the tooltip again when the item says it changed.
+    main.connection.add_signal_receiver(lambda *_: tooltip_changes.append(time.monotonic()),
+                                        signal_name='NewToolTip', dbus_interface=ITEM_IFACE,
+                                        bus_name=str(service))
 
 
 def _item(main):
@@ -54,6 +63,12 @@ def _entries(layout):
 @dbus.service.method(HOST_IFACE, in_signature='', out_signature='s')
 def Item(_main):
     return items[-1] if items else ''
+
+
+@dbus.service.method(HOST_IFACE, in_signature='', out_signature='ad')
+def ToolTipChanges(_main):
+    '''When the items announced a new tooltip so far, in seconds.'''
+    return dbus.Array(tooltip_changes, signature='d')
 
 
 @dbus.service.method(HOST_IFACE, in_signature='', out_signature='s')

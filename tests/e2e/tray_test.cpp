@@ -1,14 +1,17 @@
 // vontal's tray icon as a StatusNotifierItem host sees it (a stand-in for the desktop's watcher on
 // the test desktop's session bus): the tooltip and menu follow the connected devices and a
 // password alert that waits; activating the item opens a window; "Quit" ends vontal cleanly. A host
-// that starts after vontal, or starts anew, gets the item too.
+// that starts after vontal, or starts anew, gets the item too. A bluetoothd that keeps coming and
+// going moves the item about once a second, and the log by a handful of lines.
 // vontal runs in German here (LANGUAGE=de), so the item speaks German.
 
 #include "qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QFile>
+#include <QDBusArgument>
 #include <algorithm>
+#include <initializer_list>
 
 namespace vontal::e2e {
 namespace {
@@ -206,6 +209,73 @@ TEST_F(Tray, DeviceNamesReachTheHostAsEscapedTextOneBoundedLineEach) {
     QStringList expected{"(" + desk + ")", "(" + lamp + ")"};
     expected.sort();
     EXPECT_EQ(shown, expected) << entries.join(QLatin1Char('|')).toStdString();
+}
+
+
+bool startsWithAny(const std::string& line, std::initializer_list<const char*> prefixes) {
+    return std::any_of(prefixes.begin(), prefixes.end(),
+                       [&](const char* prefix) { return line.rfind(prefix, 0) == 0; });
+}
+
+TEST_F(Tray, ABluetoothdThatKeepsComingAndGoingGivesAFewLinesACalmItemAndTheDeviceBack) {
+    mock_->addVontalDevice(kDeskAddress, "Desk", "sesame", "Schreibtisch");
+    writeSettings({{QString::fromStdString(kDeskIdentifier), QStringLiteral("sesame")}});
+    startInTheBackground();
+    const auto connected = [](const QString& tip) {
+        return tip == QStringLiteral("vontal\n1 Gerät verbunden:\nSchreibtisch");
+    };
+    ASSERT_TRUE(waitForToolTip(connected)) << toolTip().toStdString();
+    const auto toolTipChanges = [&] {
+        return qdbus_cast<QList<double>>(host(QStringLiteral("ToolTipChanges")));
+    };
+    const auto changesBefore = toolTipChanges().size();
+    const std::size_t linesBefore = vontalLines().size();
+
+    // bluetoothd dies and is started again, ten times a second for four seconds.
+    mock_->clearOperations();
+    mock_->churn(100ms, 40);
+    ASSERT_TRUE(test::waitUntil([&] { return !mock_->churning(); }, 20s));
+
+    // Once it stays, the device is unlocked again and the item says so.
+    EXPECT_TRUE(waitForRecord([&](const std::vector<test::MockOperation>& operations) {
+        return !test::only(operations, "StartNotify", kDeskAddress, kDataUuid).empty();
+    })) << "the device was not unlocked again after the churn";
+    EXPECT_TRUE(waitForToolTip(connected)) << toolTip().toStdString();
+
+    // The log tells of the churn in a handful of lines, the count among them once it settled.
+    const auto churnLines = [&] {
+        std::vector<std::string> lines;
+        const std::vector<std::string> all = vontalLines();
+        for (std::size_t i = linesBefore; i < all.size(); ++i)
+            if (startsWithAny(all[i], {"Central state: ", "Bluetooth ", "bluetoothd "}))
+                lines.push_back(all[i]);
+        return lines;
+    };
+    const auto counted = [&] {
+        const auto lines = churnLines();
+        return std::any_of(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.rfind("Bluetooth state changed ", 0) == 0;
+        });
+    };
+    EXPECT_TRUE(test::waitUntil(counted, 20s));
+    const std::vector<std::string> lines = churnLines();
+    std::string shown;
+    for (const std::string& line : lines)
+        shown += line + "\n";
+    EXPECT_TRUE(std::find(lines.begin(), lines.end(), "Central state: 2") != lines.end())
+        << "vontal never saw bluetoothd go:\n"
+        << shown;
+    EXPECT_LE(lines.size(), 7u) << shown;
+
+    // The item changed its tooltip about once a second at most, and shows the settled state.
+    const QList<double> changes = toolTipChanges();
+    ASSERT_GE(changes.size(), changesBefore);
+    double shortestGap = 60;
+    for (auto i = std::max<qsizetype>(changesBefore, 1); i < changes.size(); ++i)
+        shortestGap = std::min(shortestGap, changes[i] - changes[i - 1]);
+    EXPECT_GE(shortestGap, 0.8) << changes.size() - changesBefore << " tooltip changes";
+    EXPECT_TRUE(connected(toolTip())) << toolTip().toStdString();
+    EXPECT_TRUE(vontalRunning());
 }
 
 } // namespace

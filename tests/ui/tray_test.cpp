@@ -1,5 +1,6 @@
 // The tray icon's two states of vontal's artwork, and the dot while a password alert is open.
-// (Its tooltip, menu and click are checked end to end, as a desktop's tray host sees them.)
+// (Its tooltip, menu and click are checked end to end, as a desktop's tray host sees them.) Under a
+// radio that flaps, the tooltip and the status line move about once a second.
 
 #include "ui/app_icon.h"
 #include "ui/content_view.h"
@@ -174,6 +175,56 @@ TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTo
     const QString markup = many.toolTip(TraySummary::Format::Markup);
     EXPECT_FALSE(markup.contains('<'));
     EXPECT_TRUE(markup.contains(QStringLiteral("\n") + QString(63, u'<').toHtmlEscaped()));
+TEST_F(TrayIconTest, UnderAFlappingRadioTooltipAndStatusLineChangeOnceASecondAndEndOnTheLatest) {
+    using namespace std::chrono_literals;
+    PromptTracker prompts(sim.alerts);
+    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    status.paceChanges(sim.clock, 1s);
+    StatusLine line(status, uiDiagnostics);
+    TrayIcon tray(
+        *manager, status, prompts, [] {}, [] {});
+    tray.paceRefreshes(sim.clock, 1s);
+    settle();
+    sim.clock.advance(2s);
+    turnQtLoop();
+    const QString looking = "Looking for devices. Yours shows up here when it is switched on and "
+                            "near this computer.";
+    const QString off = "Bluetooth is switched off. Switch it on to find devices.";
+    ASSERT_EQ(line.shownTexts(), QStringList{looking});
+
+    // Two seconds of the radio going off and on every 50 ms.
+    QStringList tips{tray.icon()->toolTip()};
+    QList<QStringList> shown{line.shownTexts()};
+    const auto note = [&] {
+        if (tray.icon()->toolTip() != tips.back())
+            tips << tray.icon()->toolTip();
+        if (line.shownTexts() != shown.back())
+            shown << line.shownTexts();
+    };
+    for (int i = 0; i < 40; ++i) {
+        sim.bluetooth.setRadioState(i % 2 == 0 ? CentralState::PoweredOff
+                                               : CentralState::PoweredOn);
+        settle();
+        note();
+        sim.clock.advance(50ms);
+        turnQtLoop();
+        note();
+    }
+    // At once, then once a second at most.
+    EXPECT_LE(tips.size(), 4) << tips.join(QStringLiteral(" | ")).toStdString();
+    EXPECT_LE(shown.size(), 4);
+    EXPECT_GE(shown.size(), 2);
+
+    // The radio stays off: within a second both say so, and stay so.
+    sim.bluetooth.setRadioState(CentralState::PoweredOff);
+    settle();
+    sim.clock.advance(1s);
+    turnQtLoop();
+    sim.clock.advance(1s);
+    turnQtLoop();
+    EXPECT_EQ(line.shownTexts(), QStringList{off});
+    EXPECT_TRUE(tray.icon()->toolTip().endsWith("No device connected\n" + off))
+        << tray.icon()->toolTip().toStdString();
 }
 
 } // namespace
