@@ -175,6 +175,8 @@ TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTo
     const QString markup = many.toolTip(TraySummary::Format::Markup);
     EXPECT_FALSE(markup.contains('<'));
     EXPECT_TRUE(markup.contains(QStringLiteral("\n") + QString(63, u'<').toHtmlEscaped()));
+}
+
 TEST_F(TrayIconTest, UnderAFlappingRadioTooltipAndStatusLineChangeOnceASecondAndEndOnTheLatest) {
     using namespace std::chrono_literals;
     PromptTracker prompts(sim.alerts);
