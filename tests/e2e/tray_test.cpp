@@ -209,6 +209,22 @@ TEST_F(Tray, DeviceNamesReachTheHostAsEscapedTextOneBoundedLineEach) {
     QStringList expected{"(" + desk + ")", "(" + lamp + ")"};
     expected.sort();
     EXPECT_EQ(shown, expected) << entries.join(QLatin1Char('|')).toStdString();
+
+    // No more of the lamp's name than an attribute value holds is kept or logged.
+    const QString kept = QString::fromUtf8(huge.left(512));
+    ASSERT_TRUE(test::waitUntil(
+        [&] {
+            return readSettings()
+                       .value(QStringLiteral("vontal.deviceNames"))
+                       .toObject()
+                       .value(QString::fromStdString(kLampIdentifier))
+                       .toString() == kept;
+        },
+        10s))
+        << "the lamp's name was not saved cut to 512 bytes";
+    EXPECT_TRUE(waitForVontalLine("Custom device name from peripheral: " + kept.toStdString()));
+    for (const std::string& line : vontalLines())
+        EXPECT_LE(QString::fromStdString(line).size(), 1000) << line.substr(0, 120);
 }
 
 
