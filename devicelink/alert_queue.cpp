@@ -39,8 +39,13 @@ void PeripheralManager::scheduleNextAlert() {
     // Never from inside a Bluetooth callback: the alert runs a nested loop.
     const std::weak_ptr<PeripheralManager*> weak = alive_;
     platform_.mainQueue.async([weak] {
+        // The lock is not held while the alert runs: the manager may be destroyed in its nested
+        // loop, and the alert must be able to tell.
+        PeripheralManager* self = nullptr;
         if (const auto alive = weak.lock())
-            (*alive)->showNextAlert();
+            self = *alive;
+        if (self)
+            self->showNextAlert();
     });
 }
 
