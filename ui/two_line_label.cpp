@@ -53,6 +53,12 @@ void TwoLineLabel::fit() {
                    : QString());
     if (shown != text())
         setText(shown);
+    // A layout short of room may squeeze a label below its height for width (Qt 6.8 does at the
+    // window's smallest size), which would clip the second line: the lines shown are its floor.
+    setMinimumHeight(
+        width > 0 && !shown.isEmpty()
+            ? heightForWidth(width + contentsMargins().left() + contentsMargins().right())
+            : 0);
 }
 
 } // namespace vontal
