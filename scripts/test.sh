@@ -52,6 +52,9 @@ for suite in $suites; do
   preparing+=($!)
 done
 
+# The compiler cache is found again from a clone in another folder (CI's clean clone, a second
+# checkout): paths inside the sources count relative to them, and the working folder not at all.
+export CCACHE_BASEDIR="$PWD" CCACHE_NOHASHDIR=true
 step "host: build" bash -c 'cmake --preset test && cmake --build --preset test'
 step "host: tests" ctest --preset test --parallel "$(nproc)"
 step "host: package" scripts/package-test.sh build/test
