@@ -5,8 +5,12 @@ no adapter. Run by hand, not by ctest:
 
     tests/backend/run_with_system_bus.sh bench/idle/idle_figures.py <vontal> [seconds=60]
 
-Wake-ups are the voluntary context switches of all of vontal's threads: each is one sleep that
-ended. The first seconds after the devices are paired are left out of the window.'''
+Every figure is the whole process's, the threads that have ended included: vontal's worker
+threads (Qt's and GLib's pools) start and end while it is idle, so a sum over the threads alive
+at two moments loses the ones that ended in between. CPU time is the process's CPU-time clock (what
+clock_gettime(CLOCK_PROCESS_CPUTIME_ID) gives inside it); wake-ups are its voluntary context
+switches, each one sleep that ended, from the kernel's taskstats, which needs root
+(CAP_NET_ADMIN). The first seconds after the devices are paired are left out of the window.'''
 
 import json
 import os
@@ -17,6 +21,8 @@ import tempfile
 import time
 
 import dbus
+
+from taskstats import ProcessSwitches
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MOCK = os.path.join(HERE, '..', '..', 'tests', 'backend', 'bluez_mock.py')
@@ -74,29 +80,14 @@ def paired(mock_control):
 
 
 def cpu_ns(pid):
-    # Nanoseconds on a CPU, summed over the threads (the process's tick counts are too coarse for
-    # an idle program).
-    total = 0
-    for task in os.listdir(f'/proc/{pid}/task'):
-        try:
-            with open(f'/proc/{pid}/task/{task}/schedstat') as schedstat:
-                total += int(schedstat.read().split()[0])
-        except FileNotFoundError:
-            pass
-    return total
+    # The CPU-time clock of another process (clock_getcpuclockid): nanoseconds, every thread's
+    # that has ever run in it, where /proc/PID/stat's utime and stime count in 10 ms ticks.
+    return time.clock_gettime_ns(((~pid) << 3) | 2)
 
 
-def switches(pid):
-    total = 0
-    for task in os.listdir(f'/proc/{pid}/task'):
-        try:
-            with open(f'/proc/{pid}/task/{task}/status') as status:
-                for line in status:
-                    if line.startswith('voluntary_ctxt_switches'):
-                        total += int(line.split()[1])
-        except FileNotFoundError:
-            pass
-    return total
+def wakeups(switches, pid):
+    voluntary, _ = switches.read(pid)
+    return voluntary
 
 
 def peak_rss_kib(pid):
@@ -107,7 +98,7 @@ def peak_rss_kib(pid):
     return 0
 
 
-def measure(program, seconds, with_devices):
+def measure(program, seconds, with_devices, switches):
     root = tempfile.mkdtemp(prefix='vontal-idle.')
     log = open(os.path.join(root, 'mock.log'), 'w')
     mock, mock_control = start_mock(with_devices, log)
@@ -133,9 +124,9 @@ def measure(program, seconds, with_devices):
         if with_devices:
             wait_for(lambda: paired(mock_control), 20, 'both devices to be paired')
         time.sleep(3)
-        cpu0, sw0, t0 = cpu_ns(vontal.pid), switches(vontal.pid), time.monotonic()
+        cpu0, sw0, t0 = cpu_ns(vontal.pid), wakeups(switches, vontal.pid), time.monotonic()
         time.sleep(seconds)
-        cpu1, sw1, t1 = cpu_ns(vontal.pid), switches(vontal.pid), time.monotonic()
+        cpu1, sw1, t1 = cpu_ns(vontal.pid), wakeups(switches, vontal.pid), time.monotonic()
         minutes = (t1 - t0) / 60
         return ((cpu1 - cpu0) / 1e6 / minutes, (sw1 - sw0) / (t1 - t0),
                 peak_rss_kib(vontal.pid) / 1024)
@@ -154,9 +145,14 @@ def main():
         raise SystemExit(__doc__)
     program = os.path.abspath(sys.argv[1])
     seconds = float(sys.argv[2]) if len(sys.argv) > 2 else 60
+    try:
+        switches = ProcessSwitches()
+        switches.read(os.getpid())
+    except OSError as error:
+        raise SystemExit(f'cannot read whole-process context switches ({error}); run as root')
     print(f'{"situation":<28} {"CPU ms/min":>10} {"wake-ups/s":>10} {"peak RSS MiB":>12}')
     for label, with_devices in (('two connected devices', True), ('no adapter', False)):
-        cpu, wakeups, rss = measure(program, seconds, with_devices)
+        cpu, wakeups, rss = measure(program, seconds, with_devices, switches)
         print(f'{label:<28} {cpu:>10.1f} {wakeups:>10.2f} {rss:>12.1f}')
 
 
