@@ -84,7 +84,7 @@ in_root() {
     HOME=/root LANG=C.UTF-8 TERM=dumb CI="${CI:-}" CCACHE_DIR=/var/cache/vontal/ccache \
     VONTAL_PACKAGE_TREES=/var/cache/vontal/package-trees /bin/bash -c "cd /src/vontal && $1"
 }
-# What this run tests against, for the README's table.
+# What this run tests against, for the table of tested versions in docs/desktops.md.
 in_root '. /etc/os-release; echo "$PRETTY_NAME"
   dpkg-query -W -f "\${Package} \${Version}\n" g++ cmake qt6-base-dev xvfb sway labwc kwin-wayland \
     gnome-shell 2>/dev/null || true' | sed "s/^/test-suite[$suite]: /"
