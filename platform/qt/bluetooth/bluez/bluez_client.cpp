@@ -6,7 +6,6 @@
 #include <QDBusConnection>
 #include <QDBusError>
 #include <QDBusPendingCallWatcher>
-#include <QDBusPendingReply>
 #include <QDBusVariant>
 
 namespace vontal {
@@ -44,14 +43,8 @@ void onReply(const QDBusPendingCall& call, QObject* context, Answered answered) 
 } // namespace
 
 BluezClient::BluezClient(Listener listener)
-    : listener_(std::move(listener)), signals_([this](const QDBusMessage& message) {
-          if (message.member() == QStringLiteral("InterfacesAdded"))
-              interfacesAdded(message);
-          else if (message.member() == QStringLiteral("InterfacesRemoved"))
-              interfacesRemoved(message);
-          else
-              propertiesChanged(message);
-      }) {
+    : listener_(std::move(listener)),
+      signals_([this](const QDBusMessage& message) { heard(message); }) {
     retry_.setSingleShot(true);
     retry_.setInterval(kRetryMs);
     QObject::connect(&retry_, &QTimer::timeout, &calls_, [this] { read(); });
@@ -165,41 +158,29 @@ void BluezClient::settle() {
     listener_.changed();
 }
 
-void BluezClient::interfacesAdded(const QDBusMessage& message) {
+void BluezClient::heard(const QDBusMessage& message) {
     const QVariantList arguments = message.arguments();
-    // Before the first answer the tree is not there to change; the answer will tell.
-    if (arguments.size() != 2 || !answered_)
-        return;
-    const auto interfaces = qdbus_cast<QMap<QString, QVariantMap>>(arguments[1]);
-    addInterfaces(objects_, arguments[0].value<QDBusObjectPath>().path(), interfaces);
-    if (interfaces.contains(kAdapterInterface))
-        settle();
-}
-
-void BluezClient::interfacesRemoved(const QDBusMessage& message) {
-    const QVariantList arguments = message.arguments();
-    if (arguments.size() != 2)
-        return;
-    const QString path = arguments[0].value<QDBusObjectPath>().path();
-    const QStringList interfaces = arguments[1].toStringList();
-    if (answered_) {
-        removeInterfaces(objects_, path, interfaces);
-        if (interfaces.contains(kAdapterInterface))
-            settle();
+    const QString member = message.member();
+    const bool removed = member == QStringLiteral("InterfacesRemoved") && arguments.size() == 2;
+    if (removed) {
+        if (const auto device = removedDevice(arguments[0].value<QDBusObjectPath>().path(),
+                                              arguments[1].toStringList()))
+            listener_.deviceRemoved(*device);
     }
-    if (const auto address = removedDevice(path, interfaces))
-        listener_.deviceRemoved(*address);
-}
-
-void BluezClient::propertiesChanged(const QDBusMessage& message) {
-    const QVariantList arguments = message.arguments();
-    if (arguments.size() != 3 || !answered_)
+    // Before the first answer there is no tree to change; the answer tells what was said before.
+    if (!answered_)
         return;
-    const QString interface = arguments[0].toString();
-    changeProperties(objects_, message.path(), interface, qdbus_cast<QVariantMap>(arguments[1]),
-                     arguments[2].toStringList());
-    if (interface == kAdapterInterface)
-        settle();
+    if (removed) {
+        removeInterfaces(objects_, arguments[0].value<QDBusObjectPath>().path(),
+                         arguments[1].toStringList());
+    } else if (member == QStringLiteral("InterfacesAdded") && arguments.size() == 2) {
+        addInterfaces(objects_, arguments[0].value<QDBusObjectPath>().path(),
+                      qdbus_cast<QMap<QString, QVariantMap>>(arguments[1]));
+    } else if (member == QStringLiteral("PropertiesChanged") && arguments.size() == 3) {
+        changeProperties(objects_, message.path(), arguments[0].toString(),
+                         qdbus_cast<QVariantMap>(arguments[1]), arguments[2].toStringList());
+    }
+    settle();
 }
 
 void BluezClient::switchAdapterOn(const QBluetoothAddress& adapter,
@@ -231,11 +212,9 @@ void BluezClient::switchAdapterOn(const QBluetoothAddress& adapter,
                 // Powering a controller up takes a moment; the window stays responsive meanwhile.
                 onReply(QDBusConnection::systemBus().asyncCall(set), nullptr,
                         [done = std::move(done)](const QDBusPendingCallWatcher& powered) {
-                            const QDBusPendingReply<> reply = powered;
-                            if (reply.isError())
-                                done(reply.error().message().toStdString());
-                            else
-                                done(std::nullopt);
+                            if (powered.isError())
+                                return done(powered.error().message().toStdString());
+                            done(std::nullopt);
                         });
             });
 }

@@ -79,9 +79,8 @@ public:
     static void waitUntilSent();
 
 private:
-    void interfacesAdded(const QDBusMessage& message);
-    void interfacesRemoved(const QDBusMessage& message);
-    void propertiesChanged(const QDBusMessage& message);
+    // InterfacesAdded, InterfacesRemoved or PropertiesChanged.
+    void heard(const QDBusMessage& message);
     void ownerChanged(const QString& oldOwner, const QString& newOwner);
     void read();
     void answered(const QDBusMessage& reply);
@@ -89,6 +88,12 @@ private:
     void forget();
     // Takes the first adapter when the one in use went, and reports what changed.
     void settle();
+    struct Seen {
+        bool running, answered, silent;
+        std::optional<BluezAdapter> adapter;
+        bool operator==(const Seen&) const = default;
+    };
+    Seen seen() const;
 
     Listener listener_;
     std::unique_ptr<QDBusServiceWatcher> watcher_;
@@ -101,15 +106,9 @@ private:
     // Answers to reads made before bluetoothd last left or came back are dropped.
     int generation_ = 0;
     QTimer retry_;
-    // Owns the calls in flight and what the bus tells, so that nothing arrives once it is gone.
+    // Owns the calls in flight, so that no answer arrives once the client is gone.
     QObject calls_;
     BusSignals signals_;
-    struct Seen {
-        bool running, answered, silent;
-        std::optional<BluezAdapter> adapter;
-        bool operator==(const Seen&) const = default;
-    };
-    Seen seen() const;
     // What the last report was about.
     Seen reported_;
 };
