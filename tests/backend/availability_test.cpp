@@ -1,7 +1,7 @@
 // Machines where Bluetooth LE cannot work as things stand say so once, and pick Bluetooth up as
 // soon as it can work.
 
-#include "platform/qt/bluetooth/bluez_daemon.h"
+#include "platform/qt/bluetooth/bluez/bluez_daemon.h"
 #include "scenario.h"
 
 namespace vontal::test {

@@ -1,8 +1,7 @@
 // Finding a device's characteristics in bluetoothd's object tree: by the properties of each
 // object, never by guessing, and nothing where two objects would fit.
 
-#include "platform/qt/bluetooth/bluez_device_removals.h"
-#include "platform/qt/bluetooth/bluez_object_tree.h"
+#include "platform/qt/bluetooth/bluez/bluez_object_tree.h"
 
 #include <QDBusMessage>
 #include <gtest/gtest.h>
@@ -190,19 +189,96 @@ namespace {
 TEST(BluezDeviceRemovals, OnlyARemovedDeviceObjectNamesADevice) {
     const QStringList device{QStringLiteral("org.freedesktop.DBus.Properties"),
                              QStringLiteral("org.bluez.Device1")};
-    EXPECT_EQ(BluezDeviceRemovals::removedDevice(
-                  QStringLiteral("/org/bluez/hci1/dev_4A_00_00_00_0B_2c"), device),
+    EXPECT_EQ(removedDevice(QStringLiteral("/org/bluez/hci1/dev_4A_00_00_00_0B_2c"), device),
               QBluetoothAddress(QStringLiteral("4A:00:00:00:0B:2C")));
     // A GATT object of the device, the adapter, or the device keeping its Device1 interface.
-    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(
-        QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01/service0001"), device));
-    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(QStringLiteral("/org/bluez/hci0"),
-                                                    {QStringLiteral("org.bluez.Adapter1")}));
     EXPECT_FALSE(
-        BluezDeviceRemovals::removedDevice(QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01"),
-                                           {QStringLiteral("org.bluez.Battery1")}));
-    EXPECT_FALSE(BluezDeviceRemovals::removedDevice(
-        QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_01"), device));
+        removedDevice(QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01/service0001"), device));
+    EXPECT_FALSE(
+        removedDevice(QStringLiteral("/org/bluez/hci0"), {QStringLiteral("org.bluez.Adapter1")}));
+    EXPECT_FALSE(removedDevice(QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_00_01"),
+                               {QStringLiteral("org.bluez.Battery1")}));
+    EXPECT_FALSE(removedDevice(QStringLiteral("/org/bluez/hci0/dev_C0_FF_EE_00_01"), device));
+}
+
+} // namespace
+} // namespace vontal
+
+namespace vontal {
+namespace {
+
+TEST(BluezObjectTree, TheFirstAdapterByPathIsTakenAndOneWithoutAnAddressIsNone) {
+    Tree tree;
+    tree.adapter(QStringLiteral("hci1"), kSecondAdapter);
+    const QString first = tree.adapter(QStringLiteral("hci0"), kFirstAdapter);
+    const QString device = tree.device(first, kDesk.toString());
+    changeProperties(tree.objects, first, QStringLiteral("org.bluez.Adapter1"),
+                     {{QStringLiteral("Powered"), true}}, {});
+
+    const auto adapter = firstAdapter(tree.objects);
+    ASSERT_TRUE(adapter);
+    EXPECT_EQ(adapter->path, first);
+    EXPECT_EQ(adapter->address, kFirstAdapter);
+    EXPECT_TRUE(adapter->powered);
+    EXPECT_FALSE(adapterAt(tree.objects, QStringLiteral("/org/bluez/hci1"))->powered);
+    EXPECT_EQ(adapterPath(tree.objects, kSecondAdapter), QStringLiteral("/org/bluez/hci1"));
+    EXPECT_TRUE(adapterPath(tree.objects, kDesk).isEmpty());
+    EXPECT_FALSE(adapterAt(tree.objects, device));
+    EXPECT_FALSE(adapterAt(tree.objects, QStringLiteral("/org/bluez/hci7")));
+
+    // An adapter that gives no address is passed over.
+    changeProperties(tree.objects, first, QStringLiteral("org.bluez.Adapter1"), {},
+                     {QStringLiteral("Address")});
+    EXPECT_FALSE(adapterAt(tree.objects, first));
+    EXPECT_EQ(firstAdapter(tree.objects)->path, QStringLiteral("/org/bluez/hci1"));
+}
+
+TEST(BluezObjectTree, SignalsKeepTheTreeAsBluetoothdHasIt) {
+    Tree tree;
+    const QString adapter = tree.adapter(QStringLiteral("hci0"), kFirstAdapter);
+    const QString data = tree.vontalDevice(adapter, kDesk.toString());
+    const QString characteristic = QStringLiteral("org.bluez.GattCharacteristic1");
+
+    // A property comes, changes and goes.
+    changeProperties(tree.objects, data, characteristic,
+                     {{QStringLiteral("MTU"), QVariant::fromValue<ushort>(185)}}, {});
+    EXPECT_EQ(characteristicMtu(tree.objects, data), 185);
+    changeProperties(tree.objects, data, characteristic,
+                     {{QStringLiteral("MTU"), QVariant::fromValue<ushort>(23)}}, {});
+    EXPECT_EQ(characteristicMtu(tree.objects, data), 23);
+    changeProperties(tree.objects, data, characteristic, {}, {QStringLiteral("MTU")});
+    EXPECT_FALSE(characteristicMtu(tree.objects, data));
+
+    // What belongs to an object or interface not in the tree makes none.
+    const BluezObjects before = tree.objects;
+    changeProperties(tree.objects, data + QStringLiteral("/desc0099"), characteristic,
+                     {{QStringLiteral("MTU"), QVariant::fromValue<ushort>(185)}}, {});
+    changeProperties(tree.objects, data, QStringLiteral("org.bluez.Battery1"),
+                     {{QStringLiteral("Percentage"), 50}}, {});
+    removeInterfaces(tree.objects, QStringLiteral("/org/bluez/hci9"),
+                     {QStringLiteral("org.bluez.Adapter1")});
+    addInterfaces(tree.objects, QStringLiteral("/org/bluez/hci9"), {});
+    EXPECT_EQ(tree.objects, before);
+
+    // A device that loses its Device1 is no longer found; its object goes with its last
+    // interface, and comes back when it is added again.
+    const QString device = adapter + QStringLiteral("/dev_C0_FF_EE_00_00_01");
+    removeInterfaces(tree.objects, device, {QStringLiteral("org.bluez.Device1")});
+    EXPECT_TRUE(characteristicPaths(tree.objects, kDesk, kFirstAdapter, kService).empty());
+    EXPECT_TRUE(tree.objects.contains(QDBusObjectPath(device)));
+    removeInterfaces(tree.objects, device, {QStringLiteral("org.freedesktop.DBus.Introspectable")});
+    EXPECT_FALSE(tree.objects.contains(QDBusObjectPath(device)));
+    addInterfaces(tree.objects, device,
+                  {{QStringLiteral("org.bluez.Device1"),
+                    {{QStringLiteral("Address"), kDesk.toString()},
+                     {QStringLiteral("Adapter"), QVariant::fromValue(QDBusObjectPath(adapter))}}}});
+    EXPECT_EQ(characteristicPaths(tree.objects, kDesk, kFirstAdapter, kService).at(kData), data);
+
+    // Added to an object that is there, an interface joins the ones it has.
+    addInterfaces(tree.objects, adapter,
+                  {{QStringLiteral("org.bluez.Battery1"), {{QStringLiteral("Percentage"), 50}}}});
+    EXPECT_EQ(adapterAt(tree.objects, adapter)->address, kFirstAdapter);
+    EXPECT_EQ(tree.objects[QDBusObjectPath(adapter)].size(), 3);
 }
 
 } // namespace

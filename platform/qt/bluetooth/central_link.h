@@ -1,8 +1,8 @@
 #pragma once
 
-// What a peripheral shares with the central that reported it: where its reports go and which
-// adapter it connects through. The central owns it; a peripheral that outlives the central finds
-// it gone and reports nothing.
+// What a peripheral shares with the central that reported it: where its reports go, which
+// adapter it connects through and the central's way to bluetoothd. The central owns it; a
+// peripheral that outlives the central finds it gone and reports nothing.
 
 #include "callback_queue.h"
 #include "devicelink/bluetooth.h"
@@ -11,6 +11,8 @@
 #include <QBluetoothAddress>
 
 namespace vontal {
+
+class BluezClient;
 
 struct CentralLink {
     CentralLink(Central& central, CentralDelegate& delegate, Diagnostics& diagnostics)
@@ -22,6 +24,7 @@ struct CentralLink {
     CallbackQueue queue;
     QBluetoothAddress adapter;
     bool poweredOn = false;
+    BluezClient* bluez = nullptr;
 };
 
 } // namespace vontal

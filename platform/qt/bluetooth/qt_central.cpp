@@ -1,6 +1,6 @@
 #include "qt_central.h"
 
-#include "bluez_daemon.h"
+#include "bluez/bluez_daemon.h"
 #include "identifiers.h"
 #include "qt_peripheral.h"
 
@@ -10,17 +10,20 @@ QtCentral::QtCentral(CentralDelegate& delegate, Diagnostics& diagnostics,
                      std::shared_ptr<AvailabilityReport> availability)
     : diagnostics_(diagnostics), link_(std::make_shared<CentralLink>(*this, delegate, diagnostics)),
       availability_(std::move(availability)),
-      scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }),
-      removals_(std::make_unique<BluezDeviceRemovals>(
-          [this](const QBluetoothAddress& address) { deviceRemoved(address); })) {
+      scanner_([this](const QBluetoothDeviceInfo& info) { found(info); }) {
     checkBluez();
-    adapter_ = std::make_unique<AdapterMonitor>([this] { adapterChanged(); },
-                                                [this] {
-                                                    checkBluez();
-                                                    publishAvailability();
-                                                });
+    bluez_ = std::make_unique<BluezClient>(
+        BluezClient::Listener{[this] { adapterChanged(); },
+                              [this] {
+                                  checkBluez();
+                                  publishAvailability();
+                              },
+                              [this](const QBluetoothAddress& address) {
+                                  deviceRemoved(address);
+                              }});
+    link_->bluez = bluez_.get();
     publishAvailability();
-    if (!adapter_->waitingForBluez())
+    if (!bluez_->waitingForAnswer())
         reportFirstState();
 }
 
@@ -29,7 +32,7 @@ void QtCentral::reportFirstState() {
     firstReported_ = true;
     observed_ = observedState();
     link_->poweredOn = observed_ == CentralState::PoweredOn;
-    link_->adapter = adapter_->adapter().value_or(QBluetoothAddress());
+    link_->adapter = adapter();
     const CentralState first = observed_;
     link_->queue.post([this, first] {
         reported_ = first;
@@ -39,15 +42,22 @@ void QtCentral::reportFirstState() {
 
 QtCentral::~QtCentral() {
     link_->queue.close();
-    adapter_.reset();
+    link_->bluez = nullptr;
+    bluez_.reset();
     scanner_.reset();
     forEachLivePeripheral([](QtPeripheral& peripheral) { peripheral.dropLink(); });
 }
 
+QBluetoothAddress QtCentral::adapter() const {
+    const auto adapter = bluez_ ? bluez_->adapter() : std::nullopt;
+    return adapter ? adapter->address : QBluetoothAddress();
+}
+
 CentralState QtCentral::observedState() const {
-    if (!adapter_ || !adapter_->adapter())
+    const auto adapter = bluez_ ? bluez_->adapter() : std::nullopt;
+    if (!adapter)
         return CentralState::Unsupported;
-    return adapter_->powered() ? CentralState::PoweredOn : CentralState::PoweredOff;
+    return adapter->powered ? CentralState::PoweredOn : CentralState::PoweredOff;
 }
 
 void QtCentral::checkBluez() {
@@ -58,49 +68,50 @@ void QtCentral::checkBluez() {
 }
 
 BluetoothProblem QtCentral::observedProblem() const {
-    if (!adapter_->busConnected())
+    if (!bluez_->busConnected())
         return BluetoothProblem::NoSystemBus;
-    if (!adapter_->bluezRunning())
+    if (!bluez_->running())
         return BluetoothProblem::BluezMissing;
-    if (adapter_->waitingForBluez())
+    if (bluez_->waitingForAnswer())
         return BluetoothProblem::BluezNotAnsweredYet;
-    if (adapter_->bluezSilent())
+    if (bluez_->silent())
         return BluetoothProblem::BluezNotAnswering;
     if (bluezTooOld_)
         return BluetoothProblem::BluezTooOld;
-    if (!adapter_->adapter())
+    const auto adapter = bluez_->adapter();
+    if (!adapter)
         return BluetoothProblem::NoAdapter;
-    if (!adapter_->powered())
+    if (!adapter->powered)
         return BluetoothProblem::AdapterOff;
     return BluetoothProblem::None;
 }
 
 void QtCentral::publishAvailability() {
     if (availability_)
-        availability_->set(observedProblem(), adapter_->adapter().value_or(QBluetoothAddress()));
+        availability_->set(observedProblem(), adapter());
 }
 
 void QtCentral::adapterChanged() {
     // bluetoothd leaving while there was no adapter changes no state, but it changes the reason.
     publishAvailability();
-    if (!adapter_->bluezRunning()) {
+    if (!bluez_->running()) {
         // Whatever the one that left did, a new bluetoothd is judged afresh.
         silenceSaid_ = false;
-    } else if (adapter_->bluezSilent() && !silenceSaid_) {
+    } else if (bluez_->silent() && !silenceSaid_) {
         silenceSaid_ = true;
         diagnostics_.line("bluetoothd does not answer (no reply from org.bluez within 2 s); "
                           "vontal asks again every few seconds and uses it once it answers");
-    } else if (silenceSaid_ && !adapter_->bluezSilent() && !adapter_->waitingForBluez()) {
+    } else if (silenceSaid_ && !bluez_->silent() && !bluez_->waitingForAnswer()) {
         silenceSaid_ = false;
         diagnostics_.line("bluetoothd answers again");
     }
     if (!firstReported_) {
-        if (!adapter_->waitingForBluez())
+        if (!bluez_->waitingForAnswer())
             reportFirstState();
         return;
     }
     const CentralState now = observedState();
-    const QBluetoothAddress adapter = adapter_->adapter().value_or(QBluetoothAddress());
+    const QBluetoothAddress adapter = this->adapter();
     if (now == observed_ && adapter == link_->adapter)
         return;
     const bool wasOn = observed_ == CentralState::PoweredOn;

@@ -4,9 +4,8 @@
 // adapter is Unsupported, an adapter switched off is PoweredOff. Leaving PoweredOn ends every link
 // and connection request at once, as the radio does; the device link hears the new state.
 
-#include "adapter_monitor.h"
 #include "availability_report.h"
-#include "bluez_device_removals.h"
+#include "bluez/bluez_client.h"
 #include "central_link.h"
 #include "devicelink/bluetooth.h"
 #include "le_scanner.h"
@@ -42,6 +41,7 @@ public:
     std::size_t agentCount() const { return scanner_.agentCount(); }
 
 private:
+    QBluetoothAddress adapter() const;
     CentralState observedState() const;
     BluetoothProblem observedProblem() const;
     void checkBluez();
@@ -72,9 +72,8 @@ private:
     std::map<BluetoothUuid, std::weak_ptr<QtPeripheral>> peripherals_;
     std::size_t pruneAt_ = 64;
     LeScanner scanner_;
-    std::unique_ptr<BluezDeviceRemovals> removals_;
     // Last: its callbacks use everything above.
-    std::unique_ptr<AdapterMonitor> adapter_;
+    std::unique_ptr<BluezClient> bluez_;
 };
 
 } // namespace vontal

@@ -62,12 +62,10 @@ public:
     bool wantsAll = false;
     // Every characteristic Qt knows in this service, in the device's order.
     std::vector<std::shared_ptr<QtCharacteristic>> known;
-    // Where bluetoothd keeps the characteristics: asked once per connection, after the first
-    // characteristic discovery. That discovery is answered only when the answer is in, so the
-    // device link writes nothing before, and each characteristic's writes without response all
-    // take one way, in order.
-    enum class PathLookup { NotAsked, Running, Done };
-    PathLookup pathLookup = PathLookup::NotAsked;
+    // Where bluetoothd keeps the characteristics: looked up once per connection, before the
+    // first characteristic discovery is answered, so that each characteristic's writes without
+    // response all take one way, in order.
+    bool pathsLookedUp = false;
 
     void setCharacteristics(std::vector<CharacteristicRef> characteristics) {
         characteristics_ = std::move(characteristics);

@@ -20,7 +20,6 @@
 #include <QTimer>
 #include <chrono>
 #include <functional>
-#include <map>
 #include <memory>
 #include <optional>
 #include <vector>
@@ -97,8 +96,6 @@ private:
                         QLowEnergyService::ServiceError error);
     // Writes without response straight to bluetoothd (qt_peripheral_commands.cpp).
     void lookUpObjectPaths(const std::shared_ptr<QtService>& service);
-    void objectPathsFound(const std::shared_ptr<QtService>& service,
-                          const std::map<BluetoothUuid, QString>& paths);
     bool sendCommand(const std::shared_ptr<QtCharacteristic>& target, const Bytes& value);
     // The service and characteristic of a handle, when they belong to the live connection.
     std::shared_ptr<QtService> liveService(const ServiceRef& service) const;
@@ -127,7 +124,7 @@ private:
     QTimer retry_;
     unsigned failedAttempts_ = 0;
     std::optional<Error> lastError_;
-    // The link's ATT MTU as bluetoothd gives it; unknown until the object lookup answers.
+    // The link's ATT MTU as bluetoothd gives it; unknown until the objects are looked up.
     std::optional<int> linkMtu_;
     // Writes without response sent straight to bluetoothd on this connection and not answered
     // yet. Those that go Qt's way get no answer and are not counted.

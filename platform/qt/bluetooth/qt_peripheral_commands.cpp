@@ -3,7 +3,7 @@
 // characteristic before every write. Writes with response keep Qt's way: their answers and
 // refusals come back through Qt's signals.
 
-#include "bluez_gatt_client.h"
+#include "bluez/bluez_client.h"
 #include "qt_peripheral.h"
 
 #include <algorithm>
@@ -11,31 +11,18 @@
 namespace vontal {
 
 void QtPeripheral::lookUpObjectPaths(const std::shared_ptr<QtService>& service) {
+    service->pathsLookedUp = true;
     auto link = link_.lock();
     // Only BlueZ has object paths, and it knows devices by address.
-    if (!link || !controller_ || info_.address().isNull()) {
-        service->pathLookup = QtService::PathLookup::Done;
+    if (!link || !link->bluez || !controller_ || info_.address().isNull())
         return;
-    }
-    service->pathLookup = QtService::PathLookup::Running;
-    std::weak_ptr<QtService> weakService = service;
-    lookUpCharacteristicPaths(
-        controller_.data(), info_.address(), link->adapter, service->uuid(),
-        forThisConnection([weakService](QtPeripheral& self,
-                                        const std::map<BluetoothUuid, QString>& paths,
-                                        std::optional<int> mtu) {
-            if (mtu)
-                self.linkMtu_ = mtu;
-            if (auto service = weakService.lock())
-                self.objectPathsFound(service, paths);
-        }));
-}
-
-void QtPeripheral::objectPathsFound(const std::shared_ptr<QtService>& service,
-                                    const std::map<BluetoothUuid, QString>& paths) {
+    const auto found =
+        link->bluez->characteristics(info_.address(), link->adapter, service->uuid());
+    if (found.mtu)
+        linkMtu_ = found.mtu;
     for (const auto& characteristic : service->known) {
-        const auto path = paths.find(characteristic->uuid());
-        if (path == paths.end())
+        const auto path = found.paths.find(characteristic->uuid());
+        if (path == found.paths.end())
             continue;
         // Qt lists what bluetoothd lists; a UUID it lists twice stays on Qt's way all the same.
         const auto sameUuid =
@@ -45,8 +32,6 @@ void QtPeripheral::objectPathsFound(const std::shared_ptr<QtService>& service,
         if (sameUuid == 1)
             characteristic->setObjectPath(path->second);
     }
-    service->pathLookup = QtService::PathLookup::Done;
-    answerCharacteristicDiscoveries(service, std::nullopt);
 }
 
 bool QtPeripheral::sendCommand(const std::shared_ptr<QtCharacteristic>& target,
@@ -56,7 +41,7 @@ bool QtPeripheral::sendCommand(const std::shared_ptr<QtCharacteristic>& target,
     // bluetoothd's reply is what paces the device link: past a few hundred pending calls the
     // system bus refuses more, so the writer waits for the answer rather than piling them up.
     ++commandsInFlight_;
-    writeCommand(
+    BluezClient::writeCommand(
         controller_.data(), target->objectPath(),
         QByteArray(reinterpret_cast<const char*>(value.data()),
                    static_cast<qsizetype>(value.size())),

@@ -200,10 +200,8 @@ void QtPeripheral::finishCharacteristicDiscovery(const std::shared_ptr<QtService
                 listed.push_back(characteristic);
         }
         service->setCharacteristics(std::move(listed));
-        if (service->pathLookup == QtService::PathLookup::NotAsked)
+        if (!service->pathsLookedUp)
             lookUpObjectPaths(service);
-        if (service->pathLookup == QtService::PathLookup::Running)
-            return; // answered when the lookup ends
     }
     answerCharacteristicDiscoveries(service, error);
 }

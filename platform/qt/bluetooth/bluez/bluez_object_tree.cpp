@@ -2,17 +2,13 @@
 
 #include <QDBusArgument>
 #include <QDBusMessage>
+#include <QRegularExpression>
 #include <optional>
 #include <vector>
 
 namespace vontal {
 
 namespace {
-
-const QString kAdapterInterface = QStringLiteral("org.bluez.Adapter1");
-const QString kDeviceInterface = QStringLiteral("org.bluez.Device1");
-const QString kServiceInterface = QStringLiteral("org.bluez.GattService1");
-const QString kCharacteristicInterface = QStringLiteral("org.bluez.GattCharacteristic1");
 
 const QVariantMap* propertiesOf(const QMap<QString, QVariantMap>& interfaces,
                                 const QString& interface) {
@@ -57,6 +53,69 @@ BluezObjects bluezObjectsFrom(const QDBusMessage& reply) {
         return objects;
     reply.arguments().first().value<QDBusArgument>() >> objects;
     return objects;
+}
+
+void addInterfaces(BluezObjects& objects, const QString& path,
+                   const QMap<QString, QVariantMap>& interfaces) {
+    if (interfaces.isEmpty())
+        return;
+    QMap<QString, QVariantMap>& object = objects[QDBusObjectPath(path)];
+    for (auto interface = interfaces.begin(); interface != interfaces.end(); ++interface)
+        object[interface.key()] = interface.value();
+}
+
+void removeInterfaces(BluezObjects& objects, const QString& path, const QStringList& interfaces) {
+    const auto object = objects.find(QDBusObjectPath(path));
+    if (object == objects.end())
+        return;
+    for (const QString& interface : interfaces)
+        object->remove(interface);
+    if (object->isEmpty())
+        objects.erase(object);
+}
+
+void changeProperties(BluezObjects& objects, const QString& path, const QString& interface,
+                      const QVariantMap& changed, const QStringList& invalidated) {
+    const auto object = objects.find(QDBusObjectPath(path));
+    if (object == objects.end())
+        return;
+    const auto properties = object->find(interface);
+    if (properties == object->end())
+        return;
+    for (auto property = changed.begin(); property != changed.end(); ++property)
+        properties->insert(property.key(), property.value());
+    for (const QString& name : invalidated)
+        properties->remove(name);
+}
+
+std::optional<BluezAdapter> adapterAt(const BluezObjects& objects, const QString& path) {
+    const auto object = objects.find(QDBusObjectPath(path));
+    if (object == objects.end())
+        return std::nullopt;
+    const QVariantMap* properties = propertiesOf(object.value(), kAdapterInterface);
+    if (!properties)
+        return std::nullopt;
+    const QBluetoothAddress address(properties->value(QStringLiteral("Address")).toString());
+    if (address.isNull())
+        return std::nullopt;
+    return BluezAdapter{path, address, properties->value(QStringLiteral("Powered")).toBool()};
+}
+
+std::optional<BluezAdapter> firstAdapter(const BluezObjects& objects) {
+    for (auto object = objects.begin(); object != objects.end(); ++object) {
+        if (auto adapter = adapterAt(objects, object.key().path()))
+            return adapter;
+    }
+    return std::nullopt;
+}
+
+QString adapterPath(const BluezObjects& objects, const QBluetoothAddress& address) {
+    for (auto object = objects.begin(); object != objects.end(); ++object) {
+        const auto adapter = adapterAt(objects, object.key().path());
+        if (adapter && adapter->address == address)
+            return adapter->path;
+    }
+    return {};
 }
 
 std::map<BluetoothUuid, QString> characteristicPaths(const BluezObjects& objects,
@@ -117,6 +176,17 @@ std::optional<int> characteristicMtu(const BluezObjects& objects, const QString&
     if (!ok || mtu.typeId() != QMetaType::UShort || value < 23)
         return std::nullopt;
     return value;
+}
+
+std::optional<QBluetoothAddress> removedDevice(const QString& path, const QStringList& interfaces) {
+    static const QRegularExpression devicePath(
+        QStringLiteral("^/org/bluez/[^/]+/dev_([0-9A-Fa-f]{2}(?:_[0-9A-Fa-f]{2}){5})$"));
+    if (!interfaces.contains(kDeviceInterface))
+        return std::nullopt;
+    const QRegularExpressionMatch match = devicePath.match(path);
+    if (!match.hasMatch())
+        return std::nullopt;
+    return QBluetoothAddress(match.captured(1).replace(QLatin1Char('_'), QLatin1Char(':')));
 }
 
 } // namespace vontal
