@@ -153,6 +153,8 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
     extension_->refresh();
     EXPECT_TRUE(processEventsUntil(
         [&] { return extension_->state() == ShellExtension::State::NextLogin; }, 10s));
+    // The window follows on the next turn of the loop.
+    turnQtLoop();
     ASSERT_TRUE(noticeShown());
     EXPECT_FALSE(switchOnShown());
     EXPECT_NE(notice()->fullText().indexOf(QStringLiteral("next login")), -1);
