@@ -49,16 +49,13 @@ Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
                                                     diagnostics})),
       manager_(std::make_unique<PeripheralManager>(*platform_)) {}
 
-StatusSources Runtime::statusSources() const {
-    return {bluetooth_.availability, desktop_.status};
-}
-
 Runtime::~Runtime() = default;
 
 vontalApp::Made Runtime::start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts) {
     auto runtime = std::make_shared<Runtime>(mode, diagnostics, alerts);
     PeripheralManager* manager = runtime->manager_.get();
-    StatusSources sources = runtime->statusSources();
+    // What the status line reads from the Bluetooth stack and the desktop.
+    StatusSources sources{runtime->bluetooth_.availability, runtime->desktop_.status};
     return {std::shared_ptr<PeripheralManager>(std::move(runtime), manager), std::move(sources)};
 }
 

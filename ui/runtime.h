@@ -29,10 +29,6 @@ public:
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
 
-    PeripheralManager& manager() { return *manager_; }
-    // What the status line reads from the Bluetooth stack and the desktop.
-    StatusSources statusSources() const;
-
     // The manager, sharing this runtime's lifetime, and the status line's sources.
     static vontalApp::Made start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts);
 

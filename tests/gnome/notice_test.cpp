@@ -214,6 +214,15 @@ TEST_F(ExtensionNoticeTest, AProgramHoldingVontalsNameIsShownUntilItLetsGo) {
     ASSERT_TRUE(
         processEventsUntil([&] { return view_->statusLine()->shownTexts().contains(held); }, 10s))
         << view_->statusLine()->shownTexts().join('|').toStdString();
+    // The extension, still off, keeps its line and button beside it; the tray says the same.
+    EXPECT_EQ(view_->statusLine()->shownTexts(),
+              QStringList({"Looking for devices. Yours shows up here when it is switched on and "
+                           "near this computer.",
+                           held,
+                           "Application names are not sent until the GNOME extension is switched "
+                           "on."}));
+    EXPECT_TRUE(switchOnShown());
+    EXPECT_EQ(status_->texts(), view_->statusLine()->shownTexts());
     EXPECT_TRUE(lineSays("The bus name org.vontal.vontal is held by process " +
                          std::to_string(QCoreApplication::applicationPid())));
 
