@@ -5,8 +5,6 @@
 #include "labels.h"
 #include "launch_at_login_block.h"
 #include "login_item_control.h"
-#include "platform/frontmost/bus_name_claim.h"
-#include "platform/gnome/shell_extension.h"
 #include "status_line.h"
 #include "status_report.h"
 #include "vontal_ids.h"
@@ -60,15 +58,11 @@ ContentView::ContentView(PeripheralManager& manager, LoginItemService& loginItem
     : QWidget(parent), manager_(manager), loginItems_(loginItems), diagnostics_(diagnostics),
       helperID_(kHelperIdentifier) {
     if (!status) {
-        ownStatus_ = std::make_unique<StatusReport>(manager_,
-                                                    StatusSources{nullptr, std::nullopt,
-                                                                  ShellExtension::current(),
-                                                                  BusNameClaim::current()},
-                                                    diagnostics_);
+        ownStatus_ = std::make_unique<StatusReport>(manager_, StatusSources{}, diagnostics_);
         status = ownStatus_.get();
     }
     status_ = status;
-    statusLine_ = new StatusLine(*status_, diagnostics_, this);
+    statusLine_ = new StatusLine(*status_, this);
     setObjectName(QStringLiteral("contentView"));
     setMinimumSize(kMinimumWidth, kMinimumHeight);
 

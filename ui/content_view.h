@@ -27,7 +27,7 @@ public:
     static constexpr int kMinimumHeight = 300;
 
     // `status` is shared with the other windows and the tray; without one the view makes its own
-    // from the manager alone (and the GNOME extension, where there is one).
+    // from the manager alone.
     ContentView(PeripheralManager& manager, LoginItemService& loginItems, Diagnostics& diagnostics,
                 StatusReport* status = nullptr, QWidget* parent = nullptr);
     ~ContentView() override;

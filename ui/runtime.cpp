@@ -1,27 +1,31 @@
 #include "runtime.h"
 
 #include "memory_login_items.h"
-#include "platform/frontmost/bus_name_claim.h"
-#include "platform/frontmost/silent_workspace.h"
+#include "platform/desktop/desktop_workspace.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/qt/settings/settings_defaults.h"
 #include "platform/sim/demo_devices.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
 #include "platform/xdg/xdg_login_item_service.h"
-#include "workspace_factory.h"
 
 namespace vontal {
 
 namespace {
 
-std::unique_ptr<BluetoothStack> makeBluetooth(Runtime::Mode mode, MainQueue& queue, Timers& timers,
-                                              Diagnostics& diagnostics) {
+// Both stacks can say why Bluetooth is unavailable.
+template <class Stack> Runtime::Bluetooth bluetoothOf(std::unique_ptr<Stack> stack) {
+    BluetoothAvailability* availability = stack.get();
+    return {std::move(stack), availability};
+}
+
+Runtime::Bluetooth makeBluetooth(Runtime::Mode mode, MainQueue& queue, Timers& timers,
+                                 Diagnostics& diagnostics) {
     if (mode == Runtime::Mode::System)
-        return std::make_unique<QtBluetoothStack>(diagnostics);
+        return bluetoothOf(std::make_unique<QtBluetoothStack>(diagnostics));
     auto stack = std::make_unique<SimBluetoothStack>(queue, timers);
     addDemoDevices(*stack);
-    return stack;
+    return bluetoothOf(std::move(stack));
 }
 
 // A simulation keeps its settings in memory: demo passwords never reach the user's file.
@@ -35,29 +39,23 @@ std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode, Diagnostics& diag
 
 Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
     : bluetooth_(makeBluetooth(mode, mainQueue_, timers_, diagnostics)),
-      defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)),
-      platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
-                                                    *defaults_, alerts, diagnostics})),
-      manager_(std::make_unique<PeripheralManager>(*platform_)) {
-    // Both stacks can say why Bluetooth is unavailable.
-    availability_ = dynamic_cast<BluetoothAvailability*>(bluetooth_.get());
-}
-
-StatusSources Runtime::statusSources() const {
-    StatusSources sources;
-    sources.bluetooth = availability_;
-    sources.busName = BusNameClaim::current();
-    if (const auto* silent = dynamic_cast<const SilentWorkspace*>(workspace_.get()))
-        sources.unobservedDesktop = silent->desktop();
-    return sources;
-}
+      defaults_(makeDefaults(mode, diagnostics)),
+      // Where activations cannot be observed (no X display, a Wayland desktop without an
+      // observer) the workspace never posts: a made-up activation would send a wrong name to
+      // every connected device.
+      desktop_(makeDesktopObserver(diagnostics)),
+      platform_(std::make_unique<Platform>(Platform{*bluetooth_.stack, mainQueue_, timers_,
+                                                    *desktop_.workspace, *defaults_, alerts,
+                                                    diagnostics})),
+      manager_(std::make_unique<PeripheralManager>(*platform_)) {}
 
 Runtime::~Runtime() = default;
 
 vontalApp::Made Runtime::start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts) {
     auto runtime = std::make_shared<Runtime>(mode, diagnostics, alerts);
     PeripheralManager* manager = runtime->manager_.get();
-    StatusSources sources = runtime->statusSources();
+    // What the status line reads from the Bluetooth stack and the desktop.
+    StatusSources sources{runtime->bluetooth_.availability, runtime->desktop_.status};
     return {std::shared_ptr<PeripheralManager>(std::move(runtime), manager), std::move(sources)};
 }
 

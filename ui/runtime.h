@@ -2,6 +2,7 @@
 
 #include "devicelink/peripheral_manager.h"
 #include "platform/alert_presenter.h"
+#include "platform/desktop/desktop_workspace.h"
 #include "platform/login_item.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
@@ -16,6 +17,11 @@ namespace vontal {
 class Runtime final {
 public:
     enum class Mode { System, Simulated };
+    // The Bluetooth stack, and what it says about why Bluetooth is unavailable.
+    struct Bluetooth {
+        std::unique_ptr<BluetoothStack> stack;
+        BluetoothAvailability* availability = nullptr;
+    };
 
     // Password alerts go through `alerts`, which outlives the runtime.
     Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts);
@@ -23,20 +29,15 @@ public:
     Runtime(const Runtime&) = delete;
     Runtime& operator=(const Runtime&) = delete;
 
-    PeripheralManager& manager() { return *manager_; }
-    // What the status line reads from the Bluetooth stack and the desktop.
-    StatusSources statusSources() const;
-
     // The manager, sharing this runtime's lifetime, and the status line's sources.
     static vontalApp::Made start(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts);
 
 private:
     QtMainQueue mainQueue_;
     QtTimers timers_;
-    std::unique_ptr<BluetoothStack> bluetooth_;
-    BluetoothAvailability* availability_ = nullptr;
+    Bluetooth bluetooth_;
     std::unique_ptr<UserDefaults> defaults_;
-    std::unique_ptr<Workspace> workspace_;
+    DesktopObserver desktop_;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<PeripheralManager> manager_;
 };

@@ -1,100 +1,96 @@
 #include "status_line.h"
 
-#include "extension_notice.h"
 #include "two_line_label.h"
 
 #include <QCoreApplication>
 #include <QHBoxLayout>
-#include <QLabel>
 #include <QPushButton>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vontal {
 
 namespace {
 
-TwoLineLabel* makeLine(const char* name, QWidget* parent) {
-    auto* line = new TwoLineLabel(parent);
-    line->setObjectName(QLatin1String(name));
-    return line;
+QString buttonLabel(StatusReport::Action action) {
+    switch (action) {
+    case StatusReport::Action::SwitchAdapterOn:
+        return QCoreApplication::translate("StatusLine", "Switch On");
+    case StatusReport::Action::SwitchExtensionOn:
+        return QCoreApplication::translate("ExtensionNotice", "Switch On");
+    case StatusReport::Action::None:
+        break;
+    }
+    return {};
 }
 
 } // namespace
 
-StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* parent)
-    : QWidget(parent), report_(report) {
+StatusLine::StatusLine(StatusReport& report, QWidget* parent) : QWidget(parent), report_(report) {
     setObjectName(QStringLiteral("statusLine"));
-    bluetooth_ = makeLine("bluetoothStatus", this);
-    switchOn_ = new QPushButton(QCoreApplication::translate("StatusLine", "Switch On"), this);
-    switchOn_->setObjectName(QStringLiteral("bluetoothSwitchOn"));
-    connect(switchOn_, &QPushButton::clicked, this, [this] { report_.switchAdapterOn(); });
-    desktop_ = makeLine("desktopStatus", this);
-    login_ = makeLine("loginItemStatus", this);
-
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    auto* bluetoothRow = new QHBoxLayout;
-    bluetoothRow->setContentsMargins(6, 4, 6, 4);
-    bluetoothRow->addWidget(bluetooth_, 1);
-    bluetoothRow->addWidget(switchOn_);
-    layout->addLayout(bluetoothRow);
-    for (QLabel* line : {desktop_, login_})
-        line->setContentsMargins(6, 4, 6, 4);
-    layout->addWidget(desktop_);
-    // The extension's part has its own button and follows the Shell by itself.
-    if (report_.extension()) {
-        extension_ = new ExtensionNotice(report_.extension(), diagnostics, this);
-        layout->addWidget(extension_);
+    rows_.resize(static_cast<std::size_t>(StatusReport::Topic::LoginItem) + 1);
+    for (Row& row : rows_) {
+        row.box = new QWidget(this);
+        row.text = new TwoLineLabel(row.box);
+        row.button = new QPushButton(row.box);
+        auto* rowLayout = new QHBoxLayout(row.box);
+        rowLayout->setContentsMargins(6, 4, 6, 4);
+        rowLayout->addWidget(row.text, 1);
+        rowLayout->addWidget(row.button);
+        layout->addWidget(row.box);
+        connect(row.button, &QPushButton::clicked, this, [this, &row] { clicked(row); });
     }
-    layout->addWidget(login_);
-
     changes_ = report_.changed().subscribe([this] { update(); });
     update();
 }
 
+void StatusLine::clicked(Row& row) {
+    report_.perform(row.shown.action);
+    // Held from the click on while the request waits for its answer.
+    for (const StatusReport::Line& line : report_.lines())
+        if (line.topic == row.shown.topic)
+            row.button->setEnabled(!line.actionPending);
+}
+
 void StatusLine::update() {
-    TwoLineLabel* const lines[] = {bluetooth_, desktop_, login_};
-    for (TwoLineLabel* line : lines)
-        line->setFullText({});
-    bool adapterAction = false;
-    for (const StatusReport::Line& line : report_.lines()) {
-        switch (line.topic) {
-        case StatusReport::Topic::Bluetooth:
-            bluetooth_->setFullText(line.text);
-            adapterAction = line.action == StatusReport::Action::SwitchAdapterOn;
-            break;
-        case StatusReport::Topic::Desktop:
-            // The extension's part says its own state.
-            if (!extension_)
-                desktop_->setFullText(line.text);
-            break;
-        case StatusReport::Topic::BusName:
-            desktop_->setFullText(line.text);
-            break;
-        case StatusReport::Topic::LoginItem:
-            login_->setFullText(line.text);
-            break;
-        }
+    const std::vector<StatusReport::Line> lines = report_.lines();
+    shownRows_ = std::min(lines.size(), rows_.size());
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        Row& row = rows_[i];
+        row.shown = i < shownRows_ ? lines[i] : StatusReport::Line{};
+        row.text->setFullText(row.shown.text);
+        row.button->setVisible(row.shown.action != StatusReport::Action::None);
+        row.button->setText(buttonLabel(row.shown.action));
+        row.button->setEnabled(!row.shown.actionPending);
+        row.box->setVisible(i < shownRows_);
     }
-    for (TwoLineLabel* line : lines)
-        line->setVisible(!line->fullText().isEmpty());
-    switchOn_->setVisible(adapterAction);
-    switchOn_->setEnabled(!report_.switchingAdapterOn());
-    const bool extensionShown = extension_ && !extension_->isHidden();
-    setVisible(!bluetooth_->isHidden() || !desktop_->isHidden() || !login_->isHidden() ||
-               extensionShown);
+    setVisible(shownRows_ > 0);
+}
+
+const StatusLine::Row* StatusLine::shownRow(StatusReport::Topic topic) const {
+    for (std::size_t i = 0; i < shownRows_; ++i)
+        if (rows_[i].shown.topic == topic)
+            return &rows_[i];
+    return nullptr;
+}
+
+TwoLineLabel* StatusLine::line(StatusReport::Topic topic) const {
+    const Row* shown = shownRow(topic);
+    return shown ? shown->text : nullptr;
+}
+
+QPushButton* StatusLine::button(StatusReport::Topic topic) const {
+    const Row* shown = shownRow(topic);
+    return shown && shown->shown.action != StatusReport::Action::None ? shown->button : nullptr;
 }
 
 QStringList StatusLine::shownTexts() const {
     QStringList texts;
-    for (const TwoLineLabel* line : {bluetooth_, desktop_})
-        if (!line->isHidden())
-            texts << line->fullText();
-    if (extension_ && !extension_->isHidden())
-        texts << extension_->line()->text();
-    if (!login_->isHidden())
-        texts << login_->fullText();
+    for (std::size_t i = 0; i < shownRows_; ++i)
+        texts << rows_[i].text->fullText();
     return texts;
 }
 

@@ -1,44 +1,48 @@
 #pragma once
 
-#include "platform/diagnostics.h"
 #include "status_report.h"
 
 #include <QWidget>
+#include <vector>
 
-class QLabel;
 class QPushButton;
 
 namespace vontal {
 
-class ExtensionNotice;
 class TwoLineLabel;
 
-// Above the lists: what keeps vontal from doing its job, one line per concern, with a button
-// where vontal can help (switching the adapter on; the GNOME part switches vontal's extension
-// on). Hidden when all is well.
+// Above the lists: the status report's lines, top to bottom, each with the button of its action
+// where vontal can help (switching the adapter or vontal's GNOME Shell extension on). Hidden when
+// all is well.
 class StatusLine final : public QWidget {
 public:
-    StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* parent = nullptr);
+    explicit StatusLine(StatusReport& report, QWidget* parent = nullptr);
 
-    // Each line takes at most two lines of the window; its whole text is its fullText().
-    TwoLineLabel* bluetoothLine() const { return bluetooth_; }
-    QPushButton* switchBluetoothOn() const { return switchOn_; }
-    TwoLineLabel* desktopLine() const { return desktop_; }
-    TwoLineLabel* loginLine() const { return login_; }
-    // The GNOME part; null on other desktops.
-    ExtensionNotice* extensionNotice() const { return extension_; }
+    // The line shown now about `topic`, or null. It takes at most two lines of the window; its
+    // whole text is its fullText().
+    TwoLineLabel* line(StatusReport::Topic topic) const;
+    // The button beside that line, or null while the line offers none.
+    QPushButton* button(StatusReport::Topic topic) const;
     // The texts shown now, top to bottom, whole.
     QStringList shownTexts() const;
 
 private:
+    struct Row {
+        QWidget* box = nullptr;
+        TwoLineLabel* text = nullptr;
+        QPushButton* button = nullptr;
+        StatusReport::Line shown;
+    };
+
     void update();
+    void clicked(Row& row);
+    const Row* shownRow(StatusReport::Topic topic) const;
 
     StatusReport& report_;
-    TwoLineLabel* bluetooth_ = nullptr;
-    QPushButton* switchOn_ = nullptr;
-    TwoLineLabel* desktop_ = nullptr;
-    ExtensionNotice* extension_ = nullptr;
-    TwoLineLabel* login_ = nullptr;
+    // One per topic, the report's most; made with the line, so their buttons come before the
+    // lists in the focus chain. Row i shows line i, the rest are hidden.
+    std::vector<Row> rows_;
+    std::size_t shownRows_ = 0;
     Subscription changes_;
 };
 

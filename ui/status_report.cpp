@@ -1,14 +1,42 @@
 #include "status_report.h"
 
 #include "display_text.h"
-#include "extension_notice.h"
 #include "platform/frontmost/bus_name_claim.h"
-#include "platform/gnome/shell_extension.h"
 
 #include <QCoreApplication>
 #include <QPointer>
 
 namespace vontal {
+
+QString extensionStatusText(ShellExtension::State state, const QString& shellVersion) {
+    switch (state) {
+    case ShellExtension::State::Off:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent until the GNOME extension is "
+                               "switched on.");
+    case ShellExtension::State::NextLogin:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are sent after your next login, when GNOME loads "
+                               "the extension.");
+    case ShellExtension::State::OutOfDate:
+        return QCoreApplication::translate("ExtensionNotice",
+                                           "Application names are not sent: vontal's GNOME "
+                                           "extension does not support GNOME Shell %1 yet.")
+            .arg(display::shown(shellVersion.section(QLatin1Char('.'), 0, 0)));
+    case ShellExtension::State::Failed:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent: GNOME could not run vontal's "
+                               "extension.");
+    case ShellExtension::State::NotInstalled:
+        return QCoreApplication::translate(
+            "ExtensionNotice", "Application names are not sent: vontal's GNOME extension is not "
+                               "installed. Installing vontal's package installs it.");
+    case ShellExtension::State::Unknown:
+    case ShellExtension::State::On:
+        break;
+    }
+    return {};
+}
 
 StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
                            Diagnostics& diagnostics, QObject* parent)
@@ -19,12 +47,14 @@ StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
     if (sources_.bluetooth)
         availabilityChanges_ =
             sources_.bluetooth->availabilityChanged().subscribe([this] { scheduleChanged(); });
-    if (sources_.extension)
-        connect(sources_.extension.get(), &ShellExtension::changed, this,
-                [this] { scheduleChanged(); });
-    if (sources_.busName)
-        connect(sources_.busName.get(), &BusNameClaim::changed, this,
-                [this] { scheduleChanged(); });
+    if (const auto& extension = sources_.desktop.extension)
+        connect(extension.get(), &ShellExtension::changed, this, [this] {
+            // Whatever the Shell says now answers a request to switch it on.
+            switchingExtension_ = false;
+            scheduleChanged();
+        });
+    if (const auto& busName = sources_.desktop.busName)
+        connect(busName.get(), &BusNameClaim::changed, this, [this] { scheduleChanged(); });
 }
 
 StatusReport::~StatusReport() = default;
@@ -88,11 +118,11 @@ std::optional<StatusReport::Line> StatusReport::bluetoothLine() const {
                             "Bluetooth is switched off, and BlueZ did not switch it on (%1). "
                             "Switch it on in your system's settings.")
                             .arg(refusal_),
-                        Action::SwitchAdapterOn};
+                        Action::SwitchAdapterOn, switching_};
         return Line{Topic::Bluetooth,
                     QCoreApplication::translate(
                         "StatusLine", "Bluetooth is switched off. Switch it on to find devices."),
-                    Action::SwitchAdapterOn};
+                    Action::SwitchAdapterOn, switching_};
     case BluetoothProblem::None:
         break;
     }
@@ -105,28 +135,36 @@ std::optional<StatusReport::Line> StatusReport::bluetoothLine() const {
     return std::nullopt;
 }
 
+std::optional<StatusReport::Line> StatusReport::extensionLine() const {
+    const ShellExtension* extension = sources_.desktop.extension.get();
+    if (!extension)
+        return std::nullopt;
+    const QString text = extensionStatusText(extension->state(), extension->shellVersion());
+    if (text.isEmpty())
+        return std::nullopt;
+    // The Shell can run it now only once it is switched on; in the other states it cannot.
+    if (extension->state() == ShellExtension::State::Off)
+        return Line{Topic::Extension, text, Action::SwitchExtensionOn, switchingExtension_};
+    return Line{Topic::Extension, text};
+}
+
 std::optional<StatusReport::Line> StatusReport::desktopLine() const {
-    if (sources_.extension) {
-        const QString text =
-            extensionStatusText(sources_.extension->state(), sources_.extension->shellVersion());
-        if (!text.isEmpty())
-            return Line{Topic::Desktop, text};
-    }
-    if (sources_.unobservedDesktop)
+    if (const auto& desktop = sources_.desktop.unobservedDesktop)
         return Line{Topic::Desktop,
                     QCoreApplication::translate(
                         "StatusLine",
                         "Application names are not sent: vontal cannot see which application is "
                         "in front on %1. They are sent on X11 sessions, KDE Plasma, GNOME and "
                         "wlroots compositors such as sway.")
-                        .arg(display::shown(*sources_.unobservedDesktop))};
+                        .arg(display::shown(*desktop))};
     return std::nullopt;
 }
 
 std::optional<StatusReport::Line> StatusReport::busNameLine() const {
-    if (!sources_.busName || !sources_.busName->holder())
+    const BusNameClaim* busName = sources_.desktop.busName.get();
+    if (!busName || !busName->holder())
         return std::nullopt;
-    const BusNameClaim::Holder& holder = *sources_.busName->holder();
+    const BusNameClaim::Holder& holder = *busName->holder();
     if (holder.pid == 0)
         return Line{Topic::BusName,
                     QCoreApplication::translate(
@@ -149,13 +187,9 @@ std::optional<StatusReport::Line> StatusReport::busNameLine() const {
 
 std::vector<StatusReport::Line> StatusReport::lines() const {
     std::vector<Line> all;
-    if (auto line = bluetoothLine())
-        all.push_back(*line);
-    // While the name is elsewhere, that is what keeps names from being sent.
-    if (auto line = busNameLine())
-        all.push_back(*line);
-    else if (auto line = desktopLine())
-        all.push_back(*line);
+    for (auto line : {bluetoothLine(), busNameLine(), extensionLine(), desktopLine()})
+        if (line)
+            all.push_back(std::move(*line));
     if (!loginLine_.isEmpty())
         all.push_back(Line{Topic::LoginItem, loginLine_});
     return all;
@@ -166,6 +200,19 @@ QStringList StatusReport::texts() const {
     for (const Line& line : lines())
         texts << line.text;
     return texts;
+}
+
+void StatusReport::perform(Action action) {
+    switch (action) {
+    case Action::SwitchAdapterOn:
+        switchAdapterOn();
+        break;
+    case Action::SwitchExtensionOn:
+        switchExtensionOn();
+        break;
+    case Action::None:
+        break;
+    }
 }
 
 void StatusReport::switchAdapterOn() {
@@ -188,6 +235,24 @@ void StatusReport::switchAdapterOn() {
         } else {
             self->refusal_.clear();
         }
+        self->scheduleChanged();
+    });
+}
+
+void StatusReport::switchExtensionOn() {
+    ShellExtension* extension = sources_.desktop.extension.get();
+    if (switchingExtension_ || !extension)
+        return;
+    switchingExtension_ = true;
+    scheduleChanged();
+    QPointer<StatusReport> self(this);
+    extension->switchOn([self](std::optional<std::string> whyNot) {
+        // Agreed: the Shell reports the new state, which ends the request.
+        if (!whyNot || !self)
+            return;
+        self->diagnostics_.line("GNOME Shell did not switch vontal's extension on (" + *whyNot +
+                                ")");
+        self->switchingExtension_ = false;
         self->scheduleChanged();
     });
 }

@@ -3,47 +3,45 @@
 #include "devicelink/change_signal.h"
 #include "devicelink/peripheral_manager.h"
 #include "platform/bluetooth_availability.h"
+#include "platform/desktop/desktop_status.h"
 #include "platform/diagnostics.h"
+#include "platform/gnome/shell_extension.h"
 #include "platform/timers.h"
 #include "update_pacer.h"
 
 #include <QObject>
 #include <QString>
 #include <QStringList>
-#include <memory>
-#include <optional>
-#include <string>
 #include <vector>
 
 namespace vontal {
-
-class BusNameClaim;
-class ShellExtension;
 
 // Where the reasons come from; each may be absent.
 struct StatusSources {
     // Why Bluetooth is unavailable; without it the central's state is all there is to go by.
     BluetoothAvailability* bluetooth = nullptr;
-    // Set when application activations cannot be observed on this desktop: its name.
-    std::optional<std::string> unobservedDesktop;
-    // vontal's GNOME Shell extension, on GNOME.
-    std::shared_ptr<ShellExtension> extension;
-    // vontal's claim on its bus name, where a desktop component reports over the bus.
-    std::shared_ptr<BusNameClaim> busName;
+    DesktopStatus desktop;
 };
 
+// The words for a state of vontal's GNOME Shell extension; empty while it needs nothing.
+QString extensionStatusText(ShellExtension::State state, const QString& shellVersion);
+
 // Whatever keeps vontal from doing its job, in words the user can act on: one line per concern
-// (Bluetooth, the desktop, launch on login), none when all is well. Shared by every window and
-// the tray, so they say the same.
+// (Bluetooth, vontal's bus name, its GNOME Shell extension, the desktop, launch on login), none
+// when all is well. Every window's status line and the tray show these lines, so they say the
+// same.
 class StatusReport final : public QObject {
 public:
     // BusName: another program holds vontal's bus name, so the desktop's reports miss vontal.
-    enum class Topic { Bluetooth, Desktop, BusName, LoginItem };
-    enum class Action { None, SwitchAdapterOn };
+    enum class Topic { Bluetooth, BusName, Extension, Desktop, LoginItem };
+    // What the button beside a line does; the switch is the user's, so only a click asks.
+    enum class Action { None, SwitchAdapterOn, SwitchExtensionOn };
     struct Line {
         Topic topic;
         QString text;
         Action action = Action::None;
+        // The action was asked for and its answer has not come yet.
+        bool actionPending = false;
         friend bool operator==(const Line&, const Line&) = default;
     };
 
@@ -60,10 +58,11 @@ public:
     void paceChanges(Timers& timers, std::chrono::milliseconds gap);
     // Whether a request to switch the adapter on waits for its answer.
     bool switchingAdapterOn() const { return switching_; }
-    const std::shared_ptr<ShellExtension>& extension() const { return sources_.extension; }
 
-    // The button beside the Bluetooth line.
+    // The button beside a line. One request of each at a time.
+    void perform(Action action);
     void switchAdapterOn();
+    void switchExtensionOn();
 
     // What the last register or unregister call of a launch-at-login toggle came to: a failure
     // with the service's description, or the status it reports after success.
@@ -73,8 +72,9 @@ public:
 private:
     BluetoothProblem bluetoothProblem() const;
     std::optional<Line> bluetoothLine() const;
-    std::optional<Line> desktopLine() const;
     std::optional<Line> busNameLine() const;
+    std::optional<Line> extensionLine() const;
+    std::optional<Line> desktopLine() const;
     void scheduleChanged();
 
     PeripheralManager& manager_;
@@ -84,6 +84,8 @@ private:
     Subscription managerChanges_;
     Subscription availabilityChanges_;
     bool switching_ = false;
+    // Until the Shell refused or reported a state.
+    bool switchingExtension_ = false;
     // BlueZ's answer to the last refused switch-on, until the problem changes.
     QString refusal_;
     BluetoothProblem refusedFor_ = BluetoothProblem::None;

@@ -2,7 +2,6 @@
 
 #include "content_view.h"
 #include "main_window.h"
-#include "platform/gnome/shell_extension.h"
 
 #include <QApplication>
 
@@ -29,8 +28,6 @@ PeripheralManager& vontalApp::manager() {
     if (!manager_) {
         Made made = factory_();
         manager_ = std::move(made.manager);
-        if (!made.sources.extension)
-            made.sources.extension = ShellExtension::current();
         status_ = std::make_unique<StatusReport>(*manager_, std::move(made.sources), diagnostics_);
     }
     return *manager_;

@@ -34,7 +34,7 @@ std::string nameIn(const vontal::Notification& notification) {
 int main(int argc, char** argv) {
     QCoreApplication application(argc, argv);
     StderrDiagnostics diagnostics;
-    const auto workspace = vontal::makeDesktopWorkspace(diagnostics);
+    const auto workspace = vontal::makeDesktopObserver(diagnostics).workspace;
     if (!workspace)
         return 1;
     const auto subscription =

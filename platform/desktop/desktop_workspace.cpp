@@ -17,23 +17,35 @@ bool contains(std::string_view haystack, std::string_view needle) {
     return haystack.find(needle) != std::string_view::npos;
 }
 
-// One way of observing a Wayland desktop: a workspace, or null and the reason in `whyNot`. On the
+// One way of observing a Wayland desktop: an observer, or none and the reason in `whyNot`. On the
 // desktop it is made for (a name in XDG_CURRENT_DESKTOP; null: any), its reason is the one told.
 struct WaylandObserver {
-    std::unique_ptr<Workspace> (*connect)(Diagnostics&, std::string& whyNot);
+    DesktopObserver (*connect)(Diagnostics&, std::string& whyNot);
     const char* desktop;
 };
 
-std::unique_ptr<Workspace> wlrootsObserver(Diagnostics& diagnostics, std::string& whyNot) {
-    return WlrootsWorkspace::connect(diagnostics, nullptr, whyNot);
+DesktopObserver wlrootsObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    return {WlrootsWorkspace::connect(diagnostics, nullptr, whyNot), {}};
 }
 
-std::unique_ptr<Workspace> kdeObserver(Diagnostics& diagnostics, std::string& whyNot) {
-    return KdeWorkspace::connect({}, diagnostics, whyNot);
+DesktopObserver kdeObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    auto workspace = KdeWorkspace::connect({}, diagnostics, whyNot);
+    if (!workspace)
+        return {};
+    DesktopStatus status{workspace->nameClaim(), nullptr, std::nullopt};
+    return {std::move(workspace), std::move(status)};
 }
 
-std::unique_ptr<Workspace> gnomeObserver(Diagnostics& diagnostics, std::string& whyNot) {
-    return GnomeWorkspace::connect({}, diagnostics, whyNot);
+DesktopObserver gnomeObserver(Diagnostics& diagnostics, std::string& whyNot) {
+    auto workspace = GnomeWorkspace::connect({}, diagnostics, whyNot);
+    if (!workspace)
+        return {};
+    DesktopStatus status{workspace->nameClaim(), workspace->extension(), std::nullopt};
+    return {std::move(workspace), std::move(status)};
+}
+
+DesktopObserver silentObserver(const std::string& desktop) {
+    return {std::make_unique<SilentWorkspace>(), {nullptr, nullptr, desktop}};
 }
 
 // Tried in order; the first that can observe this desktop wins. KWin and GNOME Shell do not offer
@@ -54,21 +66,21 @@ std::string remedy(std::string_view desktop) {
            "and niri, and on X11 sessions";
 }
 
-std::unique_ptr<Workspace> makeWaylandWorkspace(Diagnostics& diagnostics) {
+DesktopObserver makeWaylandObserver(Diagnostics& diagnostics) {
     const std::string desktop =
         desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP"));
     std::string whyNot;
     for (const auto& observer : kWaylandObservers) {
         std::string reason;
-        if (auto workspace = observer.connect(diagnostics, reason))
-            return workspace;
+        if (auto made = observer.connect(diagnostics, reason); made.workspace)
+            return made;
         if (whyNot.empty() || (observer.desktop != nullptr && contains(desktop, observer.desktop)))
             whyNot = reason;
     }
     diagnostics.line("Application activations are not observed on this desktop yet (Wayland "
                      "session on " +
                      desktop + ": " + whyNot + "; " + remedy(desktop) + ")");
-    return std::make_unique<SilentWorkspace>(desktop);
+    return silentObserver(desktop);
 }
 
 } // namespace
@@ -92,12 +104,12 @@ std::string desktopName(const char* currentDesktop, const char* sessionDesktop) 
     return "an unknown compositor";
 }
 
-std::unique_ptr<Workspace> makeDesktopWorkspace(Diagnostics& diagnostics) {
+DesktopObserver makeDesktopObserver(Diagnostics& diagnostics) {
     if (isWaylandSession(std::getenv("XDG_SESSION_TYPE"), std::getenv("WAYLAND_DISPLAY")))
-        return makeWaylandWorkspace(diagnostics);
+        return makeWaylandObserver(diagnostics);
     if (auto workspace = X11Workspace::connect(diagnostics))
-        return workspace;
-    return std::make_unique<SilentWorkspace>(
+        return {std::move(workspace), {}};
+    return silentObserver(
         desktopName(std::getenv("XDG_CURRENT_DESKTOP"), std::getenv("XDG_SESSION_DESKTOP")));
 }
 

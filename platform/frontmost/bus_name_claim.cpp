@@ -12,11 +12,6 @@ namespace vontal {
 
 namespace {
 
-std::weak_ptr<BusNameClaim>& currentSlot() {
-    static std::weak_ptr<BusNameClaim> slot;
-    return slot;
-}
-
 QDBusMessage busDriverCall(const char* method, const QString& argument) {
     auto message = QDBusMessage::createMethodCall(
         QStringLiteral("org.freedesktop.DBus"), QStringLiteral("/org/freedesktop/DBus"),
@@ -162,14 +157,6 @@ void BusNameClaim::described(const QString& owner, quint32 pid) {
                       ", not by vontal: application names are not sent until it lets go of the "
                       "name, and vontal takes it then");
     Q_EMIT changed();
-}
-
-std::shared_ptr<BusNameClaim> BusNameClaim::current() {
-    return currentSlot().lock();
-}
-
-void BusNameClaim::setCurrent(std::weak_ptr<BusNameClaim> claim) {
-    currentSlot() = std::move(claim);
 }
 
 } // namespace vontal

@@ -5,7 +5,6 @@
 #include <QDBusConnection>
 #include <QObject>
 #include <QString>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -39,11 +38,6 @@ public:
     // Set while another process holds the name.
     const std::optional<Holder>& holder() const { return holder_; }
     const QString& name() const { return name_; }
-
-    // The claim of the observer of this process, for vontal's window; null where no desktop
-    // component reports over the bus.
-    static std::shared_ptr<BusNameClaim> current();
-    static void setCurrent(std::weak_ptr<BusNameClaim> claim);
 
 Q_SIGNALS:
     // After owned() or holder() changed.

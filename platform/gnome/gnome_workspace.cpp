@@ -1,7 +1,5 @@
 #include "platform/gnome/gnome_workspace.h"
 
-#include "platform/frontmost/bus_name_claim.h"
-
 #include <QDBusConnectionInterface>
 
 namespace vontal {
@@ -30,10 +28,6 @@ std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics
         if (const auto extension = weak.lock())
             extension->refresh();
     });
-    ShellExtension::setCurrent(extension);
-    // The extension follows vontal's name by itself: once vontal holds it, the extension reports
-    // what is in front.
-    BusNameClaim::setCurrent(reported->nameClaim());
     return std::unique_ptr<GnomeWorkspace>(
         new GnomeWorkspace(std::move(reported), std::move(extension)));
 }

@@ -40,7 +40,10 @@ public:
 
     // Who is in front, as told apart for activations; nullopt when no application is.
     std::optional<std::string> frontApplication() const;
-    ShellExtension& extension() const { return *extension_; }
+    const std::shared_ptr<ShellExtension>& extension() const { return extension_; }
+    // The extension follows vontal's name by itself: once vontal holds it, the extension reports
+    // what is in front.
+    const std::shared_ptr<BusNameClaim>& nameClaim() const { return reported_->nameClaim(); }
 
 private:
     GnomeWorkspace(std::unique_ptr<BusReportedWorkspace> reported,

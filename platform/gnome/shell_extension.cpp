@@ -29,11 +29,6 @@ enum ShellState {
     kEnabling = 8,
 };
 
-std::weak_ptr<ShellExtension>& currentSlot() {
-    static std::weak_ptr<ShellExtension> slot;
-    return slot;
-}
-
 // The installed metadata.json of this uuid, as the Shell finds it; empty if none.
 QString installedMetadata(const QString& uuid) {
     return QStandardPaths::locate(
@@ -224,14 +219,6 @@ void ShellExtension::switchOn(std::function<void(std::optional<std::string> whyN
                 else
                     done(std::nullopt);
             });
-}
-
-std::shared_ptr<ShellExtension> ShellExtension::current() {
-    return currentSlot().lock();
-}
-
-void ShellExtension::setCurrent(std::weak_ptr<ShellExtension> extension) {
-    currentSlot() = std::move(extension);
 }
 
 } // namespace vontal

@@ -9,7 +9,6 @@
 #include <QVariantMap>
 #include <cstdint>
 #include <functional>
-#include <memory>
 #include <optional>
 #include <string>
 
@@ -57,11 +56,6 @@ public:
     // with nothing when it agreed and otherwise the reason it refused. The Shell then reports the
     // new state, which arrives through changed(). Nothing runs once the extension object is gone.
     void switchOn(std::function<void(std::optional<std::string> whyNot)> done);
-
-    // The extension of the GNOME observer of this process, for vontal's window; null on other
-    // desktops.
-    static std::shared_ptr<ShellExtension> current();
-    static void setCurrent(std::weak_ptr<ShellExtension> extension);
 
 Q_SIGNALS:
     void changed();

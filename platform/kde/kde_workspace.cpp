@@ -92,7 +92,6 @@ std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& di
         [raw = impl.get()](const QString& owner) { raw->kwinChanged(owner); });
     QObject::connect(claim.get(), &BusNameClaim::acquired, claim.get(),
                      [raw = impl.get()] { raw->nameAcquired(); });
-    BusNameClaim::setCurrent(claim);
     return std::unique_ptr<KdeWorkspace>(new KdeWorkspace(std::move(impl)));
 }
 
@@ -110,6 +109,10 @@ std::shared_ptr<RunningApplication> KdeWorkspace::frontmostApplication() const {
 
 std::optional<std::string> KdeWorkspace::frontApplication() const {
     return impl_->reported->frontApplication();
+}
+
+const std::shared_ptr<BusNameClaim>& KdeWorkspace::nameClaim() const {
+    return impl_->reported->nameClaim();
 }
 
 unsigned KdeWorkspace::scriptLoads() const {

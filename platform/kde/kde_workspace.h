@@ -44,6 +44,8 @@ public:
 
     // Who is in front, as told apart for activations; nullopt when no application is.
     std::optional<std::string> frontApplication() const;
+    // The script reports to whoever holds vontal's name.
+    const std::shared_ptr<BusNameClaim>& nameClaim() const;
     // How many times the script has been loaded (1 after the start, +1 per KWin restart).
     unsigned scriptLoads() const;
 

@@ -8,8 +8,9 @@
 #include "tests/x11/observer_support.h"
 #include "tests/x11/wayland_session.h"
 #include "ui/content_view.h"
-#include "ui/extension_notice.h"
 #include "ui/status_line.h"
+#include "ui/status_report.h"
+#include "ui/two_line_label.h"
 
 #include <QApplication>
 #include <QDBusConnectionInterface>
@@ -55,18 +56,29 @@ protected:
         // The Shell is asked without waiting.
         ASSERT_TRUE(processEventsUntil(
             [&] { return extension_->state() != ShellExtension::State::Unknown; }, 20s));
-        ShellExtension::setCurrent(extension_);
         if (beforeView)
             beforeView();
-        view_ = std::make_unique<ContentView>(*manager, loginItems, uiDiagnostics);
+        const DesktopStatus desktop{reported_ ? reported_->nameClaim() : nullptr, extension_,
+                                    std::nullopt};
+        status_ = std::make_unique<StatusReport>(*manager, StatusSources{nullptr, desktop},
+                                                 uiDiagnostics);
+        view_ = std::make_unique<ContentView>(*manager, loginItems, uiDiagnostics, status_.get());
         view_->show();
-        notice_ = static_cast<ExtensionNotice*>(
-            view_->findChild<QWidget*>(QStringLiteral("extensionNotice")));
-        ASSERT_NE(notice_, nullptr);
     }
+
+    // The extension's line in the window, and its button; null while not shown.
+    TwoLineLabel* notice() const {
+        return view_->statusLine()->line(StatusReport::Topic::Extension);
+    }
+    QPushButton* switchOn() const {
+        return view_->statusLine()->button(StatusReport::Topic::Extension);
+    }
+    bool noticeShown() const { return notice() && notice()->isVisible(); }
+    bool switchOnShown() const { return switchOn() && switchOn()->isVisible(); }
 
     void TearDown() override {
         view_.reset();
+        status_.reset();
         reported_.reset();
         extension_.reset();
         session_.reset();
@@ -85,18 +97,18 @@ protected:
     QDBusConnection bus_{QString()};
     testing::RecordingDiagnostics diagnostics_;
     std::shared_ptr<ShellExtension> extension_;
-    std::unique_ptr<ContentView> view_;
-    ExtensionNotice* notice_ = nullptr;
     std::unique_ptr<BusReportedWorkspace> reported_;
+    std::unique_ptr<StatusReport> status_;
+    std::unique_ptr<ContentView> view_;
 };
 
 TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     ASSERT_NO_FATAL_FAILURE(start({kExtensions / formUuid()}));
     ASSERT_EQ(extension_->state(), ShellExtension::State::Off);
-    EXPECT_TRUE(notice_->isVisible());
-    EXPECT_EQ(notice_->line()->text(),
+    ASSERT_TRUE(noticeShown());
+    EXPECT_EQ(notice()->fullText(),
               "Application names are not sent until the GNOME extension is switched on.");
-    EXPECT_TRUE(notice_->switchOn()->isVisible());
+    ASSERT_TRUE(switchOnShown());
     EXPECT_TRUE(lineSays("not sent until vontal's GNOME Shell extension"));
     // Nothing is switched on by itself.
     processEventsUntil([] { return false; }, 300ms);
@@ -108,15 +120,16 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
     // The Shell is stopped while the click asks it: the window does not wait for its answer.
     const pid_t shell = session_->compositorPid();
     ASSERT_EQ(kill(shell, SIGSTOP), 0);
+    QPushButton* const button = switchOn();
     const auto clicked = std::chrono::steady_clock::now();
-    click(notice_->switchOn());
+    click(button);
     const auto clickTook = std::chrono::steady_clock::now() - clicked;
-    const bool heldDuringTheClick = !notice_->switchOn()->isEnabled();
+    const bool heldDuringTheClick = !button->isEnabled();
     ASSERT_EQ(kill(shell, SIGCONT), 0);
     // Far below the 25 s a blocking call waits.
     EXPECT_LT(clickTook, 10s);
     EXPECT_TRUE(heldDuringTheClick);
-    ASSERT_TRUE(processEventsUntil([&] { return !notice_->isVisible(); }, 10s));
+    ASSERT_TRUE(processEventsUntil([&] { return !noticeShown(); }, 10s));
     for (const auto& line : uiDiagnostics.lines())
         EXPECT_EQ(line.find("did not switch"), std::string::npos) << line;
     EXPECT_EQ(extension_->state(), ShellExtension::State::On);
@@ -130,9 +143,9 @@ TEST_F(ExtensionNoticeTest, AnInstalledExtensionIsSwitchedOnByTheUsersClick) {
 TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNextLogin) {
     ASSERT_NO_FATAL_FAILURE(start({}));
     EXPECT_EQ(extension_->state(), ShellExtension::State::NotInstalled);
-    EXPECT_TRUE(notice_->isVisible());
-    EXPECT_FALSE(notice_->switchOn()->isVisible());
-    EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("is not installed")), -1);
+    ASSERT_TRUE(noticeShown());
+    EXPECT_FALSE(switchOnShown());
+    EXPECT_NE(notice()->fullText().indexOf(QStringLiteral("is not installed")), -1);
 
     fs::copy(kExtensions / formUuid(),
              session_->gnomeDataDir() / "gnome-shell" / "extensions" / formUuid(),
@@ -140,9 +153,11 @@ TEST_F(ExtensionNoticeTest, AnExtensionInstalledWhileTheShellRunsWaitsForTheNext
     extension_->refresh();
     EXPECT_TRUE(processEventsUntil(
         [&] { return extension_->state() == ShellExtension::State::NextLogin; }, 10s));
-    EXPECT_TRUE(notice_->isVisible());
-    EXPECT_FALSE(notice_->switchOn()->isVisible());
-    EXPECT_NE(notice_->line()->text().indexOf(QStringLiteral("next login")), -1);
+    // The window follows on the next turn of the loop.
+    turnQtLoop();
+    ASSERT_TRUE(noticeShown());
+    EXPECT_FALSE(switchOnShown());
+    EXPECT_NE(notice()->fullText().indexOf(QStringLiteral("next login")), -1);
     EXPECT_TRUE(lineSays("not sent until the next login"));
 }
 
@@ -166,9 +181,9 @@ TEST_F(ExtensionNoticeTest, AnExtensionMadeForOlderShellsIsSaidToBeOutOfDate) {
     const QString major =
         QString::fromStdString(WaylandSession::gnomeShellVersion()).section(QLatin1Char('.'), 0, 0);
     EXPECT_EQ(extension_->state(), ShellExtension::State::OutOfDate);
-    EXPECT_TRUE(notice_->isVisible());
-    EXPECT_FALSE(notice_->switchOn()->isVisible());
-    EXPECT_EQ(notice_->line()->text(),
+    ASSERT_TRUE(noticeShown());
+    EXPECT_FALSE(switchOnShown());
+    EXPECT_EQ(notice()->fullText(),
               QStringLiteral("Application names are not sent: vontal's GNOME extension does not "
                              "support GNOME Shell %1 yet.")
                   .arg(major));
@@ -189,7 +204,6 @@ TEST_F(ExtensionNoticeTest, AProgramHoldingVontalsNameIsShownUntilItLetsGo) {
         reported_ = BusReportedWorkspace::create(
             {bus_, QString::fromLatin1(ShellExtension::kShellName), {}, {}}, diagnostics_, whyNot);
         ASSERT_TRUE(reported_) << whyNot;
-        BusNameClaim::setCurrent(reported_->nameClaim());
     }));
     const QString held =
         QStringLiteral("Application names are not sent: another program (%1, process %2) holds "
@@ -200,6 +214,15 @@ TEST_F(ExtensionNoticeTest, AProgramHoldingVontalsNameIsShownUntilItLetsGo) {
     ASSERT_TRUE(
         processEventsUntil([&] { return view_->statusLine()->shownTexts().contains(held); }, 10s))
         << view_->statusLine()->shownTexts().join('|').toStdString();
+    // The extension, still off, keeps its line and button beside it; the tray says the same.
+    EXPECT_EQ(view_->statusLine()->shownTexts(),
+              QStringList({"Looking for devices. Yours shows up here when it is switched on and "
+                           "near this computer.",
+                           held,
+                           "Application names are not sent until the GNOME extension is switched "
+                           "on."}));
+    EXPECT_TRUE(switchOnShown());
+    EXPECT_EQ(status_->texts(), view_->statusLine()->shownTexts());
     EXPECT_TRUE(lineSays("The bus name org.vontal.vontal is held by process " +
                          std::to_string(QCoreApplication::applicationPid())));
 

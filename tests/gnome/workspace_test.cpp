@@ -127,7 +127,7 @@ TEST_F(GnomeWorkspaceTest, SwitchesBetweenApplicationsAreActivationsAndWindowsOf
     auto workspace = connect(diagnostics);
     ASSERT_NE(workspace, nullptr);
     EXPECT_TRUE(processEventsUntil(
-        [&] { return workspace->extension().state() == ShellExtension::State::On; }, 10s));
+        [&] { return workspace->extension()->state() == ShellExtension::State::On; }, 10s));
     Recorder recorder;
     auto subscription = workspace->observeActivations(recorder.observer());
     ASSERT_TRUE(processEventsUntil([&] { return workspace->frontApplication().has_value(); }, 10s));

@@ -3,7 +3,6 @@
 #include "platform/gnome/shell_extension.h"
 #include "ui/content_view.h"
 #include "ui/device_list_view.h"
-#include "ui/extension_notice.h"
 #include "ui/status_line.h"
 #include "ui/status_report.h"
 #include "ui_fixture.h"
@@ -318,11 +317,15 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
                                   Q_ARG(QVariantMap, info));
         settle();
     };
-    StatusReport status(*manager, {&sim.bluetooth, "weston", nullptr, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, {nullptr, nullptr, "weston"}}, uiDiagnostics);
     ContentView view(*manager, loginItems, uiDiagnostics, &status);
     view.show();
     settle();
     StatusLine& line = *view.statusLine();
+    using Topic = StatusReport::Topic;
+    const auto switchBluetoothOn = [&] {
+        return line.button(Topic::Bluetooth);
+    };
     const QString unobserved =
         "Application names are not sent: vontal cannot see which application is in front on "
         "weston. They are sent on X11 sessions, KDE Plasma, GNOME and wlroots compositors such "
@@ -335,7 +338,7 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_TRUE(shows("Looking for devices. Yours shows up here when it is switched on and near "
                       "this computer."))
         << line.shownTexts().join('|').toStdString();
-    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
+    EXPECT_EQ(switchBluetoothOn(), nullptr);
 
     sim.bluetooth.setRadioState(CentralState::Unsupported, BluetoothProblem::NoSystemBus);
     settle();
@@ -354,30 +357,30 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_TRUE(shows("Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not "
                       "answer. vontal carries on by itself once it does; restarting bluetoothd "
                       "may help."));
-    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
+    EXPECT_EQ(switchBluetoothOn(), nullptr);
     sim.bluetooth.setRadioState(CentralState::Unsupported);
     settle();
     EXPECT_TRUE(shows("No Bluetooth adapter was found. Plug one in, or unblock it in your "
                       "system's settings."));
-    EXPECT_TRUE(line.switchBluetoothOn()->isHidden());
+    EXPECT_EQ(switchBluetoothOn(), nullptr);
 
     // Off: the button asks BlueZ; a refusal is said, and the button stays for another try.
     sim.bluetooth.setRadioState(CentralState::PoweredOff);
     sim.bluetooth.refuseSwitchingOn("org.bluez.Error.Blocked");
     settle();
     EXPECT_TRUE(shows("Bluetooth is switched off. Switch it on to find devices."));
-    ASSERT_FALSE(line.switchBluetoothOn()->isHidden());
-    click(line.switchBluetoothOn());
+    ASSERT_NE(switchBluetoothOn(), nullptr);
+    click(switchBluetoothOn());
     EXPECT_TRUE(status.switchingAdapterOn());
     turnQtLoop();
-    EXPECT_FALSE(line.switchBluetoothOn()->isEnabled());
+    EXPECT_FALSE(switchBluetoothOn()->isEnabled());
     settle();
     EXPECT_TRUE(shows("Bluetooth is switched off, and BlueZ did not switch it on "
                       "(org.bluez.Error.Blocked). Switch it on in your system's settings."));
     EXPECT_EQ(uiDiagnostics.lines().back(),
               "BlueZ did not switch the Bluetooth adapter on (org.bluez.Error.Blocked)");
     sim.bluetooth.refuseSwitchingOn(std::nullopt);
-    click(line.switchBluetoothOn());
+    click(switchBluetoothOn());
     settle();
     EXPECT_EQ(sim.bluetooth.switchOnRequests(), 2);
     EXPECT_EQ(sim.bluetooth.radioState(), CentralState::PoweredOn);
@@ -390,21 +393,32 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_EQ(line.shownTexts(), QStringList{unobserved});
 
     // On GNOME its extension speaks for the desktop, in every state but on.
-    StatusReport gnome(*manager, {&sim.bluetooth, std::nullopt, extension, nullptr}, uiDiagnostics);
+    StatusReport gnome(*manager, {&sim.bluetooth, {nullptr, extension, std::nullopt}},
+                       uiDiagnostics);
     ContentView gnomeView(*manager, loginItems, uiDiagnostics, &gnome);
     gnomeView.show();
     StatusLine& gnomeLine = *gnomeView.statusLine();
-    ASSERT_NE(gnomeLine.extensionNotice(), nullptr);
     shellReports({{"state", 2}});
     EXPECT_EQ(
         gnomeLine.shownTexts(),
         QStringList{"Application names are not sent until the GNOME extension is switched on."});
-    EXPECT_FALSE(gnomeLine.extensionNotice()->switchOn()->isHidden());
+    ASSERT_NE(gnomeLine.button(Topic::Extension), nullptr);
+    EXPECT_FALSE(gnomeLine.button(Topic::Extension)->isHidden());
+    EXPECT_EQ(gnomeLine.button(Topic::Extension)->text(), "Switch On");
+    // Held from the click while the Shell has not answered; the state it reports next is the
+    // answer.
+    click(gnomeLine.button(Topic::Extension));
+    EXPECT_FALSE(gnomeLine.button(Topic::Extension)->isEnabled());
+    settle();
+    EXPECT_FALSE(gnomeLine.button(Topic::Extension)->isEnabled());
     shellReports({{"state", 3}, {"error", "SyntaxError"}});
     EXPECT_EQ(gnomeLine.shownTexts(),
               QStringList{"Application names are not sent: GNOME could not run vontal's "
                           "extension."});
-    EXPECT_TRUE(gnomeLine.extensionNotice()->switchOn()->isHidden());
+    EXPECT_EQ(gnomeLine.button(Topic::Extension), nullptr);
+    shellReports({{"state", 2}});
+    ASSERT_NE(gnomeLine.button(Topic::Extension), nullptr);
+    EXPECT_TRUE(gnomeLine.button(Topic::Extension)->isEnabled());
     shellReports({{"state", 4}});
     EXPECT_TRUE(gnomeLine.shownTexts().join("").contains("does not support GNOME Shell"));
     shellReports({});

@@ -75,29 +75,33 @@ TEST_F(LaunchAtLoginTest, FlippingOnThenOffRegistersThenUnregisters) {
 TEST_F(LaunchAtLoginTest, AFailedCallTurnsTheToggleBackAndTheStatusLineSaysWhy) {
     loginItems.registerError = LoginItemError{"E"};
     const auto view = open();
-    const TwoLineLabel* line = view->statusLine()->loginLine();
+    const auto line = [&] {
+        return view->statusLine()->line(StatusReport::Topic::LoginItem);
+    };
     click(toggle(*view));
     EXPECT_FALSE(toggle(*view)->isChecked());
     EXPECT_FALSE(view->launchAtLogin());
     EXPECT_EQ(uiDiagnostics.lines(),
               (std::vector<std::string>{"Failed to register login item: E"}));
     turnQtLoop();
-    EXPECT_FALSE(line->isHidden());
-    EXPECT_EQ(line->fullText(), "Launch on login could not be switched on: E.");
+    ASSERT_NE(line(), nullptr);
+    EXPECT_FALSE(line()->isHidden());
+    EXPECT_EQ(line()->fullText(), "Launch on login could not be switched on: E.");
 
     // It works the next time: on, and the sentence goes.
     loginItems.registerError.reset();
     click(toggle(*view));
     turnQtLoop();
     EXPECT_TRUE(toggle(*view)->isChecked());
-    EXPECT_TRUE(line->isHidden());
+    EXPECT_EQ(line(), nullptr);
 
     // An unregistration that fails leaves the item enabled: the toggle shows it on again.
     loginItems.unregisterError = LoginItemError{"Operation not permitted"};
     click(toggle(*view));
     turnQtLoop();
     EXPECT_TRUE(toggle(*view)->isChecked());
-    EXPECT_EQ(line->fullText(),
+    ASSERT_NE(line(), nullptr);
+    EXPECT_EQ(line()->fullText(),
               "Launch on login could not be switched off: Operation not permitted.");
     EXPECT_EQ(
         uiDiagnostics.lines(),
@@ -115,7 +119,9 @@ TEST_F(LaunchAtLoginTest, ARegistrationTheSystemDoesNotEnableShowsOff) {
     click(toggle(*view));
     turnQtLoop();
     EXPECT_FALSE(toggle(*view)->isChecked());
-    EXPECT_EQ(view->statusLine()->loginLine()->fullText(),
+    const TwoLineLabel* line = view->statusLine()->line(StatusReport::Topic::LoginItem);
+    ASSERT_NE(line, nullptr);
+    EXPECT_EQ(line->fullText(),
               "Launch on login was set up, but the system does not start vontal at login yet.");
     // Shown as the service reports it, not applied again.
     EXPECT_EQ(loginItems.changes(), (std::vector<Call>{{"register", helper}}));

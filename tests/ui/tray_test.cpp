@@ -33,7 +33,7 @@ using TrayIconTest = UiFixture;
 
 TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileAnAlertWaits) {
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, {}}, uiDiagnostics);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     const auto shown = [&] {
@@ -82,7 +82,7 @@ TEST_F(TrayIconTest, TheTrayIconIsGreyWithNoDeviceColouredWithOneAndDottedWhileA
 
 TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, {}}, uiDiagnostics);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     const BluetoothUuid id = identifierForAddress(0x01);
@@ -112,7 +112,7 @@ TEST_F(TrayIconTest, OnlyUnlockedDevicesCountAsConnected) {
 // however many devices there are.
 TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTooltip) {
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, {}}, uiDiagnostics);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     ContentView view(*manager, loginItems, uiDiagnostics, &status);
@@ -135,9 +135,10 @@ TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTo
     sim.bluetooth.refuseSwitchingOn("org.bluez.Error.Failed: <b>no</b>\n\u2067Forged line\u2069 " +
                                     std::string(10 * 1024, 'x'));
     settle();
-    click(view.statusLine()->switchBluetoothOn());
+    click(view.statusLine()->button(StatusReport::Topic::Bluetooth));
     settle();
-    TwoLineLabel* line = view.statusLine()->bluetoothLine();
+    TwoLineLabel* line = view.statusLine()->line(StatusReport::Topic::Bluetooth);
+    ASSERT_NE(line, nullptr);
     const QString said =
         "Bluetooth is switched off, and BlueZ did not switch it on (" +
         QString::fromUtf8("org.bluez.Error.Failed: <b>no</b>\u240A\uFFFDForged line\uFFFD ") +
@@ -180,9 +181,9 @@ TEST_F(TrayIconTest, HostileNamesAndErrorTextsStayOneVisibleLineEachInABoundedTo
 TEST_F(TrayIconTest, UnderAFlappingRadioTooltipAndStatusLineChangeOnceASecondAndEndOnTheLatest) {
     using namespace std::chrono_literals;
     PromptTracker prompts(sim.alerts);
-    StatusReport status(*manager, {&sim.bluetooth, std::nullopt, nullptr, nullptr}, uiDiagnostics);
+    StatusReport status(*manager, {&sim.bluetooth, {}}, uiDiagnostics);
     status.paceChanges(sim.clock, 1s);
-    StatusLine line(status, uiDiagnostics);
+    StatusLine line(status);
     TrayIcon tray(
         *manager, status, prompts, [] {}, [] {});
     tray.paceRefreshes(sim.clock, 1s);

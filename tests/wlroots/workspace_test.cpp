@@ -170,8 +170,9 @@ TEST(DesktopWorkspaceOnWayland, WlrootsCompositorGetsTheWlrootsObserver) {
     environment.set("XDG_SESSION_TYPE", nullptr);
     environment.set("WAYLAND_DISPLAY", gDesktop->session->waylandDisplay().c_str());
     RecordingDiagnostics diagnostics;
-    const auto workspace = makeDesktopWorkspace(diagnostics);
-    EXPECT_NE(dynamic_cast<WlrootsWorkspace*>(workspace.get()), nullptr);
+    const auto observer = makeDesktopObserver(diagnostics);
+    EXPECT_NE(dynamic_cast<WlrootsWorkspace*>(observer.workspace.get()), nullptr);
+    EXPECT_FALSE(observer.status.unobservedDesktop);
     EXPECT_TRUE(diagnostics.lines.empty());
 }
 
@@ -185,8 +186,9 @@ TEST(DesktopWorkspaceOnWayland, CompositorWithoutTheProtocolIsNamedInOneLine) {
         environment.set("WAYLAND_DISPLAY", weston.waylandDisplay().c_str());
         environment.set("XDG_CURRENT_DESKTOP", "Weston");
         RecordingDiagnostics diagnostics;
-        const auto workspace = makeDesktopWorkspace(diagnostics);
-        EXPECT_NE(dynamic_cast<SilentWorkspace*>(workspace.get()), nullptr);
+        const auto observer = makeDesktopObserver(diagnostics);
+        EXPECT_NE(dynamic_cast<SilentWorkspace*>(observer.workspace.get()), nullptr);
+        EXPECT_EQ(observer.status.unobservedDesktop, "Weston");
         ASSERT_EQ(diagnostics.lines.size(), 1u);
         EXPECT_EQ(diagnostics.lines[0],
                   "Application activations are not observed on this desktop yet (Wayland session "

@@ -59,10 +59,14 @@ TEST(DesktopWorkspace, UnreachableWaylandCompositorSaysSoOnceAndObservesNothing)
     environment.set("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/vontal-test/bus");
     RecordingDiagnostics diagnostics;
 
-    const auto workspace = makeDesktopWorkspace(diagnostics);
+    const auto observer = makeDesktopObserver(diagnostics);
+    const auto& workspace = observer.workspace;
 
     ASSERT_TRUE(workspace);
     EXPECT_TRUE(isSilent(*workspace));
+    // The window names the desktop where names are not sent.
+    EXPECT_EQ(observer.status.unobservedDesktop, "KDE");
+    EXPECT_EQ(observer.status.busName, nullptr);
     ASSERT_EQ(diagnostics.lines.size(), 1u);
     EXPECT_EQ(diagnostics.lines[0],
               "Application activations are not observed on this desktop yet (Wayland session on "
@@ -80,10 +84,11 @@ TEST(DesktopWorkspace, UnreachableXDisplaySaysSoOnceAndObservesNothing) {
     environment.set("DISPLAY", nullptr);
     RecordingDiagnostics diagnostics;
 
-    const auto workspace = makeDesktopWorkspace(diagnostics);
+    const auto observer = makeDesktopObserver(diagnostics);
 
-    ASSERT_TRUE(workspace);
-    EXPECT_TRUE(isSilent(*workspace));
+    ASSERT_TRUE(observer.workspace);
+    EXPECT_TRUE(isSilent(*observer.workspace));
+    EXPECT_TRUE(observer.status.unobservedDesktop);
     ASSERT_EQ(diagnostics.lines.size(), 1u);
     EXPECT_NE(diagnostics.lines[0].find("cannot connect to the X display"), std::string::npos);
 }

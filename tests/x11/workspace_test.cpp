@@ -237,8 +237,9 @@ TEST_F(WorkspaceTest, CancelledObserverIsNotCalledAndSubscriptionMayOutliveWorks
 
 TEST(DesktopWorkspaceOnX11, FactoryWatchesTheX11Display) {
     RecordingDiagnostics diagnostics;
-    const auto workspace = makeDesktopWorkspace(diagnostics);
-    EXPECT_NE(dynamic_cast<X11Workspace*>(workspace.get()), nullptr);
+    const auto observer = makeDesktopObserver(diagnostics);
+    EXPECT_NE(dynamic_cast<X11Workspace*>(observer.workspace.get()), nullptr);
+    EXPECT_FALSE(observer.status.unobservedDesktop);
     EXPECT_TRUE(diagnostics.lines.empty());
 }
 
