@@ -40,20 +40,9 @@ std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics
 
 GnomeWorkspace::GnomeWorkspace(std::unique_ptr<BusReportedWorkspace> reported,
                                std::shared_ptr<ShellExtension> extension)
-    : reported_(std::move(reported)), extension_(std::move(extension)) {}
+    : FrontmostWorkspace(reported->engine()), reported_(std::move(reported)),
+      extension_(std::move(extension)) {}
 
 GnomeWorkspace::~GnomeWorkspace() = default;
-
-Subscription GnomeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return reported_->observeActivations(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> GnomeWorkspace::frontmostApplication() const {
-    return reported_->frontmostApplication();
-}
-
-std::optional<std::string> GnomeWorkspace::frontApplication() const {
-    return reported_->frontApplication();
-}
 
 } // namespace vontal

@@ -96,21 +96,10 @@ std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& di
     return std::unique_ptr<KdeWorkspace>(new KdeWorkspace(std::move(impl)));
 }
 
-KdeWorkspace::KdeWorkspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+KdeWorkspace::KdeWorkspace(std::unique_ptr<Impl> impl)
+    : FrontmostWorkspace(impl->reported->engine()), impl_(std::move(impl)) {}
 
 KdeWorkspace::~KdeWorkspace() = default;
-
-Subscription KdeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return impl_->reported->observeActivations(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> KdeWorkspace::frontmostApplication() const {
-    return impl_->reported->frontmostApplication();
-}
-
-std::optional<std::string> KdeWorkspace::frontApplication() const {
-    return impl_->reported->frontApplication();
-}
 
 unsigned KdeWorkspace::scriptLoads() const {
     return impl_->loads;
