@@ -88,10 +88,7 @@ struct BusReportedWorkspace::Impl {
 
     // The reporter names the application in front by its desktop id, "" for none.
     void frontIs(const std::string& id) {
-        if (id.empty())
-            engine.nothingInFront();
-        else
-            engine.appIdCameToFront(id);
+        engine.appIdInFront(id.empty() ? std::nullopt : std::optional<std::string_view>(id));
     }
 
     // Costs the same for the millionth call as for the first: no bus call, no memory, and at
@@ -162,6 +159,19 @@ BusReportedWorkspace::create(Setup setup, Diagnostics& diagnostics, std::string&
     if (!impl->registerOnBus(whyNot))
         return nullptr;
     return std::unique_ptr<BusReportedWorkspace>(new BusReportedWorkspace(std::move(impl)));
+}
+
+bool BusReportedWorkspace::reporterRuns(const QDBusConnection& bus, const QString& reporter,
+                                        const char* who, std::string& whyNot) {
+    if (!bus.isConnected()) {
+        whyNot = "no session bus";
+        return false;
+    }
+    const auto registered = bus.interface()->isServiceRegistered(reporter);
+    if (registered.isValid() && registered.value())
+        return true;
+    whyNot = std::string(who) + " is not on the session bus";
+    return false;
 }
 
 BusReportedWorkspace::BusReportedWorkspace(std::unique_ptr<Impl> impl)

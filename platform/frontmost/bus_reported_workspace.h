@@ -47,6 +47,10 @@ public:
     // another process, kBusName is vontal's the moment it lets go (see nameClaim()).
     static std::unique_ptr<BusReportedWorkspace> create(Setup setup, Diagnostics& diagnostics,
                                                         std::string& whyNot);
+    // Whether `reporter` is on the bus; otherwise `whyNot` says that `who` (as the user calls it)
+    // is not, or that there is no bus.
+    static bool reporterRuns(const QDBusConnection& bus, const QString& reporter, const char* who,
+                             std::string& whyNot);
     ~BusReportedWorkspace() override;
     BusReportedWorkspace(const BusReportedWorkspace&) = delete;
     BusReportedWorkspace& operator=(const BusReportedWorkspace&) = delete;

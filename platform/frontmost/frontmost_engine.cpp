@@ -31,8 +31,11 @@ void FrontmostEngine::cameToFront(const ResolvedApplication& app) {
     observers_.post(Notification::activation(app.localizedName));
 }
 
-void FrontmostEngine::appIdCameToFront(std::string_view appId) {
-    cameToFront(resolveAppId(catalog_, appId));
+void FrontmostEngine::appIdInFront(std::optional<std::string_view> appId) {
+    if (appId)
+        cameToFront(resolveAppId(catalog_, *appId));
+    else
+        nothingInFront();
 }
 
 void FrontmostEngine::nothingInFront() {

@@ -28,8 +28,9 @@ public:
 
     // A window of this application came to the front.
     void cameToFront(const ResolvedApplication& app);
-    // A toplevel with this app_id (a desktop id, an X class) came to the front.
-    void appIdCameToFront(std::string_view appId);
+    // A toplevel with this app_id (a desktop id, an X class) came to the front; nullopt: nothing
+    // is in front.
+    void appIdInFront(std::optional<std::string_view> appId);
     // No application is in front (the desktop, a panel, the task switcher, no window).
     void nothingInFront();
     // Nothing is known to be in front any more; the next report is where we start again.

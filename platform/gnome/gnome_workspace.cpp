@@ -2,22 +2,13 @@
 
 #include "platform/frontmost/bus_name_claim.h"
 
-#include <QDBusConnectionInterface>
-
 namespace vontal {
 
 std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics& diagnostics,
                                                         std::string& whyNot) {
-    if (!setup.bus.isConnected()) {
-        whyNot = "no session bus";
-        return nullptr;
-    }
     const QString shell = QString::fromLatin1(ShellExtension::kShellName);
-    const auto hasShell = setup.bus.interface()->isServiceRegistered(shell);
-    if (!hasShell.isValid() || !hasShell.value()) {
-        whyNot = "GNOME Shell is not on the session bus";
+    if (!BusReportedWorkspace::reporterRuns(setup.bus, shell, "GNOME Shell", whyNot))
         return nullptr;
-    }
     const QDBusConnection bus = setup.bus;
     auto reported = BusReportedWorkspace::create(
         {bus, shell, std::move(setup.catalog), std::move(setup.timers)}, diagnostics, whyNot);

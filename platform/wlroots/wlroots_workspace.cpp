@@ -24,14 +24,7 @@ struct WlrootsWorkspace::Impl {
         // step ends. The compositor re-describes the focused toplevel on every title change; only
         // a change of the application in front counts, which the engine decides.
         for (const auto& appId : toplevels->takeFrontChanges())
-            frontIs(appId);
-    }
-
-    void frontIs(const std::optional<std::string>& appId) {
-        if (appId)
-            engine.appIdCameToFront(*appId);
-        else
-            engine.nothingInFront();
+            engine.appIdInFront(appId);
     }
 
     void connectionLost() {
@@ -56,7 +49,7 @@ WlrootsWorkspace::connect(Diagnostics& diagnostics, const char* displayName, std
         return nullptr;
     auto impl = std::make_unique<Impl>(diagnostics, std::move(toplevels));
     // The application in front when watching starts is where we start, not an activation.
-    impl->frontIs(impl->toplevels->activatedAppId());
+    impl->engine.appIdInFront(impl->toplevels->activatedAppId());
     return std::unique_ptr<WlrootsWorkspace>(new WlrootsWorkspace(std::move(impl)));
 }
 

@@ -26,10 +26,7 @@ struct FrontmostEngineTest : ::testing::Test {
 
     // How a reporter names the front: a desktop id, "" for none.
     void report(std::string_view id) {
-        if (id.empty())
-            engine.nothingInFront();
-        else
-            engine.appIdCameToFront(id);
+        engine.appIdInFront(id.empty() ? std::nullopt : std::optional(id));
     }
 
     void window(const std::string& identity) { engine.cameToFront({identity, identity + "!"}); }
