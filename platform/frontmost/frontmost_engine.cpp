@@ -28,7 +28,7 @@ void FrontmostEngine::cameToFront(const ResolvedApplication& app) {
         return;
     front_ = app.identity;
     frontmost_ = RunningApplication::named(app.localizedName);
-    observers_.post(Notification::activation(app.localizedName));
+    observers_.fire(Notification::activation(app.localizedName));
 }
 
 void FrontmostEngine::appIdInFront(std::optional<std::string_view> appId) {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/frontmost/activation_observers.h"
+#include "devicelink/change_signal.h"
 #include "platform/frontmost/application_catalog.h"
 #include "platform/timers.h"
 #include "platform/workspace.h"
@@ -38,8 +38,8 @@ public:
 
     // The next report is where we start.
     bool awaitingStart() const { return awaitingStart_; }
-    [[nodiscard]] Subscription observe(ActivationObservers::Observer observer) {
-        return observers_.add(std::move(observer));
+    [[nodiscard]] Subscription observe(std::function<void(const Notification&)> observer) {
+        return observers_.subscribe(std::move(observer));
     }
     // As the last activation (or the start) described it; null when no application is in front.
     std::shared_ptr<RunningApplication> frontmost() const { return frontmost_; }
@@ -51,7 +51,7 @@ private:
 
     ApplicationCatalog& catalog_;
     Timers& timers_;
-    ActivationObservers observers_;
+    Signal<const Notification&> observers_;
     std::optional<std::string> front_;
     std::shared_ptr<RunningApplication> frontmost_;
     Subscription gap_;

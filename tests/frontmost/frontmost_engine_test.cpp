@@ -89,6 +89,17 @@ TEST_F(FrontmostEngineTest, AfterARealGapTheSameApplicationIsActivatedAgain) {
     EXPECT_EQ(names, (Names{"editor!"}));
 }
 
+TEST_F(FrontmostEngineTest, AnObserverCancelledWhileAnActivationIsDeliveredIsNotToldOfIt) {
+    int laterCalls = 0;
+    Subscription later;
+    Subscription canceller = engine.observe([&](const Notification&) { later.cancel(); });
+    later = engine.observe([&](const Notification&) { ++laterCalls; });
+    window("editor");
+    window("terminal");
+    EXPECT_EQ(laterCalls, 0);
+    EXPECT_EQ(names, (Names{"terminal!"}));
+}
+
 TEST_F(FrontmostEngineTest, SwitchesBetweenApplicationsAreActivationsButTheStartIsNot) {
     report("org.vontal.Notes");
     EXPECT_TRUE(names.empty());
