@@ -10,19 +10,20 @@
 
 namespace vontal {
 
-// A plain list of callbacks, told before a published property changes (and, where the manager
-// says so, by hand after a change). Observers may unsubscribe, or subscribe others, while the
-// signal fires; an observer removed during a fire is not called afterwards.
-class ChangeSignal {
+// A plain list of callbacks, each told of every fire. Observers may unsubscribe, or subscribe
+// others, while the signal fires; an observer removed during a fire is not called afterwards.
+// Subscriptions may outlive the signal.
+template <typename... Args> class Signal {
 public:
-    ChangeSignal() : state_(std::make_shared<State>()) {}
-    ChangeSignal(const ChangeSignal&) = delete;
-    ChangeSignal& operator=(const ChangeSignal&) = delete;
+    using Observer = std::function<void(Args...)>;
 
-    [[nodiscard]] Subscription subscribe(std::function<void()> observer) {
+    Signal() : state_(std::make_shared<State>()) {}
+    Signal(const Signal&) = delete;
+    Signal& operator=(const Signal&) = delete;
+
+    [[nodiscard]] Subscription subscribe(Observer observer) {
         const std::uint64_t id = state_->nextId++;
-        state_->observers.push_back(
-            {id, std::make_shared<std::function<void()>>(std::move(observer))});
+        state_->observers.push_back({id, std::make_shared<Observer>(std::move(observer))});
         std::weak_ptr<State> weak = state_;
         return Subscription([weak, id] {
             if (auto state = weak.lock())
@@ -30,14 +31,14 @@ public:
         });
     }
 
-    void fire() {
+    void fire(Args... args) {
         // Copy the list so observers may change it; skip the ones removed meanwhile.
         const auto snapshot = state_->observers;
         for (const Entry& entry : snapshot) {
             const bool stillThere = std::any_of(state_->observers.begin(), state_->observers.end(),
                                                 [&](const Entry& e) { return e.id == entry.id; });
             if (stillThere)
-                (*entry.callback)();
+                (*entry.callback)(args...);
         }
     }
 
@@ -46,7 +47,7 @@ public:
 private:
     struct Entry {
         std::uint64_t id;
-        std::shared_ptr<std::function<void()>> callback;
+        std::shared_ptr<Observer> callback;
     };
     struct State {
         std::vector<Entry> observers;
@@ -54,5 +55,9 @@ private:
     };
     std::shared_ptr<State> state_;
 };
+
+// Told before a published property changes (and, where the manager says so, by hand after a
+// change).
+using ChangeSignal = Signal<>;
 
 } // namespace vontal

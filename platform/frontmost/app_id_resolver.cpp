@@ -20,7 +20,7 @@ std::optional<CatalogEntry> findEntry(ApplicationCatalog& catalog, std::string_v
 
 } // namespace
 
-ToplevelApplication resolveAppId(ApplicationCatalog& catalog, std::string_view appId) {
+ResolvedApplication resolveAppId(ApplicationCatalog& catalog, std::string_view appId) {
     if (appId.empty())
         return {"app_id:", std::nullopt};
     if (auto entry = findEntry(catalog, appId))

@@ -12,6 +12,15 @@ struct CatalogEntry {
     std::string localizedName; // Name in the user's language
 };
 
+// The application behind a window: who it is (to tell one application from another) and what the
+// user calls it.
+struct ResolvedApplication {
+    std::string identity;
+    std::optional<std::string> localizedName;
+
+    bool operator==(const ResolvedApplication&) const = default;
+};
+
 // The installed applications, indexed the ways a window can point at one.
 class ApplicationCatalog {
 public:

@@ -3,7 +3,6 @@
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/frontmost/frontmost_endpoint.h"
 #include "platform/frontmost/gio_application_catalog.h"
-#include "platform/frontmost/reported_front.h"
 #include "platform/qt/services/qt_timers.h"
 
 #include <QDBusConnectionInterface>
@@ -17,7 +16,7 @@ struct BusReportedWorkspace::Impl {
           catalog(setup.catalog ? std::move(setup.catalog)
                                 : std::make_unique<GioApplicationCatalog>()),
           timers(setup.timers ? std::move(setup.timers) : std::make_unique<QtTimers>()),
-          diagnostics(diagnostics), front(*catalog, *timers),
+          diagnostics(diagnostics), engine(*catalog, *timers),
           claim(std::make_shared<BusNameClaim>(bus, QString::fromLatin1(kBusName), diagnostics)),
           endpoint(
               [this](const QString& sender, const QString& id) { return reported(sender, id); }),
@@ -66,11 +65,10 @@ struct BusReportedWorkspace::Impl {
             refused(sender);
             return false;
         }
-        // The reporter's first report is where we start, not an activation: merged with the
-        // switch that follows it, that switch would be lost.
-        if (awaitingStart) {
-            awaitingStart = false;
-            front.report(id.toStdString());
+        // The reporter's first report is where we start: merged with the switch that follows
+        // it, that switch would be lost.
+        if (engine.awaitingStart()) {
+            frontIs(id.toStdString());
             return true;
         }
         // Only the latest report matters; a flood of them is handled once per turn of the event
@@ -83,9 +81,14 @@ struct BusReportedWorkspace::Impl {
                     return;
                 const std::string id = std::move(*latest);
                 latest.reset();
-                front.report(id);
+                frontIs(id);
             });
         return true;
+    }
+
+    // The reporter names the application in front by its desktop id, "" for none.
+    void frontIs(const std::string& id) {
+        engine.appIdInFront(id.empty() ? std::nullopt : std::optional<std::string_view>(id));
     }
 
     // Costs the same for the millionth call as for the first: no bus call, no memory, and at
@@ -125,8 +128,7 @@ struct BusReportedWorkspace::Impl {
         owner = newOwner;
         pending.cancel();
         latest.reset();
-        awaitingStart = true;
-        front.forget();
+        engine.forget();
         if (onReporterChanged)
             onReporterChanged(owner);
     }
@@ -136,14 +138,12 @@ struct BusReportedWorkspace::Impl {
     std::unique_ptr<ApplicationCatalog> catalog;
     std::unique_ptr<Timers> timers;
     Diagnostics& diagnostics;
-    ReportedFront front;
+    FrontmostEngine engine;
     std::shared_ptr<BusNameClaim> claim;
     FrontmostEndpoint endpoint;
     QDBusServiceWatcher watcher;
     QString owner;
     std::function<void(const QString&)> onReporterChanged;
-    // Where ReportedFront awaits the reporter's starting report.
-    bool awaitingStart = true;
     std::optional<std::string> latest;
     Subscription pending;
     Subscription refusalWindow;
@@ -161,22 +161,23 @@ BusReportedWorkspace::create(Setup setup, Diagnostics& diagnostics, std::string&
     return std::unique_ptr<BusReportedWorkspace>(new BusReportedWorkspace(std::move(impl)));
 }
 
-BusReportedWorkspace::BusReportedWorkspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+bool BusReportedWorkspace::reporterRuns(const QDBusConnection& bus, const QString& reporter,
+                                        const char* who, std::string& whyNot) {
+    if (!bus.isConnected()) {
+        whyNot = "no session bus";
+        return false;
+    }
+    const auto registered = bus.interface()->isServiceRegistered(reporter);
+    if (registered.isValid() && registered.value())
+        return true;
+    whyNot = std::string(who) + " is not on the session bus";
+    return false;
+}
+
+BusReportedWorkspace::BusReportedWorkspace(std::unique_ptr<Impl> impl)
+    : FrontmostWorkspace(impl->engine), impl_(std::move(impl)) {}
 
 BusReportedWorkspace::~BusReportedWorkspace() = default;
-
-Subscription
-BusReportedWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return impl_->front.observe(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> BusReportedWorkspace::frontmostApplication() const {
-    return impl_->front.frontmost();
-}
-
-std::optional<std::string> BusReportedWorkspace::frontApplication() const {
-    return impl_->front.front();
-}
 
 QString BusReportedWorkspace::reporterOwner() const {
     return impl_->owner;

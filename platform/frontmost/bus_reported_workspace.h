@@ -1,9 +1,7 @@
 #pragma once
 
 #include "platform/diagnostics.h"
-#include "platform/frontmost/application_catalog.h"
-#include "platform/timers.h"
-#include "platform/workspace.h"
+#include "platform/frontmost/frontmost_engine.h"
 
 #include <QDBusConnection>
 #include <QString>
@@ -28,7 +26,7 @@ class BusNameClaim;
 // The first report after we start, and after the reporter's name gets a new owner, describes
 // what is in front then and is not an activation: a reporter sends the current state as soon as
 // it starts (or as soon as vontal's name appears). Runs on the Qt event loop of the main thread.
-class BusReportedWorkspace final : public Workspace {
+class BusReportedWorkspace final : public FrontmostWorkspace {
 public:
     static constexpr const char* kBusName = "org.vontal.vontal";
     static constexpr const char* kObjectPath = "/org/vontal/vontal/Frontmost";
@@ -49,16 +47,14 @@ public:
     // another process, kBusName is vontal's the moment it lets go (see nameClaim()).
     static std::unique_ptr<BusReportedWorkspace> create(Setup setup, Diagnostics& diagnostics,
                                                         std::string& whyNot);
+    // Whether `reporter` is on the bus; otherwise `whyNot` says that `who` (as the user calls it)
+    // is not, or that there is no bus.
+    static bool reporterRuns(const QDBusConnection& bus, const QString& reporter, const char* who,
+                             std::string& whyNot);
     ~BusReportedWorkspace() override;
     BusReportedWorkspace(const BusReportedWorkspace&) = delete;
     BusReportedWorkspace& operator=(const BusReportedWorkspace&) = delete;
 
-    [[nodiscard]] Subscription
-    observeActivations(std::function<void(const Notification&)> observer) override;
-    std::shared_ptr<RunningApplication> frontmostApplication() const override;
-
-    // Who is in front, as told apart for activations; nullopt when no application is.
-    std::optional<std::string> frontApplication() const;
     // The unique bus name that owns the reporter's name now; empty when nobody does.
     QString reporterOwner() const;
     // vontal's claim on kBusName, which the window shows while another process holds the name.

@@ -1,21 +1,12 @@
 #include "platform/gnome/gnome_workspace.h"
 
-#include <QDBusConnectionInterface>
-
 namespace vontal {
 
 std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics& diagnostics,
                                                         std::string& whyNot) {
-    if (!setup.bus.isConnected()) {
-        whyNot = "no session bus";
-        return nullptr;
-    }
     const QString shell = QString::fromLatin1(ShellExtension::kShellName);
-    const auto hasShell = setup.bus.interface()->isServiceRegistered(shell);
-    if (!hasShell.isValid() || !hasShell.value()) {
-        whyNot = "GNOME Shell is not on the session bus";
+    if (!BusReportedWorkspace::reporterRuns(setup.bus, shell, "GNOME Shell", whyNot))
         return nullptr;
-    }
     const QDBusConnection bus = setup.bus;
     auto reported = BusReportedWorkspace::create(
         {bus, shell, std::move(setup.catalog), std::move(setup.timers)}, diagnostics, whyNot);
@@ -34,20 +25,9 @@ std::unique_ptr<GnomeWorkspace> GnomeWorkspace::connect(Setup setup, Diagnostics
 
 GnomeWorkspace::GnomeWorkspace(std::unique_ptr<BusReportedWorkspace> reported,
                                std::shared_ptr<ShellExtension> extension)
-    : reported_(std::move(reported)), extension_(std::move(extension)) {}
+    : FrontmostWorkspace(reported->engine()), reported_(std::move(reported)),
+      extension_(std::move(extension)) {}
 
 GnomeWorkspace::~GnomeWorkspace() = default;
-
-Subscription GnomeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return reported_->observeActivations(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> GnomeWorkspace::frontmostApplication() const {
-    return reported_->frontmostApplication();
-}
-
-std::optional<std::string> GnomeWorkspace::frontApplication() const {
-    return reported_->frontApplication();
-}
 
 } // namespace vontal

@@ -3,11 +3,9 @@
 #include "platform/diagnostics.h"
 #include "platform/frontmost/bus_reported_workspace.h"
 #include "platform/gnome/shell_extension.h"
-#include "platform/workspace.h"
 
 #include <QDBusConnection>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace vontal {
@@ -16,7 +14,7 @@ namespace vontal {
 // focused window to vontal's bus name, served by a BusReportedWorkspace that hears only the
 // current owner of org.gnome.Shell. The extension runs only once the user switched it on; this
 // workspace asks the Shell whether it is (again whenever the Shell starts anew) and says so.
-class GnomeWorkspace final : public Workspace {
+class GnomeWorkspace final : public FrontmostWorkspace {
 public:
     struct Setup {
         QDBusConnection bus = QDBusConnection::sessionBus();
@@ -34,12 +32,6 @@ public:
     GnomeWorkspace(const GnomeWorkspace&) = delete;
     GnomeWorkspace& operator=(const GnomeWorkspace&) = delete;
 
-    [[nodiscard]] Subscription
-    observeActivations(std::function<void(const Notification&)> observer) override;
-    std::shared_ptr<RunningApplication> frontmostApplication() const override;
-
-    // Who is in front, as told apart for activations; nullopt when no application is.
-    std::optional<std::string> frontApplication() const;
     const std::shared_ptr<ShellExtension>& extension() const { return extension_; }
     // The extension follows vontal's name by itself: once vontal holds it, the extension reports
     // what is in front.

@@ -4,8 +4,6 @@
 #include "platform/kde/kwin_script.h"
 #include "platform/kde/kwin_script_file.h"
 
-#include <QDBusConnectionInterface>
-
 namespace vontal {
 
 struct KdeWorkspace::Impl {
@@ -61,15 +59,9 @@ struct KdeWorkspace::Impl {
 
 std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& diagnostics,
                                                     std::string& whyNot) {
-    if (!setup.bus.isConnected()) {
-        whyNot = "no session bus";
+    const QString kwin = QString::fromLatin1(kKwinName);
+    if (!BusReportedWorkspace::reporterRuns(setup.bus, kwin, "KWin", whyNot))
         return nullptr;
-    }
-    const auto hasKwin = setup.bus.interface()->isServiceRegistered(QString::fromLatin1(kKwinName));
-    if (!hasKwin.isValid() || !hasKwin.value()) {
-        whyNot = "KWin is not on the session bus";
-        return nullptr;
-    }
     const QString file = setup.script.isEmpty() ? findKwinScript() : setup.script;
     if (file.isEmpty()) {
         whyNot = std::string("vontal's KWin script (") + kKwinScriptPath + ") is not installed";
@@ -77,8 +69,7 @@ std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& di
     }
     const QDBusConnection bus = setup.bus;
     auto reported = BusReportedWorkspace::create(
-        {bus, QString::fromLatin1(kKwinName), std::move(setup.catalog), std::move(setup.timers)},
-        diagnostics, whyNot);
+        {bus, kwin, std::move(setup.catalog), std::move(setup.timers)}, diagnostics, whyNot);
     if (!reported)
         return nullptr;
     auto impl = std::make_unique<Impl>(std::move(reported), KwinScript(bus, file), diagnostics);
@@ -95,21 +86,10 @@ std::unique_ptr<KdeWorkspace> KdeWorkspace::connect(Setup setup, Diagnostics& di
     return std::unique_ptr<KdeWorkspace>(new KdeWorkspace(std::move(impl)));
 }
 
-KdeWorkspace::KdeWorkspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+KdeWorkspace::KdeWorkspace(std::unique_ptr<Impl> impl)
+    : FrontmostWorkspace(impl->reported->engine()), impl_(std::move(impl)) {}
 
 KdeWorkspace::~KdeWorkspace() = default;
-
-Subscription KdeWorkspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return impl_->reported->observeActivations(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> KdeWorkspace::frontmostApplication() const {
-    return impl_->reported->frontmostApplication();
-}
-
-std::optional<std::string> KdeWorkspace::frontApplication() const {
-    return impl_->reported->frontApplication();
-}
 
 const std::shared_ptr<BusNameClaim>& KdeWorkspace::nameClaim() const {
     return impl_->reported->nameClaim();

@@ -2,12 +2,10 @@
 
 #include "platform/diagnostics.h"
 #include "platform/frontmost/bus_reported_workspace.h"
-#include "platform/workspace.h"
 
 #include <QDBusConnection>
 #include <QString>
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace vontal {
@@ -16,7 +14,7 @@ namespace vontal {
 // every change of the active window to vontal's bus name, served by a BusReportedWorkspace that
 // hears only the current owner of org.kde.KWin. The script is loaded at the start, loaded again
 // whenever KWin starts again, and unloaded when this workspace goes.
-class KdeWorkspace final : public Workspace {
+class KdeWorkspace final : public FrontmostWorkspace {
 public:
     static constexpr const char* kKwinName = "org.kde.KWin";
 
@@ -38,12 +36,6 @@ public:
     KdeWorkspace(const KdeWorkspace&) = delete;
     KdeWorkspace& operator=(const KdeWorkspace&) = delete;
 
-    [[nodiscard]] Subscription
-    observeActivations(std::function<void(const Notification&)> observer) override;
-    std::shared_ptr<RunningApplication> frontmostApplication() const override;
-
-    // Who is in front, as told apart for activations; nullopt when no application is.
-    std::optional<std::string> frontApplication() const;
     // The script reports to whoever holds vontal's name.
     const std::shared_ptr<BusNameClaim>& nameClaim() const;
     // How many times the script has been loaded (1 after the start, +1 per KWin restart).

@@ -1,10 +1,9 @@
 #pragma once
 
 #include "platform/diagnostics.h"
-#include "platform/workspace.h"
+#include "platform/frontmost/frontmost_engine.h"
 
 #include <memory>
-#include <optional>
 #include <string>
 
 namespace vontal {
@@ -13,7 +12,7 @@ namespace vontal {
 // through its foreign-toplevel manager on a Wayland connection of our own, served by the Qt event
 // loop of the thread that creates it (the main thread). Posts one activation notification each
 // time the front application changes, named after its desktop entry in the user's language.
-class WlrootsWorkspace final : public Workspace {
+class WlrootsWorkspace final : public FrontmostWorkspace {
 public:
     // Connects to `displayName` (WAYLAND_DISPLAY when null). Null when the compositor cannot be
     // reached or does not offer the manager; `whyNot` then says which, and nothing is written.
@@ -23,12 +22,6 @@ public:
     WlrootsWorkspace(const WlrootsWorkspace&) = delete;
     WlrootsWorkspace& operator=(const WlrootsWorkspace&) = delete;
 
-    [[nodiscard]] Subscription
-    observeActivations(std::function<void(const Notification&)> observer) override;
-    std::shared_ptr<RunningApplication> frontmostApplication() const override;
-
-    // Who is in front, as told apart for activations; nullopt when no application is.
-    std::optional<std::string> frontApplication() const;
     // The manager version the compositor and we agreed on.
     unsigned protocolVersion() const;
 

@@ -10,15 +10,6 @@
 
 namespace vontal {
 
-// The application behind a window: who it is (to tell one application from another) and what the
-// user calls it.
-struct ResolvedApplication {
-    std::string identity;
-    std::optional<std::string> localizedName;
-
-    bool operator==(const ResolvedApplication&) const = default;
-};
-
 // Finds the application a window belongs to. Dialogs count as their parent's, unless the parent
 // tells nothing of its program (a toolkit's hidden group window): such a dialog speaks for
 // itself. Then the desktop entry is looked for by WM_CLASS against StartupWMClass, by the class as

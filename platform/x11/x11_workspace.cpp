@@ -1,13 +1,11 @@
 #include "platform/x11/x11_workspace.h"
 
-#include "platform/frontmost/activation_observers.h"
-#include "platform/frontmost/activation_tracker.h"
 #include "platform/frontmost/gio_application_catalog.h"
+#include "platform/qt/services/qt_timers.h"
 #include "platform/x11/application_resolver.h"
 #include "platform/x11/xcb_window_inspector.h"
 
 #include <QSocketNotifier>
-#include <QTimer>
 #include <cstdlib>
 #include <unistd.h>
 
@@ -31,12 +29,6 @@ struct X11Workspace::Impl {
           inspector(connection, atoms),
           resolver(catalog, &ApplicationResolver::executableFromProc, localHostName(), root),
           notifier(xcb_get_file_descriptor(connection), QSocketNotifier::Read) {
-        gapTimer.setSingleShot(true);
-        gapTimer.setInterval(ActivationTracker::kGapDuration);
-        QObject::connect(&gapTimer, &QTimer::timeout, &gapTimer, [this] {
-            tracker.gapLasted();
-            frontmost.reset();
-        });
         QObject::connect(&notifier, &QSocketNotifier::activated, &notifier, [this] { drain(); });
     }
 
@@ -48,13 +40,13 @@ struct X11Workspace::Impl {
     // The first read follows the event selection, so a change in between is not lost; the
     // application already in front is where we start, not an activation.
     void start() {
-        tracker.start(std::nullopt);
-        if (const auto window = inspector.activeWindow(root); window && *window != 0) {
-            if (auto app = resolver.resolve(inspector, *window)) {
-                tracker.start(app->identity);
-                frontmost = RunningApplication::named(app->localizedName);
-            }
-        }
+        std::optional<ResolvedApplication> app;
+        if (const auto window = inspector.activeWindow(root); window && *window != 0)
+            app = resolver.resolve(inspector, *window);
+        if (app)
+            engine.cameToFront(*app);
+        else
+            engine.nothingInFront();
         // Replies above may have pulled events into xcb's queue, which does not wake the notifier.
         drain();
     }
@@ -86,26 +78,17 @@ struct X11Workspace::Impl {
         if (!window)
             return;
         if (*window == 0) {
-            if (tracker.focusCleared() && !gapTimer.isActive())
-                gapTimer.start();
+            engine.nothingInFront();
             return;
         }
         // A window that vanished before we could look at it is followed by the next focus change.
-        const auto app = resolver.resolve(inspector, *window);
-        if (!app)
-            return;
-        gapTimer.stop();
-        if (tracker.windowFocused(app->identity)) {
-            frontmost = RunningApplication::named(app->localizedName);
-            post(Notification::activation(app->localizedName));
-        }
+        if (const auto app = resolver.resolve(inspector, *window))
+            engine.cameToFront(*app);
     }
-
-    void post(const Notification& notification) { observers.post(notification); }
 
     void connectionLost() {
         notifier.setEnabled(false);
-        gapTimer.stop();
+        engine.forget();
         diagnostics.line("X11 connection lost: application activations are no longer observed");
     }
 
@@ -114,14 +97,11 @@ struct X11Workspace::Impl {
     WindowId root;
     XcbAtoms atoms;
     GioApplicationCatalog catalog;
+    QtTimers timers;
+    FrontmostEngine engine{catalog, timers};
     XcbWindowInspector inspector;
     ApplicationResolver resolver;
-    ActivationTracker tracker;
-    // What the last activation (or the start) described; null during a real gap.
-    std::shared_ptr<RunningApplication> frontmost;
-    ActivationObservers observers;
     QSocketNotifier notifier;
-    QTimer gapTimer;
 };
 
 std::unique_ptr<X11Workspace> X11Workspace::connect(Diagnostics& diagnostics,
@@ -159,20 +139,9 @@ std::unique_ptr<X11Workspace> X11Workspace::connect(Diagnostics& diagnostics,
     return std::unique_ptr<X11Workspace>(new X11Workspace(std::move(impl)));
 }
 
-X11Workspace::X11Workspace(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {}
+X11Workspace::X11Workspace(std::unique_ptr<Impl> impl)
+    : FrontmostWorkspace(impl->engine), impl_(std::move(impl)) {}
 
 X11Workspace::~X11Workspace() = default;
-
-Subscription X11Workspace::observeActivations(std::function<void(const Notification&)> observer) {
-    return impl_->observers.add(std::move(observer));
-}
-
-std::shared_ptr<RunningApplication> X11Workspace::frontmostApplication() const {
-    return impl_->frontmost;
-}
-
-std::optional<std::string> X11Workspace::frontApplication() const {
-    return impl_->tracker.front();
-}
 
 } // namespace vontal

@@ -1,11 +1,9 @@
 #pragma once
 
 #include "platform/diagnostics.h"
-#include "platform/workspace.h"
+#include "platform/frontmost/frontmost_engine.h"
 
 #include <memory>
-#include <optional>
-#include <string>
 
 namespace vontal {
 
@@ -13,7 +11,7 @@ namespace vontal {
 // _NET_ACTIVE_WINDOW on a connection of its own, served by the Qt event loop of the thread that
 // creates it (the main thread), and posts one activation notification each time the front
 // application changes, named after its desktop entry in the user's language.
-class X11Workspace final : public Workspace {
+class X11Workspace final : public FrontmostWorkspace {
 public:
     // Connects to `displayName` (the DISPLAY variable when null). On failure writes one line to
     // `diagnostics` and returns null.
@@ -22,14 +20,6 @@ public:
     ~X11Workspace() override;
     X11Workspace(const X11Workspace&) = delete;
     X11Workspace& operator=(const X11Workspace&) = delete;
-
-    [[nodiscard]] Subscription
-    observeActivations(std::function<void(const Notification&)> observer) override;
-    std::shared_ptr<RunningApplication> frontmostApplication() const override;
-
-    // Who is in front, as told apart for activations; nullopt when no application is (no window
-    // has had the focus for a while).
-    std::optional<std::string> frontApplication() const;
 
 private:
     struct Impl;

@@ -19,18 +19,18 @@ TEST(AppIdResolver, DesktopIdThenCaseInsensitiveIdThenStartupWmClass) {
     catalog.addWmClass("ORG.VONTAL.NOTES", "notes-helper.desktop");
 
     EXPECT_EQ(resolveAppId(catalog, "org.gnome.TextEditor"),
-              (ToplevelApplication{"org.gnome.TextEditor.desktop", "Texteditor"}));
+              (ResolvedApplication{"org.gnome.TextEditor.desktop", "Texteditor"}));
     // Exact case first, even where another entry differs only in case.
     EXPECT_EQ(resolveAppId(catalog, "foot").localizedName, "Foot");
     EXPECT_EQ(resolveAppId(catalog, "Foot").localizedName, "Large Foot");
     EXPECT_EQ(resolveAppId(catalog, "ORG.VONTAL.NOTES"),
-              (ToplevelApplication{"org.vontal.Notes.desktop", "Notizen"}));
+              (ResolvedApplication{"org.vontal.Notes.desktop", "Notizen"}));
     // Xwayland windows report their X class.
     EXPECT_EQ(resolveAppId(catalog, "XTerm"),
-              (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
+              (ResolvedApplication{"debian-xterm.desktop", "XTerm"}));
     // KWin gives the X class lower-cased.
     EXPECT_EQ(resolveAppId(catalog, "xterm"),
-              (ToplevelApplication{"debian-xterm.desktop", "XTerm"}));
+              (ResolvedApplication{"debian-xterm.desktop", "XTerm"}));
     // An app_id that already carries the suffix.
     EXPECT_EQ(resolveAppId(catalog, "foot.desktop").identity, "foot.desktop");
 }
