@@ -1,7 +1,7 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/sim/sim_bluetooth_stack.h"
-#include "platform/sim/virtual_clock.h"
 #include "platform/sim/vontal_device.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
