@@ -43,7 +43,7 @@ public:
 
 // The manager on the simulated platform, its clock driven by the test; the window's rebuilds
 // run when the test lets the Qt loop turn.
-class UiFixture : public testing::Test {
+class UiFixture : public ::testing::Test {
 protected:
     UiFixture();
     ~UiFixture() override;
