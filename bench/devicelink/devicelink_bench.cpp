@@ -1,6 +1,6 @@
 #include "devicelink/peripheral_manager.h"
-#include "platform/sim/sim_platform.h"
 #include "platform/sim/vontal_device.h"
+#include "tests/support/sim/sim_platform.h"
 
 #if defined(__GLIBC__) && (__GLIBC__ > 2 || __GLIBC_MINOR__ >= 33)
 #include <malloc.h>

@@ -16,12 +16,12 @@
 // Not a test; run by hand (it starts a private system bus when it has none):
 //   vontal_e2e_bench [activations=200] [devices=4] [x11|sway|kwin|gnome]
 
-#include "bluez_mock_client.h"
 #include "bus_monitor.h"
 #include "latency.h"
-#include "qt_wait.h"
 #include "sway_ipc.h"
-#include "tests/e2e/vontal_environment.h"
+#include "tests/support/bluez/bluez_mock_client.h"
+#include "tests/support/bluez/qt_wait.h"
+#include "tests/support/e2e/vontal_environment.h"
 
 #include <QCoreApplication>
 #include <QDBusArgument>

@@ -20,7 +20,7 @@ import dbus
 import dbus.lowlevel
 
 _BASE_PATH = os.path.join(os.path.dirname(os.path.abspath(__file__)), '..', '..', 'tests',
-                          'backend', 'bluez_mock.py')
+                          'support', 'bluez', 'bluez_mock.py')
 
 
 def _load_base():

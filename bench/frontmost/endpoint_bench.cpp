@@ -6,7 +6,7 @@
 // The sender is this program again: vontal_endpoint_bench --send <address> <name|-> <calls>.
 #include "platform/diagnostics.h"
 #include "platform/frontmost/bus_reported_workspace.h"
-#include "tests/x11/session_bus.h"
+#include "tests/support/desktop/session_bus.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -3,7 +3,7 @@
 resident memory of the real program against the BlueZ stand-in, with two connected devices and with
 no adapter. Run by hand, not by ctest:
 
-    tests/backend/run_with_system_bus.sh bench/idle/idle_figures.py <vontal> [seconds=60]
+    tests/support/bluez/run_with_system_bus.sh bench/idle/idle_figures.py <vontal> [seconds=60]
 
 Every figure is the whole process's, the threads that have ended included: vontal's worker
 threads (Qt's and GLib's pools) start and end while it is idle, so a sum over the threads alive
@@ -25,7 +25,7 @@ import dbus
 from taskstats import ProcessSwitches
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-MOCK = os.path.join(HERE, '..', '..', 'tests', 'backend', 'bluez_mock.py')
+MOCK = os.path.join(HERE, '..', '..', 'tests', 'support', 'bluez', 'bluez_mock.py')
 SERVICE = '837084C2-C091-41FF-A39F-4C43873CE2D5'
 PASSWORD = 'B549B710-BFDE-44AB-A496-B8DFA77D606A'
 DATA = '86EA8D4D-D290-41CB-83EF-172B10165725'

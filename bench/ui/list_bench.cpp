@@ -2,7 +2,7 @@
 
 #include "bulk_stack.h"
 #include "devicelink/peripheral_manager.h"
-#include "platform/sim/sim_platform.h"
+#include "tests/support/sim/sim_platform.h"
 #include "ui/content_view.h"
 #include "ui/device_list_view.h"
 #include "ui/memory_login_items.h"

@@ -6,10 +6,10 @@
 //   openbox: by a _NET_ACTIVE_WINDOW client message (what pagers and xdotool send), and by
 //   running `xdotool windowactivate`, process start included.
 #include "platform/frontmost/gio_application_catalog.h"
-#include "platform/sim/virtual_clock.h"
 #include "platform/x11/application_resolver.h"
 #include "platform/x11/x11_workspace.h"
-#include "tests/x11/x_session.h"
+#include "tests/support/desktop/x_session.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <QCoreApplication>
 #include <QProcess>

@@ -3,16 +3,16 @@
 // A PeripheralManager on the Qt Bluetooth backend, talking to the BlueZ stand-in, with scripted
 // alerts, in-memory defaults, recorded diagnostics and the Qt main loop.
 
-#include "bluez_mock_client.h"
 #include "devicelink/peripheral_manager.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
 #include "platform/sim/in_memory_user_defaults.h"
-#include "platform/sim/recording_diagnostics.h"
-#include "platform/sim/scripted_alert_presenter.h"
-#include "platform/sim/scripted_workspace.h"
-#include "qt_wait.h"
+#include "tests/support/bluez/bluez_mock_client.h"
+#include "tests/support/bluez/qt_wait.h"
+#include "tests/support/sim/recording_diagnostics.h"
+#include "tests/support/sim/scripted_alert_presenter.h"
+#include "tests/support/sim/scripted_workspace.h"
 
 #include <gtest/gtest.h>
 #include <memory>

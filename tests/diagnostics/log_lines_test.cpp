@@ -4,8 +4,8 @@
 #include "platform/cycling_lines.h"
 #include "platform/diagnostics.h"
 #include "platform/log_line.h"
-#include "platform/sim/recording_diagnostics.h"
-#include "platform/sim/virtual_clock.h"
+#include "tests/support/sim/recording_diagnostics.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <gtest/gtest.h>
 #include <string>

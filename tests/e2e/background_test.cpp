@@ -4,7 +4,7 @@
 // password kept. Every signal that ends a session or a terminal takes that same way out, and a
 // reader of vontal's output that goes away ends nothing.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QDir>

@@ -1,7 +1,7 @@
 // The main job on a real desktop: each program brought to the front reaches the connected device
 // as its localized name, in UTF-8, in one write without response.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // Shell extension (the shipped files, switched on) reach the device, once each, as the exact
 // bytes of the localized name.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <algorithm>

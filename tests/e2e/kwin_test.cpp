@@ -1,7 +1,7 @@
 // vontal in a Wayland session on KDE Plasma (headless KWin): program switches reported by
 // vontal's own KWin script, found in the data directories as an install puts it there.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QDBusMessage>

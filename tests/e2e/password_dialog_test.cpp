@@ -3,7 +3,7 @@
 // vontal's settings. A refused password whose alert the user cancels is not asked for again until
 // the user connects the device; quitting closes an alert that is open.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <algorithm>

@@ -2,7 +2,7 @@
 // vontal does not know, of kinds it never writes. The device unlocks with its password all the
 // same, and the entries are still there, unchanged, after vontal saved the file.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QDir>

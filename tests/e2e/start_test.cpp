@@ -3,7 +3,7 @@
 // The window shows all the same, and the device unlocks once bluetoothd answers, well within the
 // time a call left to the bus's default timeout (25 s) would take.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QDBusConnectionInterface>

@@ -5,11 +5,11 @@
 // going moves the item about once a second, and the log by a handful of lines.
 // vontal runs in German here (LANGUAGE=de), so the item speaks German.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
-#include <QFile>
 #include <QDBusArgument>
+#include <QFile>
 #include <algorithm>
 #include <initializer_list>
 
@@ -226,7 +226,6 @@ TEST_F(Tray, DeviceNamesReachTheHostAsEscapedTextOneBoundedLineEach) {
     for (const std::string& line : vontalLines())
         EXPECT_LE(QString::fromStdString(line).size(), 1000) << line.substr(0, 120);
 }
-
 
 bool startsWithAny(const std::string& line, std::initializer_list<const char*> prefixes) {
     return std::any_of(prefixes.begin(), prefixes.end(),

@@ -1,6 +1,6 @@
 #include "vontal_desktop.h"
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 
 #include <QCoreApplication>
 #include <QDBusConnectionInterface>

@@ -5,9 +5,9 @@
 // with a home, settings, data and runtime directories of its own. Everything started here is
 // stopped by process id when the fixture goes, whatever the outcome.
 
-#include "bluez_mock_client.h"
-#include "tests/e2e/vontal_environment.h"
-#include "tests/x11/x_session.h"
+#include "tests/support/bluez/bluez_mock_client.h"
+#include "tests/support/desktop/x_session.h"
+#include "tests/support/e2e/vontal_environment.h"
 
 #include <QDBusConnection>
 #include <QJsonObject>

@@ -2,7 +2,7 @@
 // alert on Qt's Wayland plugin, program switches observed through the compositor, typing with
 // wtype.
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
 
 #include <QJsonObject>

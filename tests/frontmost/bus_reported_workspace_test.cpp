@@ -1,9 +1,9 @@
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/frontmost/bus_reported_workspace.h"
-#include "platform/sim/virtual_clock.h"
-#include "tests/x11/fake_catalog.h"
-#include "tests/x11/observer_support.h"
-#include "tests/x11/session_bus.h"
+#include "tests/support/desktop/fake_catalog.h"
+#include "tests/support/desktop/observer_support.h"
+#include "tests/support/desktop/session_bus.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,6 +1,6 @@
 #include "platform/frontmost/frontmost_engine.h"
-#include "platform/sim/virtual_clock.h"
-#include "tests/x11/fake_catalog.h"
+#include "tests/support/desktop/fake_catalog.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <gtest/gtest.h>
 

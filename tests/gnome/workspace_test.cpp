@@ -2,8 +2,8 @@
 // extension (the shipped files) reports; a test-only extension activates windows on request.
 
 #include "platform/gnome/gnome_workspace.h"
-#include "tests/x11/observer_support.h"
-#include "tests/x11/wayland_session.h"
+#include "tests/support/desktop/observer_support.h"
+#include "tests/support/desktop/wayland_session.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

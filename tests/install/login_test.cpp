@@ -3,8 +3,8 @@
 // must start the installed vontal; a second login while vontal runs must leave just that one.
 
 #include "platform/xdg/xdg_login_item_service.h"
-#include "tests/loginhelper/support/descendants.h"
-#include "tests/loginhelper/support/scratch_dir.h"
+#include "tests/support/process/descendants.h"
+#include "tests/support/process/scratch_dir.h"
 #include "vontal_ids.h"
 
 #include <chrono>

@@ -3,8 +3,8 @@
 
 #include "platform/kde/kde_workspace.h"
 #include "platform/kde/kwin_script.h"
-#include "tests/x11/observer_support.h"
-#include "tests/x11/wayland_session.h"
+#include "tests/support/desktop/observer_support.h"
+#include "tests/support/desktop/wayland_session.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusMessage>

@@ -1,5 +1,5 @@
-#include "tests/loginhelper/support/descendants.h"
-#include "tests/loginhelper/support/scratch_dir.h"
+#include "tests/support/process/descendants.h"
+#include "tests/support/process/scratch_dir.h"
 #include "vontal_ids.h"
 
 #include <fcntl.h>

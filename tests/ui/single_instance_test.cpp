@@ -1,6 +1,6 @@
 // One vontal per session: a second start finds the first, asks it forward and stops.
 
-#include "platform/sim/recording_diagnostics.h"
+#include "tests/support/sim/recording_diagnostics.h"
 #include "ui/single_instance.h"
 
 #include <QDir>

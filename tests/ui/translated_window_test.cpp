@@ -99,7 +99,8 @@ TEST_P(TranslatedWindow, TextsShowTranslatedAndWholeAtTheSmallestSize) {
     settle();
 
     auto* content = new ContentView(*manager, loginItems, uiDiagnostics);
-    MainWindow window(content, [] {}, [] {});
+    MainWindow window(
+        content, [] {}, [] {});
     window.setAttribute(Qt::WA_DeleteOnClose, false);
     window.show();
     settle();
@@ -233,7 +234,7 @@ INSTANTIATE_TEST_SUITE_P(Languages, TranslatedWindow,
 } // namespace vontal
 
 // Only here: it brings a vontal::testing namespace that the fixtures' "testing::" must not see.
-#include "tests/x11/x_session.h"
+#include "tests/support/desktop/x_session.h"
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);

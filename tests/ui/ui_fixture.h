@@ -2,9 +2,9 @@
 
 #include "devicelink/peripheral_manager.h"
 #include "platform/login_item.h"
-#include "platform/sim/recording_diagnostics.h"
-#include "platform/sim/sim_platform.h"
 #include "platform/sim/vontal_device.h"
+#include "tests/support/sim/recording_diagnostics.h"
+#include "tests/support/sim/sim_platform.h"
 
 #include <QString>
 #include <gtest/gtest.h>
@@ -43,7 +43,7 @@ public:
 
 // The manager on the simulated platform, its clock driven by the test; the window's rebuilds
 // run when the test lets the Qt loop turn.
-class UiFixture : public testing::Test {
+class UiFixture : public ::testing::Test {
 protected:
     UiFixture();
     ~UiFixture() override;

@@ -1,8 +1,8 @@
 #pragma once
 
 #include "devicelink/peripheral_manager.h"
-#include "platform/sim/sim_platform.h"
 #include "platform/sim/vontal_device.h"
+#include "tests/support/sim/sim_platform.h"
 
 #include <chrono>
 #include <cstdint>

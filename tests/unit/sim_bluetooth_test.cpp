@@ -1,7 +1,7 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/sim/sim_bluetooth_stack.h"
-#include "platform/sim/virtual_clock.h"
 #include "platform/sim/vontal_device.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -148,11 +148,12 @@ protected:
     }
 };
 
-TEST_F(SimBluetoothTest, StateIsReportedLaterOnCreationAndOnEveryRadioChange) {
-    EXPECT_THAT(recorder.events, IsEmpty());
+// What every backend keeps is checked on this stack by the central contract; here is what only
+// the simulator can be told to do.
+
+TEST_F(SimBluetoothTest, EveryRadioChangeIsReportedLater) {
     clock.runUntilIdle();
-    EXPECT_THAT(recorder.take(), ElementsAre("state 5"));
-    EXPECT_EQ(central->state(), CentralState::PoweredOn);
+    recorder.events.clear();
 
     stack.setRadioState(CentralState::Unauthorized);
     stack.setRadioState(CentralState::PoweredOn);
@@ -161,41 +162,19 @@ TEST_F(SimBluetoothTest, StateIsReportedLaterOnCreationAndOnEveryRadioChange) {
     EXPECT_THAT(recorder.take(), ElementsAre("state 3", "state 5"));
 }
 
-TEST_F(SimBluetoothTest, ScanReportsEachMatchingDeviceOncePerScanAsTheSameObject) {
-    SimDeviceSpec other;
-    other.identifier = identifierForAddress(0xC0FFEE000003);
-    other.advertisedServices = {BluetoothUuid::fromString("180D")};
-    stack.addDevice(other);
-    // The filter is compared by value: the lower-case text names the same service.
-    const auto lower = *BluetoothUuid::parse("837084c2-c091-41ff-a39f-4c43873ce2d5");
+// Qt Bluetooth still delivers the devices it knew when a scan stops at once.
+TEST_F(SimBluetoothTest, StopScanDropsReportsNotYetDelivered) {
     clock.runUntilIdle();
     recorder.events.clear();
-
-    call([&] { central->scanForPeripherals({lower}); });
-    clock.runUntilIdle();
-    EXPECT_THAT(recorder.take(), ElementsAre("discover 0001 One", "discover 0002 Two"));
-    const PeripheralRef first = recorder.seen["0001"];
-
-    // Advertising again within the same scan gives no second report.
-    stack.setAdvertising(one, false);
-    stack.setAdvertising(one, true);
-    clock.runUntilIdle();
-    EXPECT_THAT(recorder.take(), IsEmpty());
-
-    // A new scan replaces the old one and reports again, with the same peripheral object.
-    call([&] { central->scanForPeripherals({kService}); });
-    clock.runUntilIdle();
-    EXPECT_THAT(recorder.take(), ElementsAre("discover 0001 One", "discover 0002 Two"));
-    EXPECT_EQ(recorder.seen["0001"], first);
-
-    // An empty list means every device; stopScan drops reports not yet delivered.
-    call([&] { central->scanForPeripherals({}); });
-    call([&] { central->stopScan(); });
+    call([&] {
+        central->scanForPeripherals({});
+        central->stopScan();
+    });
     clock.runUntilIdle();
     EXPECT_THAT(recorder.take(), IsEmpty());
     call([&] { central->scanForPeripherals({}); });
     clock.runUntilIdle();
-    EXPECT_EQ(recorder.take().size(), 3u);
+    EXPECT_THAT(recorder.take(), ElementsAre("discover 0001 One", "discover 0002 Two"));
 }
 
 TEST_F(SimBluetoothTest, ServicesAndCharacteristicsAreAbsentUntilDiscoveredAndFollowTheFilter) {
@@ -413,7 +392,7 @@ TEST_F(SimBluetoothTest, NotificationsReachOnlySubscribedCharacteristicsUnlessFo
     EXPECT_THAT(recorder.take(), ElementsAre("notifying 0001 on", "value 0001 B"));
 }
 
-TEST_F(SimBluetoothTest, NoCallbackArrivesAfterTheCentralIsDestroyed) {
+TEST_F(SimBluetoothTest, NoCallbackArrivesAfterTheCentralIsDestroyedWithTheRadioOff) {
     const PeripheralRef peripheral = ready(one);
     stack.setAnswerDelay(one, milliseconds(5));
     call([&] {
@@ -425,8 +404,6 @@ TEST_F(SimBluetoothTest, NoCallbackArrivesAfterTheCentralIsDestroyed) {
     central.reset();
     clock.advance(milliseconds(100));
     EXPECT_THAT(recorder.events, IsEmpty());
-    // Calls on a peripheral whose central is gone are harmless.
-    peripheral->discoverServices({});
     EXPECT_EQ(peripheral->state(), PeripheralState::Disconnected);
 }
 

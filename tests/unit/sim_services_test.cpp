@@ -1,6 +1,6 @@
 #include "devicelink/peripheral_manager.h"
 #include "platform/sim/demo_devices.h"
-#include "platform/sim/sim_platform.h"
+#include "tests/support/sim/sim_platform.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "platform/sim/virtual_clock.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <gtest/gtest.h>
 #include <optional>

@@ -6,8 +6,8 @@
 #include "platform/desktop/desktop_workspace.h"
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/wlroots/wlroots_workspace.h"
-#include "tests/x11/observer_support.h"
-#include "tests/x11/wayland_session.h"
+#include "tests/support/desktop/observer_support.h"
+#include "tests/support/desktop/wayland_session.h"
 
 #include <QCoreApplication>
 #include <QTimer>

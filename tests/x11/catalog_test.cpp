@@ -1,7 +1,7 @@
 // The catalog against real desktop entries in private XDG directories. GIO reads the directories
 // and the language once, at its first use, so main() sets them before anything else.
 #include "platform/frontmost/gio_application_catalog.h"
-#include "platform/sim/virtual_clock.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <chrono>
 #include <cstdlib>

@@ -2,7 +2,7 @@
 #include "platform/frontmost/application_catalog.h"
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/x11/latin1.h"
-#include "tests/x11/observer_support.h"
+#include "tests/support/desktop/observer_support.h"
 
 #include <cstdlib>
 #include <gtest/gtest.h>

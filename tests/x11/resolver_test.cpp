@@ -1,5 +1,5 @@
 #include "platform/x11/application_resolver.h"
-#include "tests/x11/fake_catalog.h"
+#include "tests/support/desktop/fake_catalog.h"
 
 #include <gtest/gtest.h>
 #include <map>

@@ -3,8 +3,8 @@
 // every test; each test watches it with a workspace of its own.
 #include "platform/desktop/desktop_workspace.h"
 #include "platform/x11/x11_workspace.h"
-#include "tests/x11/observer_support.h"
-#include "tests/x11/x_session.h"
+#include "tests/support/desktop/observer_support.h"
+#include "tests/support/desktop/x_session.h"
 
 #include <QCoreApplication>
 #include <QProcess>

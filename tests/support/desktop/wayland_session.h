@@ -1,6 +1,6 @@
 #pragma once
 
-#include "tests/x11/session_processes.h"
+#include "tests/support/desktop/session_processes.h"
 
 #include <QJsonObject>
 #include <chrono>

@@ -1,4 +1,4 @@
-#include "tests/x11/wayland_session.h"
+#include "tests/support/desktop/wayland_session.h"
 
 #include <QJsonArray>
 #include <QJsonDocument>

@@ -1,4 +1,4 @@
-#include "tests/x11/session_processes.h"
+#include "tests/support/desktop/session_processes.h"
 
 #include <cerrno>
 #include <csignal>

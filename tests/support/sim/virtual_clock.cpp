@@ -1,4 +1,4 @@
-#include "virtual_clock.h"
+#include "tests/support/sim/virtual_clock.h"
 
 #include <algorithm>
 #include <utility>

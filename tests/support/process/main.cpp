@@ -1,4 +1,4 @@
-#include "tests/loginhelper/support/descendants.h"
+#include "tests/support/process/descendants.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
-#include "bluez_mock_client.h"
+#include "tests/support/bluez/bluez_mock_client.h"
 
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 
 #include <QDBusArgument>
 #include <QDBusConnection>

@@ -1,4 +1,4 @@
-#include "tests/x11/session_bus.h"
+#include "tests/support/desktop/session_bus.h"
 
 #include <fcntl.h>
 #include <poll.h>

@@ -1,4 +1,4 @@
-#include "scripted_workspace.h"
+#include "tests/support/sim/scripted_workspace.h"
 
 #include <algorithm>
 

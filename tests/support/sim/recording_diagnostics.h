@@ -8,8 +8,8 @@
 
 namespace vontal {
 
-// Keeps every diagnostic line; can also pass them on to standard output (as `vontal --simulate`
-// does, and as is handy when a test fails).
+// Keeps every diagnostic line; can also pass them on to standard output, which ctest shows when
+// a test fails.
 class RecordingDiagnostics final : public Diagnostics {
 public:
     explicit RecordingDiagnostics(bool echo = false) : echo_(echo) {}

@@ -1,12 +1,12 @@
 #pragma once
 
-#include "in_memory_user_defaults.h"
 #include "platform/platform.h"
-#include "recording_diagnostics.h"
-#include "scripted_alert_presenter.h"
-#include "scripted_workspace.h"
-#include "sim_bluetooth_stack.h"
-#include "virtual_clock.h"
+#include "platform/sim/in_memory_user_defaults.h"
+#include "platform/sim/sim_bluetooth_stack.h"
+#include "tests/support/sim/recording_diagnostics.h"
+#include "tests/support/sim/scripted_alert_presenter.h"
+#include "tests/support/sim/scripted_workspace.h"
+#include "tests/support/sim/virtual_clock.h"
 
 namespace vontal {
 

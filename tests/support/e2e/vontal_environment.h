@@ -4,8 +4,8 @@
 // directories (with the desktop entries it names programs by) and runtime directory, and the
 // environment that points vontal, or a program standing beside it, there.
 
-#include "tests/x11/wayland_session.h"
-#include "tests/x11/x_session.h"
+#include "tests/support/desktop/wayland_session.h"
+#include "tests/support/desktop/x_session.h"
 
 #include <QJsonObject>
 #include <QProcess>

@@ -1,4 +1,4 @@
-#include "sim_platform.h"
+#include "tests/support/sim/sim_platform.h"
 
 namespace vontal {
 

@@ -1,4 +1,4 @@
-#include "recording_diagnostics.h"
+#include "tests/support/sim/recording_diagnostics.h"
 
 #include <utility>
 

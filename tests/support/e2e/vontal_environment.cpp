@@ -1,4 +1,4 @@
-#include "vontal_environment.h"
+#include "tests/support/e2e/vontal_environment.h"
 
 #include <QFile>
 #include <QJsonDocument>

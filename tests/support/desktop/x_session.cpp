@@ -1,4 +1,4 @@
-#include "tests/x11/x_session.h"
+#include "tests/support/desktop/x_session.h"
 
 #include <algorithm>
 #include <cerrno>

@@ -1,4 +1,4 @@
-#include "tests/loginhelper/support/scratch_dir.h"
+#include "tests/support/process/scratch_dir.h"
 
 #include <cstdlib>
 #include <fstream>

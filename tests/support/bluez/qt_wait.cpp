@@ -1,4 +1,4 @@
-#include "qt_wait.h"
+#include "tests/support/bluez/qt_wait.h"
 
 #include <QCoreApplication>
 #include <QDeadlineTimer>

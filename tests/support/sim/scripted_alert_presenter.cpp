@@ -1,4 +1,4 @@
-#include "scripted_alert_presenter.h"
+#include "tests/support/sim/scripted_alert_presenter.h"
 
 namespace vontal {
 

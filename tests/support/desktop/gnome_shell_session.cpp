@@ -2,7 +2,7 @@
 // aborts without one), the extensions installed and switched on before it starts, and the Shell
 // headless with a virtual monitor, out of its overview so that windows get the focus.
 
-#include "tests/x11/wayland_session.h"
+#include "tests/support/desktop/wayland_session.h"
 
 #include <QFile>
 #include <QJsonArray>
