@@ -16,8 +16,8 @@ void PeripheralManager::startScan(Central& central) {
 }
 
 bool PeripheralManager::repeatsPendingReport(const PeripheralRef& peripheral) const {
-    const auto scan = pendingScan_.find(peripheral->identifier());
-    return scan != pendingScan_.end() && scan->second == scanGeneration_ &&
+    const DeviceRecord* device = find(peripheral->identifier());
+    return device && device->pendingScan == scanGeneration_ &&
            std::find(pendingPeripherals_.begin(), pendingPeripherals_.end(), peripheral) !=
                pendingPeripherals_.end();
 }
@@ -111,10 +111,10 @@ void PeripheralManager::sweepDiscovered() {
             heard_.erase(peripheral);
     }
     // A failure count matters only for automatic connection, which needs a stored password.
-    std::erase_if(backoff_, [&](const auto& entry) {
-        return !entry.second.pause && entry.second.waiting.empty() &&
-               !platform_.defaults.stringForKey(entry.first.toString());
-    });
+    for (auto& [identifier, device] : devices_)
+        if (!device.backoff.pause && !platform_.defaults.stringForKey(identifier.toString()))
+            device.backoff.failures = 0;
+    std::erase_if(devices_, [](const auto& device) { return device.second.empty(); });
     if (discoveredPeripherals_.empty())
         sweepTimer_.reset();
 }

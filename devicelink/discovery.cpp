@@ -31,8 +31,7 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
     if (platform_.defaults.stringForKey(passwordKey(*peripheral))) {
         // A known device the user stopped, or one waiting out its pause, is listed so that its
         // "Connect" is at hand rather than being in neither list.
-        if (heldBack_.contains(peripheral->identifier()) ||
-            isBackingOff(peripheral->identifier())) {
+        if (isHeldBack(peripheral->identifier()) || isBackingOff(peripheral->identifier())) {
             listAsDiscovered(peripheral);
             return;
         }
@@ -40,44 +39,46 @@ void PeripheralManager::didDiscoverPeripheral(Central& central, const Peripheral
         // link is up.
         // The same scan hearing it again while its connection is under way asks nothing new:
         // the request stands, and the pending list would grow with every advertisement.
-        if (repeatsPendingReport(peripheral))
-            return;
-        pendingPeripherals_.push_back(peripheral);
-        pendingScan_[peripheral->identifier()] = scanGeneration_;
-        peripheral->setDelegate(this);
-        central.connect(peripheral);
+        if (!repeatsPendingReport(peripheral))
+            connectKnown(central, peripheral);
         return;
     }
     appendDiscovered(peripheral);
+}
+
+void PeripheralManager::connectKnown(Central& central, const PeripheralRef& peripheral) {
+    pendingPeripherals_.push_back(peripheral);
+    record(peripheral->identifier()).pendingScan = scanGeneration_;
+    peripheral->setDelegate(this);
+    central.connect(peripheral);
 }
 
 void PeripheralManager::didConnectPeripheral(Central& /*central*/,
                                              const PeripheralRef& peripheral) {
     // A connection asked for before the user stopped the device: the device would only refuse
     // its stored password again.
-    if (heldBack_.contains(peripheral->identifier())) {
-        std::erase_if(pendingPeripherals_, [&](const PeripheralRef& entry) {
-            return sameIdentifier(entry, peripheral);
-        });
-        pendingScan_.erase(peripheral->identifier());
+    const BluetoothUuid identifier = peripheral->identifier();
+    const auto samePeripheral = [&](const PeripheralRef& entry) {
+        return sameIdentifier(entry, peripheral);
+    };
+    if (isHeldBack(identifier)) {
+        std::erase_if(pendingPeripherals_, samePeripheral);
+        record(identifier).pendingScan.reset();
         central_->cancelConnection(peripheral);
         return;
     }
     // A new connection: nothing it has not done itself yet counts.
-    forgetConnection(peripheral->identifier());
+    forgetConnection(identifier);
     const auto pending =
-        std::find_if(pendingPeripherals_.begin(), pendingPeripherals_.end(),
-                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
+        std::find_if(pendingPeripherals_.begin(), pendingPeripherals_.end(), samePeripheral);
     if (pending != pendingPeripherals_.end())
         pendingPeripherals_.erase(pending);
-    if (std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(),
-                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); }))
-        pendingScan_.erase(peripheral->identifier());
+    if (std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(), samePeripheral)) {
+        record(identifier).pendingScan.reset();
+        dropIfEmpty(identifier);
+    }
 
-    const bool listed =
-        std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
-                    [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
-    if (!listed) {
+    if (std::none_of(connectedPeripherals_.begin(), connectedPeripherals_.end(), samePeripheral)) {
         objectWillChange_.fire();
         connectedPeripherals_.push_back(peripheral);
     }
@@ -93,11 +94,11 @@ void PeripheralManager::didDisconnectPeripheral(Central& central, const Peripher
     const bool listed =
         std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
                     [&](const PeripheralRef& entry) { return sameIdentifier(entry, peripheral); });
-    if (listed && !unlocked_.contains(peripheral->identifier()))
+    if (listed && !isUnlocked(peripheral->identifier()))
         connectionFailed(peripheral);
     forgetConnection(peripheral->identifier());
     removeConnected(peripheral);
-    if ((heldBack_.contains(peripheral->identifier()) || isBackingOff(peripheral->identifier())) &&
+    if ((isHeldBack(peripheral->identifier()) || isBackingOff(peripheral->identifier())) &&
         platform_.defaults.stringForKey(passwordKey(*peripheral)))
         listAsDiscovered(peripheral);
     // If the device still advertises, the new scan reports it again and discovery decides
@@ -119,7 +120,7 @@ void PeripheralManager::connect(const PeripheralRef& peripheral) {
     connectedPeripherals_.push_back(peripheral);
     peripheral->setDelegate(this);
     // The user asked: no pause, a fresh count, and automatic connection again from now on.
-    heldBack_.erase(peripheral->identifier());
+    liftHoldBack(peripheral->identifier());
     resetBackoff(peripheral->identifier());
     central_->connect(peripheral);
 }
@@ -129,7 +130,7 @@ void PeripheralManager::disconnect(const PeripheralRef& peripheral) {
     forgetConnection(peripheral->identifier());
     withdrawAlert(peripheral->identifier());
     resetBackoff(peripheral->identifier());
-    heldBack_.erase(peripheral->identifier());
+    liftHoldBack(peripheral->identifier());
     central_->cancelConnection(peripheral);
     // Forgetting the password ends automatic reconnection; the custom name stays.
     platform_.defaults.removeObjectForKey(passwordKey(*peripheral));
@@ -153,20 +154,19 @@ void PeripheralManager::listAsDiscovered(const PeripheralRef& peripheral) {
         appendDiscovered(peripheral);
     peripheral->setDelegate(this);
     // When the pause is over the device is connected without the user, unless stopped.
-    const auto backoff = backoff_.find(peripheral->identifier());
-    if (backoff != backoff_.end() && backoff->second.pause &&
-        !containsHandle(backoff->second.waiting, peripheral))
-        backoff->second.waiting.push_back(peripheral);
+    DeviceRecord* device = find(peripheral->identifier());
+    if (device && device->backoff.pause && !containsHandle(device->backoff.waiting, peripheral))
+        device->backoff.waiting.push_back(peripheral);
 }
 
 PeripheralManager::DeviceState
 PeripheralManager::deviceState(const PeripheralRef& peripheral) const {
-    const BluetoothUuid& identifier = peripheral->identifier();
-    if (unlocked_.contains(identifier))
+    const DeviceRecord* device = find(peripheral->identifier());
+    if (device && device->connection.unlocked)
         return DeviceState::Unlocked;
     if (peripheral->state() != PeripheralState::Connected)
         return DeviceState::Connecting;
-    if (refused_.contains(identifier))
+    if (device && device->connection.refusedPassword)
         return DeviceState::PasswordRefused;
     return DeviceState::WaitingForPassword;
 }
@@ -174,18 +174,20 @@ PeripheralManager::deviceState(const PeripheralRef& peripheral) const {
 void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
     // An alert waiting for the user writes only to a connection that discovered its
     // characteristics after this.
-    if (PasswordAlert* alert = alertFor(identifier))
-        alert->characteristic = nullptr;
-    unlocked_.erase(identifier);
-    refused_.erase(identifier);
+    if (DeviceRecord* device = find(identifier)) {
+        device->connection = {};
+        dropIfEmpty(identifier);
+    }
     // "Now sending" speaks of unlocked devices only.
-    if (unlocked_.empty())
+    if (!anyUnlocked())
         lastSentName_.clear();
-    cutAnnounced_.erase(identifier);
-    waitingNames_.erase(identifier);
-    announcedNames_.erase(identifier);
-    std::erase_if(writeErrorsLogged_,
-                  [&](const auto& logged) { return logged.first == identifier; });
+}
+
+void PeripheralManager::liftHoldBack(const BluetoothUuid& identifier) {
+    if (DeviceRecord* device = find(identifier)) {
+        device->heldBack = false;
+        dropIfEmpty(identifier);
+    }
 }
 
 std::string PeripheralManager::displayName(const PeripheralRef& peripheral) const {

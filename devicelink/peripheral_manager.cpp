@@ -1,5 +1,8 @@
 #include "peripheral_manager.h"
 
+#include <algorithm>
+#include <utility>
+
 namespace vontal {
 
 PeripheralManager::PeripheralManager(const Platform& platform, Settings settings)
@@ -22,7 +25,7 @@ PeripheralManager::~PeripheralManager() {
     activationObserver_.cancel();
     if (keepAliveCancellable_)
         keepAliveCancellable_->cancel();
-    backoff_.clear();
+    devices_.clear();
     // Names learned in the last moments are not lost at quit.
     if (pendingNamesSave_) {
         pendingNamesSave_->cancel();
@@ -32,6 +35,25 @@ PeripheralManager::~PeripheralManager() {
 
 std::string PeripheralManager::passwordKey(const Peripheral& peripheral) {
     return peripheral.identifier().toString();
+}
+
+const DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) const {
+    const auto device = devices_.find(identifier);
+    return device == devices_.end() ? nullptr : &device->second;
+}
+
+DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) {
+    return const_cast<DeviceRecord*>(std::as_const(*this).find(identifier));
+}
+
+void PeripheralManager::dropIfEmpty(const BluetoothUuid& identifier) {
+    if (const DeviceRecord* device = find(identifier); device && device->empty())
+        devices_.erase(identifier);
+}
+
+bool PeripheralManager::anyUnlocked() const {
+    return std::any_of(devices_.begin(), devices_.end(),
+                       [](const auto& device) { return device.second.connection.unlocked; });
 }
 
 void PeripheralManager::log(const std::string& line) const {
