@@ -1,7 +1,5 @@
 #include "peripheral_manager.h"
 
-#include <algorithm>
-
 namespace vontal {
 
 void PeripheralManager::queuePasswordAlert(const PeripheralRef& peripheral, AlertKind kind) {

@@ -1,3 +1,4 @@
+#include "peripheral_lists.h"
 #include "peripheral_manager.h"
 
 #include <algorithm>
@@ -16,10 +17,8 @@ void PeripheralManager::startScan(Central& central) {
 }
 
 bool PeripheralManager::repeatsPendingReport(const PeripheralRef& peripheral) const {
-    const DeviceRecord* device = find(peripheral->identifier());
-    return device && device->pendingScan == scanGeneration_ &&
-           std::find(pendingPeripherals_.begin(), pendingPeripherals_.end(), peripheral) !=
-               pendingPeripherals_.end();
+    return recordOf(peripheral->identifier()).pendingScan == scanGeneration_ &&
+           holdsHandle(pendingPeripherals_, peripheral);
 }
 
 void PeripheralManager::stampHeard(const PeripheralRef& peripheral) {
@@ -27,10 +26,8 @@ void PeripheralManager::stampHeard(const PeripheralRef& peripheral) {
 }
 
 bool PeripheralManager::mayForget(const PeripheralRef& peripheral) const {
-    const auto holds = [&](const std::vector<PeripheralRef>& list) {
-        return std::find(list.begin(), list.end(), peripheral) != list.end();
-    };
-    return !holds(connectedPeripherals_) && !holds(pendingPeripherals_) &&
+    return !holdsHandle(connectedPeripherals_, peripheral) &&
+           !holdsHandle(pendingPeripherals_, peripheral) &&
            !platform_.defaults.stringForKey(passwordKey(*peripheral));
 }
 
@@ -70,18 +67,21 @@ void PeripheralManager::appendDiscovered(const PeripheralRef& peripheral) {
 void PeripheralManager::didLosePeripheral(Central& /*central*/, const PeripheralRef& peripheral) {
     // The platform forgot the device: no link of it will take an answer now.
     if (peripheral->state() != PeripheralState::Connected &&
-        std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(),
-                     [&](const PeripheralRef& entry) {
-                         return entry->identifier() == peripheral->identifier();
-                     }))
+        !holdsDevice(pendingPeripherals_, peripheral->identifier()))
         withdrawAlert(peripheral->identifier());
-    const auto entry =
+    if (mayForget(peripheral))
+        unlistDiscovered(peripheral);
+}
+
+bool PeripheralManager::unlistDiscovered(const PeripheralRef& peripheral) {
+    const auto listed =
         std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
-    if (entry == discoveredPeripherals_.end() || !mayForget(peripheral))
-        return;
+    if (listed == discoveredPeripherals_.end())
+        return false;
     objectWillChange_.fire();
     heard_.erase(peripheral.get());
-    discoveredPeripherals_.erase(entry);
+    discoveredPeripherals_.erase(listed);
+    return true;
 }
 
 void PeripheralManager::sweepDiscovered() {

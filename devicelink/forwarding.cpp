@@ -50,22 +50,22 @@ void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::
         record(peripheral->identifier()).connection.waitingName = name;
         return;
     }
-    if (DeviceRecord* device = find(peripheral->identifier()))
-        device->connection.waitingName.reset();
+    change(peripheral->identifier(),
+           [](DeviceRecord& device) { device.connection.waitingName.reset(); });
     sendNameNow(peripheral, name);
 }
 
 void PeripheralManager::peripheralIsReadyToSendWriteWithoutResponse(
     const PeripheralRef& peripheral) {
-    DeviceRecord* device = find(peripheral->identifier());
+    const std::optional<std::string> name = waitingName(peripheral->identifier());
     // Another write may have gone out between the stack's answer and this callback.
-    if (!device || !device->connection.waitingName || !peripheral->canSendWriteWithoutResponse())
+    if (!name || !peripheral->canSendWriteWithoutResponse())
         return;
-    const std::string name = *std::exchange(device->connection.waitingName, std::nullopt);
-    dropIfEmpty(peripheral->identifier());
+    change(peripheral->identifier(),
+           [](DeviceRecord& device) { device.connection.waitingName.reset(); });
     // The connection that asked may have ended meanwhile; a new one starts without names.
     if (isUnlocked(peripheral->identifier()))
-        sendNameNow(peripheral, name);
+        sendNameNow(peripheral, *name);
 }
 
 void PeripheralManager::sendNameNow(const PeripheralRef& peripheral, const std::string& name) {

@@ -35,11 +35,6 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
                                                    const ServiceRef& service,
                                                    const std::optional<Error>& /*error*/) {
     const BluetoothUuid identifier = peripheral->identifier();
-    // A new discovery replaces what an earlier one left.
-    if (DeviceRecord* device = find(identifier)) {
-        device->connection.dataCharacteristic = nullptr;
-        dropIfEmpty(identifier);
-    }
     const auto characteristics = service->characteristics();
     if (!characteristics || characteristics->empty())
         return;
@@ -103,10 +98,10 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
 void PeripheralManager::runPairingStep(const PeripheralRef& peripheral) {
     // The shared dataCharacteristic slot holds whichever device was discovered last; with two
     // handshakes interleaving that is another device's characteristic. Pair on this one's own.
-    const DeviceRecord* device = find(peripheral->identifier());
-    if (!device || !device->connection.dataCharacteristic)
+    const CharacteristicRef characteristic =
+        recordOf(peripheral->identifier()).connection.dataCharacteristic;
+    if (!characteristic)
         return;
-    const CharacteristicRef characteristic = device->connection.dataCharacteristic;
     peripheral->readValue(characteristic);
     peripheral->writeValue(Bytes{0x00}, characteristic, WriteType::WithResponse);
     peripheral->setNotifyValue(true, characteristic);

@@ -1,7 +1,6 @@
+#include "peripheral_lists.h"
 #include "peripheral_manager.h"
 #include "utf8.h"
-
-#include <algorithm>
 
 namespace vontal {
 namespace {
@@ -24,11 +23,8 @@ void PeripheralManager::holdBack(const PeripheralRef& peripheral) {
         return entry->identifier() == peripheral->identifier();
     });
     // A link already gone sends no disconnected report that would list the device.
-    const bool listed = std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
-                                    [&](const PeripheralRef& entry) {
-                                        return entry->identifier() == peripheral->identifier();
-                                    });
-    if (!listed && peripheral->state() != PeripheralState::Connected)
+    if (!holdsDevice(connectedPeripherals_, peripheral->identifier()) &&
+        peripheral->state() != PeripheralState::Connected)
         listAsDiscovered(peripheral);
 }
 
@@ -79,18 +75,10 @@ void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& periphe
     // The link dropped while the user typed. The device is known now; connect it as such, and
     // its handshake verifies the password like any stored one. Where it is listed or being
     // connected already, that connection's handshake does.
-    const auto sameDevice = [&](const PeripheralRef& entry) {
-        return entry->identifier() == peripheral->identifier();
-    };
-    if (std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(), sameDevice) ||
-        std::any_of(pendingPeripherals_.begin(), pendingPeripherals_.end(), sameDevice))
+    if (holdsDevice(connectedPeripherals_, peripheral->identifier()) ||
+        holdsDevice(pendingPeripherals_, peripheral->identifier()))
         return;
-    const auto listed =
-        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
-    if (listed != discoveredPeripherals_.end()) {
-        objectWillChange_.fire();
-        discoveredPeripherals_.erase(listed);
-    }
+    unlistDiscovered(peripheral);
     resetBackoff(peripheral->identifier());
     connectKnown(*central_, peripheral);
 }

@@ -1,7 +1,6 @@
 #include "peripheral_manager.h"
 
 #include <algorithm>
-#include <utility>
 
 namespace vontal {
 
@@ -37,17 +36,19 @@ std::string PeripheralManager::passwordKey(const Peripheral& peripheral) {
     return peripheral.identifier().toString();
 }
 
-const DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) const {
+const DeviceRecord& PeripheralManager::recordOf(const BluetoothUuid& identifier) const {
+    static const DeviceRecord none;
+    const auto device = devices_.find(identifier);
+    return device == devices_.end() ? none : device->second;
+}
+
+DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) {
     const auto device = devices_.find(identifier);
     return device == devices_.end() ? nullptr : &device->second;
 }
 
-DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) {
-    return const_cast<DeviceRecord*>(std::as_const(*this).find(identifier));
-}
-
 void PeripheralManager::dropIfEmpty(const BluetoothUuid& identifier) {
-    if (const DeviceRecord* device = find(identifier); device && device->empty())
+    if (recordOf(identifier).empty())
         devices_.erase(identifier);
 }
 

@@ -98,25 +98,19 @@ public:
     // Whether the device accepted its password on its current connection: only such devices
     // hear application names.
     bool isUnlocked(const BluetoothUuid& identifier) const {
-        const DeviceRecord* device = find(identifier);
-        return device && device->connection.unlocked;
+        return recordOf(identifier).connection.unlocked;
     }
     // Whether an automatic connection of the device waits for the pause after failures.
     bool isBackingOff(const BluetoothUuid& identifier) const {
-        const DeviceRecord* device = find(identifier);
-        return device && device->backoff.pause;
+        return recordOf(identifier).backoff.pause.has_value();
     }
     // Whether the user cancelled the incorrect-password alert of a known device: it is not
     // connected again without the user until its "Connect" is pressed.
-    bool isHeldBack(const BluetoothUuid& identifier) const {
-        const DeviceRecord* device = find(identifier);
-        return device && device->heldBack;
-    }
+    bool isHeldBack(const BluetoothUuid& identifier) const { return recordOf(identifier).heldBack; }
 
     // Whether a password alert for the device is open or waits its turn.
     bool hasPasswordAlert(const BluetoothUuid& identifier) const {
-        const DeviceRecord* device = find(identifier);
-        return device && device->alert;
+        return recordOf(identifier).alert.has_value();
     }
 
     // Where a listed device stands on its way to hearing application names.
@@ -134,8 +128,7 @@ public:
     // The name that goes to the device once the stack has taken the write before it; absent when
     // none waits.
     std::optional<std::string> waitingName(const BluetoothUuid& identifier) const {
-        const DeviceRecord* device = find(identifier);
-        return device ? device->connection.waitingName : std::nullopt;
+        return recordOf(identifier).connection.waitingName;
     }
     // Whether a change of deviceNames waits to be saved (changes are gathered for a moment).
     bool hasUnsavedDeviceNames() const { return pendingNamesSave_.has_value(); }
@@ -188,11 +181,19 @@ private:
     using PasswordAlert = DeviceRecord::PasswordAlert;
     using AlertKind = DeviceRecord::AlertKind;
 
-    const DeviceRecord* find(const BluetoothUuid& identifier) const;
+    // The device's record, or an empty one.
+    const DeviceRecord& recordOf(const BluetoothUuid& identifier) const;
     DeviceRecord* find(const BluetoothUuid& identifier);
-    // The device's record, made when first needed; drop it with dropIfEmpty once done with it.
+    // The device's record, made when first needed for something the record is to keep.
     DeviceRecord& record(const BluetoothUuid& identifier) { return devices_[identifier]; }
+    // A record with nothing left in it goes.
     void dropIfEmpty(const BluetoothUuid& identifier);
+    template <typename Change> void change(const BluetoothUuid& identifier, Change change) {
+        if (DeviceRecord* device = find(identifier)) {
+            change(*device);
+            dropIfEmpty(identifier);
+        }
+    }
 
     // Every assignment of deviceNames goes through here: observers first, then the store.
     void setDeviceNames(std::map<BluetoothUuid, std::string> names);
@@ -200,6 +201,8 @@ private:
 
     // Removes every entry with the peripheral's identifier, telling observers first.
     void removeConnected(const PeripheralRef& peripheral);
+    // Takes the handle off "Discovered", telling observers first; whether it was listed.
+    bool unlistDiscovered(const PeripheralRef& peripheral);
 
     // What became of a password alert.
     enum class AlertOutcome {
@@ -220,7 +223,6 @@ private:
     void withdrawAlert(const BluetoothUuid& identifier);
     // Stops the automatic connection of a device whose stored password it refuses.
     void holdBack(const PeripheralRef& peripheral);
-    void liftHoldBack(const BluetoothUuid& identifier);
     // Lists a known device that is not connected automatically now under "Discovered", so that
     // its "Connect" is at hand.
     void listAsDiscovered(const PeripheralRef& peripheral);

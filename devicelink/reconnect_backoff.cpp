@@ -1,7 +1,6 @@
 #include "peripheral_manager.h"
 #include "platform/backoff.h"
 
-#include <algorithm>
 #include <utility>
 
 namespace vontal {
@@ -26,24 +25,20 @@ void PeripheralManager::connectionFailed(const PeripheralRef& peripheral) {
 }
 
 void PeripheralManager::backoffPauseOver(const BluetoothUuid& identifier) {
-    DeviceRecord* device = find(identifier);
-    if (!device)
-        return;
     // The count stays: the next failure waits longer. Only an unlock or the user resets it.
-    device->backoff.pause.reset();
-    const std::vector<PeripheralRef> waiting = std::exchange(device->backoff.waiting, {});
-    dropIfEmpty(identifier);
+    std::vector<PeripheralRef> waiting;
+    change(identifier, [&](DeviceRecord& device) {
+        device.backoff.pause.reset();
+        waiting = std::exchange(device.backoff.waiting, {});
+    });
     for (const PeripheralRef& peripheral : waiting)
         connectWaiting(peripheral);
 }
 
 void PeripheralManager::resetBackoff(const BluetoothUuid& identifier) {
-    DeviceRecord* device = find(identifier);
-    if (!device)
-        return;
-    const std::vector<PeripheralRef> waiting = std::move(device->backoff.waiting);
-    device->backoff = {};
-    dropIfEmpty(identifier);
+    std::vector<PeripheralRef> waiting;
+    change(identifier,
+           [&](DeviceRecord& device) { waiting = std::exchange(device.backoff, {}).waiting; });
     // What waited goes ahead now.
     for (const PeripheralRef& peripheral : waiting)
         connectWaiting(peripheral);
@@ -55,13 +50,8 @@ void PeripheralManager::connectWaiting(const PeripheralRef& peripheral) {
     if (isHeldBack(peripheral->identifier()) ||
         !platform_.defaults.stringForKey(passwordKey(*peripheral)))
         return;
-    const auto listed =
-        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
-    if (listed == discoveredPeripherals_.end())
-        return;
-    objectWillChange_.fire();
-    discoveredPeripherals_.erase(listed);
-    connectKnown(*central_, peripheral);
+    if (unlistDiscovered(peripheral))
+        connectKnown(*central_, peripheral);
 }
 
 } // namespace vontal
