@@ -37,26 +37,19 @@ void PeripheralManager::showNextAlert() {
     const BluetoothUuid identifier = alertOrder_.front();
     alertOrder_.pop_front();
     // A withdrawn alert leaves the order too, so the device's record holds this one.
-    PasswordAlert& queued = *find(identifier)->alert;
+    PasswordAlert& queued = *record(identifier).alert;
     queued.ticket = ++alertTickets_;
-    const PasswordAlert alert = queued;
     const std::weak_ptr<PeripheralManager*> alive = alive_;
-    if (runPasswordAlert(alert) == AlertOutcome::Cancelled &&
-        alert.kind == AlertKind::IncorrectPassword)
-        holdBack(alert.peripheral);
+    runPasswordAlert(PasswordAlert(queued));
     if (!alive.expired())
         scheduleNextAlert();
 }
 
 void PeripheralManager::withdrawAlert(const BluetoothUuid& identifier) {
-    DeviceRecord* device = find(identifier);
-    if (!device || !device->alert)
-        return;
-    const bool open = device->alert->ticket != 0;
-    device->alert.reset();
-    dropIfEmpty(identifier);
+    const std::optional<PasswordAlert> alert = recordOf(identifier).alert;
+    change(identifier, [](DeviceRecord& device) { device.alert.reset(); });
     std::erase(alertOrder_, identifier);
-    if (open)
+    if (alert && alert->ticket != 0)
         platform_.alerts.dismiss();
 }
 

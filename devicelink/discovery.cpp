@@ -124,9 +124,9 @@ void PeripheralManager::listAsDiscovered(const PeripheralRef& peripheral) {
         appendDiscovered(peripheral);
     peripheral->setDelegate(this);
     // When the pause is over the device is connected without the user, unless stopped.
-    DeviceRecord* device = find(peripheral->identifier());
-    if (device && device->backoff.pause && !holdsHandle(device->backoff.waiting, peripheral))
-        device->backoff.waiting.push_back(peripheral);
+    const BluetoothUuid identifier = peripheral->identifier();
+    if (isBackingOff(identifier) && !holdsHandle(recordOf(identifier).backoff.waiting, peripheral))
+        record(identifier).backoff.waiting.push_back(peripheral);
 }
 
 PeripheralManager::DeviceState

@@ -28,7 +28,7 @@ void PeripheralManager::holdBack(const PeripheralRef& peripheral) {
         listAsDiscovered(peripheral);
 }
 
-PeripheralManager::AlertOutcome PeripheralManager::runPasswordAlert(const PasswordAlert& alert) {
+void PeripheralManager::runPasswordAlert(const PasswordAlert& alert) {
     const PeripheralRef& peripheral = alert.peripheral;
     const bool first = alert.kind == AlertKind::EnterPassword;
     const std::string message = first ? "Enter password for " : "Incorrect password for ";
@@ -46,16 +46,16 @@ PeripheralManager::AlertOutcome PeripheralManager::runPasswordAlert(const Passwo
     const AlertResponse response = platform_.alerts.runModal(request);
     // The dialog runs a nested loop; the application may have torn the manager down meanwhile.
     if (alive.expired())
-        return AlertOutcome::Withdrawn;
+        return;
     alertOnScreen_ = false;
-    DeviceRecord* device = find(peripheral->identifier());
-    if (!device || !device->alert || device->alert->ticket != alert.ticket)
-        return AlertOutcome::Withdrawn;
+    // A withdrawn alert's answer changes nothing: the device no longer needs it.
+    const DeviceRecord& device = recordOf(peripheral->identifier());
+    if (!device.alert || device.alert->ticket != alert.ticket)
+        return;
     // The link may have dropped and come back while the user typed: the answer goes to the
     // connection there is now.
-    const CharacteristicRef target = device->connection.passwordCharacteristic;
-    device->alert.reset();
-    dropIfEmpty(peripheral->identifier());
+    const CharacteristicRef target = device.connection.passwordCharacteristic;
+    change(peripheral->identifier(), [](DeviceRecord& record) { record.alert.reset(); });
 
     // An empty field is no answer: Enter pressed by mistake must not replace a password.
     if (response.button == kAlertFirstButtonReturn && !response.text.empty()) {
@@ -65,10 +65,11 @@ PeripheralManager::AlertOutcome PeripheralManager::runPasswordAlert(const Passwo
             writePassword(peripheral, target, response.text);
         else
             reconnectWithStoredPassword(peripheral);
-        return AlertOutcome::Accepted;
+        return;
     }
     central_->cancelConnection(peripheral);
-    return AlertOutcome::Cancelled;
+    if (alert.kind == AlertKind::IncorrectPassword)
+        holdBack(peripheral);
 }
 
 void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& peripheral) {

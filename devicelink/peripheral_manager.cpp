@@ -42,16 +42,6 @@ const DeviceRecord& PeripheralManager::recordOf(const BluetoothUuid& identifier)
     return device == devices_.end() ? none : device->second;
 }
 
-DeviceRecord* PeripheralManager::find(const BluetoothUuid& identifier) {
-    const auto device = devices_.find(identifier);
-    return device == devices_.end() ? nullptr : &device->second;
-}
-
-void PeripheralManager::dropIfEmpty(const BluetoothUuid& identifier) {
-    if (recordOf(identifier).empty())
-        devices_.erase(identifier);
-}
-
 bool PeripheralManager::anyUnlocked() const {
     return std::any_of(devices_.begin(), devices_.end(),
                        [](const auto& device) { return device.second.connection.unlocked; });

@@ -183,16 +183,16 @@ private:
 
     // The device's record, or an empty one.
     const DeviceRecord& recordOf(const BluetoothUuid& identifier) const;
-    DeviceRecord* find(const BluetoothUuid& identifier);
     // The device's record, made when first needed for something the record is to keep.
     DeviceRecord& record(const BluetoothUuid& identifier) { return devices_[identifier]; }
-    // A record with nothing left in it goes.
-    void dropIfEmpty(const BluetoothUuid& identifier);
+    // Changes what a device has in its record; a record with nothing left in it goes.
     template <typename Change> void change(const BluetoothUuid& identifier, Change change) {
-        if (DeviceRecord* device = find(identifier)) {
-            change(*device);
-            dropIfEmpty(identifier);
-        }
+        const auto device = devices_.find(identifier);
+        if (device == devices_.end())
+            return;
+        change(device->second);
+        if (device->second.empty())
+            devices_.erase(device);
     }
 
     // Every assignment of deviceNames goes through here: observers first, then the store.
@@ -204,15 +204,10 @@ private:
     // Takes the handle off "Discovered", telling observers first; whether it was listed.
     bool unlistDiscovered(const PeripheralRef& peripheral);
 
-    // What became of a password alert.
-    enum class AlertOutcome {
-        Accepted,  // a password was stored and written (or the device is connected to take it)
-        Cancelled, // the user cancelled, or confirmed an empty field; the connection was dropped
-        Withdrawn, // the device no longer needed it (or the manager is gone); nothing was done
-    };
     // Either password alert (password_prompt.cpp), run from a task on the main queue, never
-    // from a Bluetooth callback: ask, then store and write, or drop the connection.
-    AlertOutcome runPasswordAlert(const PasswordAlert& alert);
+    // from a Bluetooth callback: ask, then store and write, or drop the connection (and hold
+    // back a device that refused its stored password).
+    void runPasswordAlert(const PasswordAlert& alert);
 
     // Password alerts (alert_queue.cpp): one per device, shown one at a time in the order asked.
     void queuePasswordAlert(const PeripheralRef& peripheral, AlertKind kind);
