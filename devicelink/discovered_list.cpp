@@ -2,7 +2,6 @@
 #include "peripheral_manager.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace vontal {
 
@@ -91,17 +90,13 @@ void PeripheralManager::sweepDiscovered() {
     const auto unheardSweeps = static_cast<std::uint64_t>(
         (settings_.discoveredExpiry + interval - std::chrono::milliseconds(1)) / interval);
 
-    std::unordered_set<const Peripheral*> listed;
     std::vector<const Peripheral*> expired;
     for (const PeripheralRef& peripheral : discoveredPeripherals_) {
-        listed.insert(peripheral.get());
         const auto heard = heard_.find(peripheral.get());
         const std::uint64_t sweep = heard == heard_.end() ? sweeps_ : heard->second.sweep;
         if (sweeps_ - sweep > unheardSweeps && mayForget(peripheral))
             expired.push_back(peripheral.get());
     }
-    // Entries that left the list by other ways (connect, a pause that ended) are not kept.
-    std::erase_if(heard_, [&](const auto& entry) { return !listed.contains(entry.first); });
     if (!expired.empty()) {
         objectWillChange_.fire();
         std::erase_if(discoveredPeripherals_, [&](const PeripheralRef& peripheral) {

@@ -12,11 +12,8 @@ void PeripheralManager::frontmostDidChange(const Notification& notification) {
     if (entry == notification.userInfo->end())
         return;
     const auto* application = std::get_if<std::shared_ptr<RunningApplication>>(&entry->second);
-    if (!application || !*application)
-        return;
-    if (!(*application)->localizedName)
-        return;
-    sendAppName(*(*application)->localizedName);
+    if (application && *application && (*application)->localizedName)
+        sendAppName(*(*application)->localizedName);
 }
 
 void PeripheralManager::sendAppName(const std::string& name) {
@@ -70,25 +67,19 @@ void PeripheralManager::peripheralIsReadyToSendWriteWithoutResponse(
 
 void PeripheralManager::sendNameNow(const PeripheralRef& peripheral, const std::string& name) {
     const auto limit = peripheral->maximumWriteValueLength(WriteType::WithoutResponse);
-    const auto wrote = [&](std::string_view sent) {
-        if (sent == lastSentName_)
-            return;
+    std::string_view sent = name;
+    if (limit && name.size() > *limit) {
+        // The stack refuses a longer write without response outright; a device is better served
+        // by the start of the name than by the previous application's.
+        if (!std::exchange(record(peripheral->identifier()).connection.cutAnnounced, true))
+            log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
+                " bytes (link MTU " + std::to_string(*limit + 3) + ")");
+        sent = utf8Prefix(name, *limit);
+    }
+    if (writeToTargets(peripheral, Bytes(sent.begin(), sent.end())) && sent != lastSentName_) {
         objectWillChange_.fire();
         lastSentName_ = sent;
-    };
-    if (!limit || name.size() <= *limit) {
-        if (writeToTargets(peripheral, Bytes(name.begin(), name.end())))
-            wrote(name);
-        return;
     }
-    // The stack refuses a longer write without response outright; a device is better served
-    // by the start of the name than by the previous application's.
-    if (!std::exchange(record(peripheral->identifier()).connection.cutAnnounced, true))
-        log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
-            " bytes (link MTU " + std::to_string(*limit + 3) + ")");
-    const std::string_view cut = utf8Prefix(name, *limit);
-    if (writeToTargets(peripheral, Bytes(cut.begin(), cut.end())))
-        wrote(cut);
 }
 
 void PeripheralManager::sendKeepAlive() {

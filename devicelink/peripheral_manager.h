@@ -295,7 +295,7 @@ private:
         std::uint64_t sweep = 0; // the sweep count when last heard
         std::uint64_t order = 0; // orders entries heard within one sweep
     };
-    // By handle, for the entries of discoveredPeripherals_ (others are pruned at each sweep).
+    // By handle, for the entries of discoveredPeripherals_: an entry leaving takes its own along.
     std::unordered_map<const Peripheral*, Heard> heard_;
     std::uint64_t sweeps_ = 0;
     std::uint64_t heardCount_ = 0;
