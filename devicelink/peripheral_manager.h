@@ -93,6 +93,8 @@ public:
     const std::set<BluetoothUuid>& ignoreAutoReconnect() const { return ignoreAutoReconnect_; }
     Central* central() const { return central_.get(); }
     bool keepAliveRunning() const { return keepAliveCancellable_.has_value(); }
+    // How many devices the manager keeps anything about.
+    std::size_t recordedDevices() const { return devices_.size(); }
     const CharacteristicRef& passwordCharacteristic() const { return passwordCharacteristic_; }
     const CharacteristicRef& dataCharacteristic() const { return dataCharacteristic_; }
     // Whether the device accepted its password on its current connection: only such devices
