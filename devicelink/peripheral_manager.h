@@ -188,11 +188,11 @@ private:
     // The device's record, made when first needed for something the record is to keep.
     DeviceRecord& record(const BluetoothUuid& identifier) { return devices_[identifier]; }
     // Changes what a device has in its record; a record with nothing left in it goes.
-    template <typename Change> void change(const BluetoothUuid& identifier, Change change) {
+    template <typename Edit> void change(const BluetoothUuid& identifier, Edit edit) {
         const auto device = devices_.find(identifier);
         if (device == devices_.end())
             return;
-        change(device->second);
+        edit(device->second);
         if (device->second.empty())
             devices_.erase(device);
     }
