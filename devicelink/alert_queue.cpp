@@ -2,38 +2,19 @@
 
 namespace vontal {
 
-bool PeripheralManager::hasPasswordAlert(const BluetoothUuid& identifier) const {
-    return alertFor(identifier) != nullptr;
-}
-
-const PeripheralManager::PasswordAlert*
-PeripheralManager::alertFor(const BluetoothUuid& identifier) const {
-    if (openAlert_ && openAlert_->peripheral->identifier() == identifier)
-        return &*openAlert_;
-    for (const PasswordAlert& alert : queuedAlerts_)
-        if (alert.peripheral->identifier() == identifier)
-            return &alert;
-    return nullptr;
-}
-
-PeripheralManager::PasswordAlert* PeripheralManager::alertFor(const BluetoothUuid& identifier) {
-    return const_cast<PasswordAlert*>(std::as_const(*this).alertFor(identifier));
-}
-
-void PeripheralManager::queuePasswordAlert(const PeripheralRef& peripheral,
-                                           const CharacteristicRef& characteristic,
-                                           AlertKind kind) {
-    if (PasswordAlert* waiting = alertFor(peripheral->identifier())) {
-        // The device came back while the user is being asked: the answer goes to this link.
-        waiting->characteristic = characteristic;
+void PeripheralManager::queuePasswordAlert(const PeripheralRef& peripheral, AlertKind kind) {
+    // A device asked already keeps its alert: the answer goes to the connection there is when
+    // the user gives it.
+    DeviceRecord& device = record(peripheral->identifier());
+    if (device.alert)
         return;
-    }
-    queuedAlerts_.push_back({peripheral, characteristic, kind, passwordKey(*peripheral), 0});
+    device.alert = PasswordAlert{peripheral, kind};
+    alertOrder_.push_back(peripheral->identifier());
     scheduleNextAlert();
 }
 
 void PeripheralManager::scheduleNextAlert() {
-    if (alertTaskPosted_ || alertsOnScreen_ > 0 || queuedAlerts_.empty())
+    if (alertTaskPosted_ || alertOnScreen_ || alertOrder_.empty())
         return;
     alertTaskPosted_ = true;
     // Never from inside a Bluetooth callback: the alert runs a nested loop.
@@ -51,27 +32,25 @@ void PeripheralManager::scheduleNextAlert() {
 
 void PeripheralManager::showNextAlert() {
     alertTaskPosted_ = false;
-    if (alertsOnScreen_ > 0 || queuedAlerts_.empty())
+    if (alertOnScreen_ || alertOrder_.empty())
         return;
-    const PasswordAlert next = queuedAlerts_.front();
-    queuedAlerts_.pop_front();
+    const BluetoothUuid identifier = alertOrder_.front();
+    alertOrder_.pop_front();
+    // A withdrawn alert leaves the order too, so the device's record holds this one.
+    PasswordAlert& queued = *record(identifier).alert;
+    queued.ticket = ++alertTickets_;
     const std::weak_ptr<PeripheralManager*> alive = alive_;
-    if (next.kind == AlertKind::EnterPassword)
-        showPasswordPrompt(next.peripheral, next.passwordKey, next.characteristic);
-    else
-        showIncorrectPasswordPrompt(next.peripheral, next.characteristic);
+    runPasswordAlert(PasswordAlert(queued));
     if (!alive.expired())
         scheduleNextAlert();
 }
 
 void PeripheralManager::withdrawAlert(const BluetoothUuid& identifier) {
-    std::erase_if(queuedAlerts_, [&](const PasswordAlert& alert) {
-        return alert.peripheral->identifier() == identifier;
-    });
-    if (openAlert_ && openAlert_->peripheral->identifier() == identifier) {
-        openAlert_.reset();
+    const std::optional<PasswordAlert> alert = recordOf(identifier).alert;
+    change(identifier, [](DeviceRecord& device) { device.alert.reset(); });
+    std::erase(alertOrder_, identifier);
+    if (alert && alert->ticket != 0)
         platform_.alerts.dismiss();
-    }
 }
 
 } // namespace vontal

@@ -7,33 +7,7 @@ namespace {
 
 constexpr std::string_view kBaseUuidTail = "-0000-1000-8000-00805F9B34FB";
 
-bool isHyphenPosition(std::size_t i) {
-    return i == 8 || i == 13 || i == 18 || i == 23;
-}
-
 } // namespace
-
-std::optional<BluetoothUuid> BluetoothUuid::parseFull(std::string_view text) {
-    if (text.size() != 36)
-        return std::nullopt;
-    Bytes bytes{};
-    std::size_t out = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (isHyphenPosition(i)) {
-            if (text[i] != '-')
-                return std::nullopt;
-            ++i;
-            continue;
-        }
-        const int high = hexDigit(text[i]);
-        const int low = hexDigit(text[i + 1]);
-        if (high < 0 || low < 0 || isHyphenPosition(i + 1))
-            return std::nullopt;
-        bytes[out++] = static_cast<std::uint8_t>(high * 16 + low);
-        i += 2;
-    }
-    return BluetoothUuid(bytes);
-}
 
 std::optional<BluetoothUuid> BluetoothUuid::parse(std::string_view text) {
     if (text.size() == 4 || text.size() == 8) {

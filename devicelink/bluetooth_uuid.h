@@ -25,7 +25,27 @@ public:
     // are expanded with the Bluetooth base UUID 0000xxxx-0000-1000-8000-00805F9B34FB.
     static std::optional<BluetoothUuid> parse(std::string_view text);
     // Only the 36-character form, in either case (stored identifiers are always written that way).
-    static std::optional<BluetoothUuid> parseFull(std::string_view text);
+    static constexpr std::optional<BluetoothUuid> parseFull(std::string_view text) {
+        if (text.size() != 36)
+            return std::nullopt;
+        Bytes bytes{};
+        std::size_t out = 0;
+        for (std::size_t i = 0; i < text.size();) {
+            if (isHyphenPosition(i)) {
+                if (text[i] != '-')
+                    return std::nullopt;
+                ++i;
+                continue;
+            }
+            const int high = hexDigit(text[i]);
+            const int low = hexDigit(text[i + 1]);
+            if (high < 0 || low < 0 || isHyphenPosition(i + 1))
+                return std::nullopt;
+            bytes[out++] = static_cast<std::uint8_t>(high * 16 + low);
+            i += 2;
+        }
+        return BluetoothUuid(bytes);
+    }
     // 16 raw bytes, most significant first; any other length gives nothing.
     static std::optional<BluetoothUuid> fromBytes(std::span<const std::uint8_t> bytes);
     // For constants known to be well formed; an invalid text gives the nil UUID.
@@ -33,22 +53,10 @@ public:
     // A 36-character constant, checked and converted at compile time, so constants built from it
     // are ready before any dynamic initialisation runs.
     static consteval BluetoothUuid literal(std::string_view text) {
-        if (text.size() != 36)
+        const std::optional<BluetoothUuid> uuid = parseFull(text);
+        if (!uuid)
             invalidLiteral();
-        Bytes bytes{};
-        std::size_t out = 0;
-        for (std::size_t i = 0; i < 36;) {
-            if (i == 8 || i == 13 || i == 18 || i == 23) {
-                if (text[i] != '-')
-                    invalidLiteral();
-                ++i;
-                continue;
-            }
-            bytes[out++] =
-                static_cast<std::uint8_t>(hexDigit(text[i]) * 16 + hexDigit(text[i + 1]));
-            i += 2;
-        }
-        return BluetoothUuid(bytes);
+        return uuid.value_or(BluetoothUuid());
     }
 
     // "XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX", upper-case hexadecimal.
@@ -61,6 +69,9 @@ public:
     friend constexpr bool operator==(const BluetoothUuid&, const BluetoothUuid&) = default;
 
 private:
+    static constexpr bool isHyphenPosition(std::size_t i) {
+        return i == 8 || i == 13 || i == 18 || i == 23;
+    }
     // The digit's value, or -1 for a character that is not a hexadecimal digit.
     static constexpr int hexDigit(char c) {
         if (c >= '0' && c <= '9')

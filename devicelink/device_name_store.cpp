@@ -9,14 +9,13 @@ void PeripheralManager::loadDeviceNames() {
         return;
     // Taken whole or not at all: one value that is not text leaves the names empty and the
     // store untouched.
-    for (const auto& [key, value] : *stored) {
-        if (!std::holds_alternative<std::string>(value))
-            return;
-    }
     std::map<BluetoothUuid, std::string> names;
     for (const auto& [key, value] : *stored) {
+        const auto* name = std::get_if<std::string>(&value);
+        if (!name)
+            return;
         if (const auto identifier = BluetoothUuid::parseFull(key))
-            names[*identifier] = boundedName(std::get<std::string>(value));
+            names[*identifier] = boundedName(*name);
     }
     // Saving right away rewrites the store in canonical form and drops unreadable keys.
     setDeviceNames(std::move(names));

@@ -1,7 +1,7 @@
+#include "peripheral_lists.h"
 #include "peripheral_manager.h"
 
 #include <algorithm>
-#include <unordered_set>
 
 namespace vontal {
 
@@ -16,10 +16,8 @@ void PeripheralManager::startScan(Central& central) {
 }
 
 bool PeripheralManager::repeatsPendingReport(const PeripheralRef& peripheral) const {
-    const auto scan = pendingScan_.find(peripheral->identifier());
-    return scan != pendingScan_.end() && scan->second == scanGeneration_ &&
-           std::find(pendingPeripherals_.begin(), pendingPeripherals_.end(), peripheral) !=
-               pendingPeripherals_.end();
+    return recordOf(peripheral->identifier()).pendingScan == scanGeneration_ &&
+           holdsHandle(pendingPeripherals_, peripheral);
 }
 
 void PeripheralManager::stampHeard(const PeripheralRef& peripheral) {
@@ -27,10 +25,8 @@ void PeripheralManager::stampHeard(const PeripheralRef& peripheral) {
 }
 
 bool PeripheralManager::mayForget(const PeripheralRef& peripheral) const {
-    const auto holds = [&](const std::vector<PeripheralRef>& list) {
-        return std::find(list.begin(), list.end(), peripheral) != list.end();
-    };
-    return !holds(connectedPeripherals_) && !holds(pendingPeripherals_) &&
+    return !holdsHandle(connectedPeripherals_, peripheral) &&
+           !holdsHandle(pendingPeripherals_, peripheral) &&
            !platform_.defaults.stringForKey(passwordKey(*peripheral));
 }
 
@@ -70,18 +66,21 @@ void PeripheralManager::appendDiscovered(const PeripheralRef& peripheral) {
 void PeripheralManager::didLosePeripheral(Central& /*central*/, const PeripheralRef& peripheral) {
     // The platform forgot the device: no link of it will take an answer now.
     if (peripheral->state() != PeripheralState::Connected &&
-        std::none_of(pendingPeripherals_.begin(), pendingPeripherals_.end(),
-                     [&](const PeripheralRef& entry) {
-                         return entry->identifier() == peripheral->identifier();
-                     }))
+        !holdsDevice(pendingPeripherals_, peripheral->identifier()))
         withdrawAlert(peripheral->identifier());
-    const auto entry =
+    if (mayForget(peripheral))
+        unlistDiscovered(peripheral);
+}
+
+bool PeripheralManager::unlistDiscovered(const PeripheralRef& peripheral) {
+    const auto listed =
         std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
-    if (entry == discoveredPeripherals_.end() || !mayForget(peripheral))
-        return;
+    if (listed == discoveredPeripherals_.end())
+        return false;
     objectWillChange_.fire();
     heard_.erase(peripheral.get());
-    discoveredPeripherals_.erase(entry);
+    discoveredPeripherals_.erase(listed);
+    return true;
 }
 
 void PeripheralManager::sweepDiscovered() {
@@ -91,17 +90,13 @@ void PeripheralManager::sweepDiscovered() {
     const auto unheardSweeps = static_cast<std::uint64_t>(
         (settings_.discoveredExpiry + interval - std::chrono::milliseconds(1)) / interval);
 
-    std::unordered_set<const Peripheral*> listed;
     std::vector<const Peripheral*> expired;
     for (const PeripheralRef& peripheral : discoveredPeripherals_) {
-        listed.insert(peripheral.get());
         const auto heard = heard_.find(peripheral.get());
         const std::uint64_t sweep = heard == heard_.end() ? sweeps_ : heard->second.sweep;
         if (sweeps_ - sweep > unheardSweeps && mayForget(peripheral))
             expired.push_back(peripheral.get());
     }
-    // Entries that left the list by other ways (connect, a pause that ended) are not kept.
-    std::erase_if(heard_, [&](const auto& entry) { return !listed.contains(entry.first); });
     if (!expired.empty()) {
         objectWillChange_.fire();
         std::erase_if(discoveredPeripherals_, [&](const PeripheralRef& peripheral) {
@@ -111,10 +106,10 @@ void PeripheralManager::sweepDiscovered() {
             heard_.erase(peripheral);
     }
     // A failure count matters only for automatic connection, which needs a stored password.
-    std::erase_if(backoff_, [&](const auto& entry) {
-        return !entry.second.pause && entry.second.waiting.empty() &&
-               !platform_.defaults.stringForKey(entry.first.toString());
-    });
+    for (auto& [identifier, device] : devices_)
+        if (!device.backoff.pause && !platform_.defaults.stringForKey(identifier.toString()))
+            device.backoff.failures = 0;
+    std::erase_if(devices_, [](const auto& device) { return device.second.empty(); });
     if (discoveredPeripherals_.empty())
         sweepTimer_.reset();
 }

@@ -1,6 +1,8 @@
 #include "peripheral_manager.h"
 #include "utf8.h"
 
+#include <utility>
+
 namespace vontal {
 
 void PeripheralManager::frontmostDidChange(const Notification& notification) {
@@ -10,11 +12,8 @@ void PeripheralManager::frontmostDidChange(const Notification& notification) {
     if (entry == notification.userInfo->end())
         return;
     const auto* application = std::get_if<std::shared_ptr<RunningApplication>>(&entry->second);
-    if (!application || !*application)
-        return;
-    if (!(*application)->localizedName)
-        return;
-    sendAppName(*(*application)->localizedName);
+    if (application && *application && (*application)->localizedName)
+        sendAppName(*(*application)->localizedName);
 }
 
 void PeripheralManager::sendAppName(const std::string& name) {
@@ -27,8 +26,7 @@ void PeripheralManager::sendAppName(const std::string& name) {
     // twice hears the name once.
     std::set<BluetoothUuid> told;
     for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
-        if (unlocked_.contains(peripheral->identifier()) &&
-            told.insert(peripheral->identifier()).second)
+        if (isUnlocked(peripheral->identifier()) && told.insert(peripheral->identifier()).second)
             writeNameTo(peripheral, name);
     }
 }
@@ -46,56 +44,42 @@ void PeripheralManager::writeNameTo(const PeripheralRef& peripheral, const std::
     // the newest name matters, so while the stack still holds a write for this device the name
     // waits, replacing any older one, and goes out when the stack says it took the last one.
     if (!peripheral->canSendWriteWithoutResponse()) {
-        waitingNames_[peripheral->identifier()] = name;
+        record(peripheral->identifier()).connection.waitingName = name;
         return;
     }
-    waitingNames_.erase(peripheral->identifier());
+    change(peripheral->identifier(),
+           [](DeviceRecord& device) { device.connection.waitingName.reset(); });
     sendNameNow(peripheral, name);
-}
-
-std::optional<std::string> PeripheralManager::waitingName(const BluetoothUuid& identifier) const {
-    const auto waiting = waitingNames_.find(identifier);
-    if (waiting == waitingNames_.end())
-        return std::nullopt;
-    return waiting->second;
 }
 
 void PeripheralManager::peripheralIsReadyToSendWriteWithoutResponse(
     const PeripheralRef& peripheral) {
-    const auto waiting = waitingNames_.find(peripheral->identifier());
-    if (waiting == waitingNames_.end())
-        return;
+    const std::optional<std::string> name = waitingName(peripheral->identifier());
     // Another write may have gone out between the stack's answer and this callback.
-    if (!peripheral->canSendWriteWithoutResponse())
+    if (!name || !peripheral->canSendWriteWithoutResponse())
         return;
-    const std::string name = std::move(waiting->second);
-    waitingNames_.erase(waiting);
+    change(peripheral->identifier(),
+           [](DeviceRecord& device) { device.connection.waitingName.reset(); });
     // The connection that asked may have ended meanwhile; a new one starts without names.
-    if (unlocked_.contains(peripheral->identifier()))
-        sendNameNow(peripheral, name);
+    if (isUnlocked(peripheral->identifier()))
+        sendNameNow(peripheral, *name);
 }
 
 void PeripheralManager::sendNameNow(const PeripheralRef& peripheral, const std::string& name) {
     const auto limit = peripheral->maximumWriteValueLength(WriteType::WithoutResponse);
-    const auto wrote = [&](std::string_view sent) {
-        if (sent == lastSentName_)
-            return;
+    std::string_view sent = name;
+    if (limit && name.size() > *limit) {
+        // The stack refuses a longer write without response outright; a device is better served
+        // by the start of the name than by the previous application's.
+        if (!std::exchange(record(peripheral->identifier()).connection.cutAnnounced, true))
+            log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
+                " bytes (link MTU " + std::to_string(*limit + 3) + ")");
+        sent = utf8Prefix(name, *limit);
+    }
+    if (writeToTargets(peripheral, Bytes(sent.begin(), sent.end())) && sent != lastSentName_) {
         objectWillChange_.fire();
         lastSentName_ = sent;
-    };
-    if (!limit || name.size() <= *limit) {
-        if (writeToTargets(peripheral, Bytes(name.begin(), name.end())))
-            wrote(name);
-        return;
     }
-    // The stack refuses a longer write without response outright; a device is better served
-    // by the start of the name than by the previous application's.
-    if (cutAnnounced_.insert(peripheral->identifier()).second)
-        log("Names to " + displayName(peripheral) + " are cut to " + std::to_string(*limit) +
-            " bytes (link MTU " + std::to_string(*limit + 3) + ")");
-    const std::string_view cut = utf8Prefix(name, *limit);
-    if (writeToTargets(peripheral, Bytes(cut.begin(), cut.end())))
-        wrote(cut);
 }
 
 void PeripheralManager::sendKeepAlive() {
@@ -103,8 +87,7 @@ void PeripheralManager::sendKeepAlive() {
     // A device whose link carries a write, or has a name waiting for one, is busy anyway: a
     // keep-alive there would only queue, and could delay the name behind it.
     for (const PeripheralRef& peripheral : std::vector(connectedPeripherals_)) {
-        if (peripheral->canSendWriteWithoutResponse() &&
-            !waitingNames_.contains(peripheral->identifier()))
+        if (peripheral->canSendWriteWithoutResponse() && !waitingName(peripheral->identifier()))
             writeToTargets(peripheral, Bytes{0x00});
     }
 }
@@ -148,7 +131,9 @@ void PeripheralManager::didFailWriteWithoutResponse(const PeripheralRef& periphe
                                                     const CharacteristicRef& /*characteristic*/,
                                                     const Error& error) {
     // A device that cannot take names fails every one the same way: one line says it.
-    if (writeErrorsLogged_.emplace(peripheral->identifier(), error.description).second)
+    if (record(peripheral->identifier())
+            .connection.writeErrorsLogged.insert(error.description)
+            .second)
         log("Writing to " + displayName(peripheral) + " failed: " + error.description);
 }
 

@@ -34,8 +34,7 @@ void PeripheralManager::didDiscoverServices(const PeripheralRef& peripheral,
 void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripheral,
                                                    const ServiceRef& service,
                                                    const std::optional<Error>& /*error*/) {
-    // A new discovery replaces what an earlier connection of this device left.
-    dataCharacteristicByPeripheral_.erase(peripheral->identifier());
+    const BluetoothUuid identifier = peripheral->identifier();
     const auto characteristics = service->characteristics();
     if (!characteristics || characteristics->empty())
         return;
@@ -43,17 +42,18 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
         const BluetoothUuid uuid = characteristic->uuid();
         if (uuid == passwordCharUUID) {
             passwordCharacteristic_ = characteristic;
-            if (PasswordAlert* waiting = alertFor(peripheral->identifier()))
-                // The user is being asked for this device's password: the answer, not the
-                // password stored (refused, perhaps), goes to this connection.
-                waiting->characteristic = characteristic;
-            else if (const auto stored = platform_.defaults.stringForKey(passwordKey(*peripheral)))
+            record(identifier).connection.passwordCharacteristic = characteristic;
+            // While the user is being asked for this device's password, the answer, not the
+            // password stored (refused, perhaps), goes to this connection.
+            if (hasPasswordAlert(identifier))
+                continue;
+            if (const auto stored = platform_.defaults.stringForKey(passwordKey(*peripheral)))
                 writePassword(peripheral, characteristic, *stored);
             else
-                queuePasswordAlert(peripheral, characteristic, AlertKind::EnterPassword);
+                queuePasswordAlert(peripheral, AlertKind::EnterPassword);
         } else if (uuid == characteristicUUID) {
             dataCharacteristic_ = characteristic;
-            dataCharacteristicByPeripheral_[peripheral->identifier()] = characteristic;
+            record(identifier).connection.dataCharacteristic = characteristic;
         } else if (uuid == deviceNameUUID) {
             peripheral->readValue(characteristic);
             peripheral->setNotifyValue(true, characteristic);
@@ -68,19 +68,20 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
     if (uuid == passwordCharUUID) {
         if (error) {
             // Any error counts as a wrong password; the device hears no names until it accepts one.
-            unlocked_.erase(peripheral->identifier());
+            record(peripheral->identifier()).connection.unlocked = false;
             objectWillChange_.fire();
-            refused_.insert(peripheral->identifier());
+            record(peripheral->identifier()).connection.refusedPassword = true;
             log("Password write failed: " + error->description);
-            queuePasswordAlert(peripheral, characteristic, AlertKind::IncorrectPassword);
+            queuePasswordAlert(peripheral, AlertKind::IncorrectPassword);
             return;
         }
         // An alert still asking for this device's password would now only undo the unlock.
         withdrawAlert(peripheral->identifier());
         log("Password accepted \u2013 proceeding with data characteristic");
         objectWillChange_.fire();
-        unlocked_.insert(peripheral->identifier());
-        refused_.erase(peripheral->identifier());
+        DeviceRecord::Connection& connection = record(peripheral->identifier()).connection;
+        connection.unlocked = true;
+        connection.refusedPassword = false;
         resetBackoff(peripheral->identifier());
         runPairingStep(peripheral);
         // A device that comes into range shows what the user works on now, not after the next
@@ -97,10 +98,10 @@ void PeripheralManager::didWriteValue(const PeripheralRef& peripheral,
 void PeripheralManager::runPairingStep(const PeripheralRef& peripheral) {
     // The shared dataCharacteristic slot holds whichever device was discovered last; with two
     // handshakes interleaving that is another device's characteristic. Pair on this one's own.
-    const auto own = dataCharacteristicByPeripheral_.find(peripheral->identifier());
-    if (own == dataCharacteristicByPeripheral_.end())
+    const CharacteristicRef characteristic =
+        recordOf(peripheral->identifier()).connection.dataCharacteristic;
+    if (!characteristic)
         return;
-    const CharacteristicRef characteristic = own->second;
     peripheral->readValue(characteristic);
     peripheral->writeValue(Bytes{0x00}, characteristic, WriteType::WithResponse);
     peripheral->setNotifyValue(true, characteristic);
@@ -118,9 +119,9 @@ void PeripheralManager::didUpdateValue(const PeripheralRef& peripheral,
             setDeviceName(peripheral->identifier(), text);
             objectWillChange_.fire();
             // A device may notify its name over and over; a line says what changed.
-            const auto [announced, first] = announcedNames_.try_emplace(peripheral->identifier());
-            if (first || announced->second != text) {
-                announced->second = text;
+            auto& announced = record(peripheral->identifier()).connection.announcedName;
+            if (announced != text) {
+                announced = text;
                 log("Custom device name from peripheral: " + text);
             }
         } else if (error) {

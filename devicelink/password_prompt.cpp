@@ -1,7 +1,6 @@
+#include "peripheral_lists.h"
 #include "peripheral_manager.h"
 #include "utf8.h"
-
-#include <algorithm>
 
 namespace vontal {
 namespace {
@@ -14,111 +13,75 @@ std::string nameForPrompt(const Peripheral& peripheral) {
 
 } // namespace
 
-void PeripheralManager::showPasswordPrompt(const PeripheralRef& peripheral,
-                                           const std::string& passwordKey,
-                                           const CharacteristicRef& characteristic) {
-    runPasswordAlert(peripheral, characteristic, "Enter password for ", "OK",
-                     [&passwordKey] { return passwordKey; });
-}
-
-void PeripheralManager::showIncorrectPasswordPrompt(const PeripheralRef& peripheral,
-                                                    const CharacteristicRef& characteristic) {
-    // The key is formed anew when the user answers.
-    if (runPasswordAlert(peripheral, characteristic, "Incorrect password for ", "Retry",
-                         [&peripheral] { return PeripheralManager::passwordKey(*peripheral); }) ==
-        AlertOutcome::Cancelled)
-        holdBack(peripheral);
-}
-
 void PeripheralManager::holdBack(const PeripheralRef& peripheral) {
     // The stored password stays; connecting the device again without the user would only bring
     // this alert back. The user's "Connect" lifts this.
-    heldBack_.insert(peripheral->identifier());
+    DeviceRecord& device = record(peripheral->identifier());
+    device.heldBack = true;
+    device.pendingScan.reset();
     std::erase_if(pendingPeripherals_, [&](const PeripheralRef& entry) {
         return entry->identifier() == peripheral->identifier();
     });
     // A link already gone sends no disconnected report that would list the device.
-    const bool listed = std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(),
-                                    [&](const PeripheralRef& entry) {
-                                        return entry->identifier() == peripheral->identifier();
-                                    });
-    if (!listed && peripheral->state() != PeripheralState::Connected)
+    if (!holdsDevice(connectedPeripherals_, peripheral->identifier()) &&
+        peripheral->state() != PeripheralState::Connected)
         listAsDiscovered(peripheral);
 }
 
-PeripheralManager::AlertOutcome
-PeripheralManager::runPasswordAlert(const PeripheralRef& peripheral,
-                                    const CharacteristicRef& characteristic,
-                                    const std::string& message, const std::string& acceptButton,
-                                    const std::function<std::string()>& keyToStoreUnder) {
+void PeripheralManager::runPasswordAlert(const PasswordAlert& alert) {
+    const PeripheralRef& peripheral = alert.peripheral;
+    const bool first = alert.kind == AlertKind::EnterPassword;
+    const std::string message = first ? "Enter password for " : "Incorrect password for ";
     const std::weak_ptr<PeripheralManager*> alive = alive_;
     const std::string name = nameForPrompt(*peripheral);
-    AlertRequest request{message + name, {acceptButton, "Cancel"}, 200, 24, message + "%1", name};
+    AlertRequest request{
+        message + name, {first ? "OK" : "Retry", "Cancel"}, 200, 24, message + "%1", name};
     // Two devices may share a platform name; the row label tells which one is asking.
     if (const std::string label = displayName(peripheral); label != name) {
         request.detailFormat = "Shown in vontal as %1";
         request.detailSubject = label;
     }
 
-    // This alert is the device's open one while it waits; an alert opened around it (called
-    // directly, not from the queue) is the open one again afterwards.
-    const std::uint64_t ticket = ++alertTickets_;
-    std::optional<PasswordAlert> outer = std::move(openAlert_);
-    openAlert_ = PasswordAlert{peripheral,
-                               characteristic,
-                               acceptButton == "OK" ? AlertKind::EnterPassword
-                                                    : AlertKind::IncorrectPassword,
-                               {},
-                               ticket};
-    ++alertsOnScreen_;
+    alertOnScreen_ = true;
     const AlertResponse response = platform_.alerts.runModal(request);
     // The dialog runs a nested loop; the application may have torn the manager down meanwhile.
     if (alive.expired())
-        return AlertOutcome::Withdrawn;
-    --alertsOnScreen_;
-    const bool stillWanted = openAlert_ && openAlert_->ticket == ticket;
+        return;
+    alertOnScreen_ = false;
+    // A withdrawn alert's answer changes nothing: the device no longer needs it.
+    const DeviceRecord& device = recordOf(peripheral->identifier());
+    if (!device.alert || device.alert->ticket != alert.ticket)
+        return;
     // The link may have dropped and come back while the user typed: the answer goes to the
     // connection there is now.
-    const CharacteristicRef target = stillWanted ? openAlert_->characteristic : nullptr;
-    openAlert_ = std::move(outer);
-    if (!stillWanted)
-        return AlertOutcome::Withdrawn;
+    const CharacteristicRef target = device.connection.passwordCharacteristic;
+    change(peripheral->identifier(), [](DeviceRecord& record) { record.alert.reset(); });
 
     // An empty field is no answer: Enter pressed by mistake must not replace a password.
     if (response.button == kAlertFirstButtonReturn && !response.text.empty()) {
         // Stored before it is written: the device's verdict never decides whether it stays.
-        platform_.defaults.setObject(response.text, keyToStoreUnder());
+        platform_.defaults.setObject(response.text, passwordKey(*peripheral));
         if (target && peripheral->state() == PeripheralState::Connected)
             writePassword(peripheral, target, response.text);
         else
             reconnectWithStoredPassword(peripheral);
-        return AlertOutcome::Accepted;
+        return;
     }
     central_->cancelConnection(peripheral);
-    return AlertOutcome::Cancelled;
+    if (alert.kind == AlertKind::IncorrectPassword)
+        holdBack(peripheral);
 }
 
 void PeripheralManager::reconnectWithStoredPassword(const PeripheralRef& peripheral) {
     // The link dropped while the user typed. The device is known now; connect it as such, and
     // its handshake verifies the password like any stored one. Where it is listed or being
     // connected already, that connection's handshake does.
-    const auto sameDevice = [&](const PeripheralRef& entry) {
-        return entry->identifier() == peripheral->identifier();
-    };
-    if (std::any_of(connectedPeripherals_.begin(), connectedPeripherals_.end(), sameDevice) ||
-        std::any_of(pendingPeripherals_.begin(), pendingPeripherals_.end(), sameDevice))
+    if (holdsDevice(connectedPeripherals_, peripheral->identifier()) ||
+        holdsDevice(pendingPeripherals_, peripheral->identifier()))
         return;
-    const auto listed =
-        std::find(discoveredPeripherals_.begin(), discoveredPeripherals_.end(), peripheral);
-    if (listed != discoveredPeripherals_.end()) {
-        objectWillChange_.fire();
-        discoveredPeripherals_.erase(listed);
-    }
+    unlistDiscovered(peripheral);
     resetBackoff(peripheral->identifier());
-    pendingPeripherals_.push_back(peripheral);
-    pendingScan_[peripheral->identifier()] = scanGeneration_;
-    peripheral->setDelegate(this);
-    central_->connect(peripheral);
+    connectKnown(*central_, peripheral);
 }
 
 void PeripheralManager::writePassword(const PeripheralRef& peripheral,

@@ -1,5 +1,7 @@
 #include "peripheral_manager.h"
 
+#include <algorithm>
+
 namespace vontal {
 
 PeripheralManager::PeripheralManager(const Platform& platform, Settings settings)
@@ -22,7 +24,7 @@ PeripheralManager::~PeripheralManager() {
     activationObserver_.cancel();
     if (keepAliveCancellable_)
         keepAliveCancellable_->cancel();
-    backoff_.clear();
+    devices_.clear();
     // Names learned in the last moments are not lost at quit.
     if (pendingNamesSave_) {
         pendingNamesSave_->cancel();
@@ -32,6 +34,17 @@ PeripheralManager::~PeripheralManager() {
 
 std::string PeripheralManager::passwordKey(const Peripheral& peripheral) {
     return peripheral.identifier().toString();
+}
+
+const DeviceRecord& PeripheralManager::recordOf(const BluetoothUuid& identifier) const {
+    static const DeviceRecord none;
+    const auto device = devices_.find(identifier);
+    return device == devices_.end() ? none : device->second;
+}
+
+bool PeripheralManager::anyUnlocked() const {
+    return std::any_of(devices_.begin(), devices_.end(),
+                       [](const auto& device) { return device.second.connection.unlocked; });
 }
 
 void PeripheralManager::log(const std::string& line) const {

@@ -13,10 +13,12 @@
 //   alert_queue.cpp          one password alert per device, shown one at a time
 //   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
 //   discovered_list.cpp      expiry and ceiling of "Discovered"
+// What it keeps per device is one DeviceRecord (device_record.h).
 // Every entry point runs on the main thread; nothing is locked.
 
 #include "bluetooth.h"
 #include "change_signal.h"
+#include "device_record.h"
 #include "platform/platform.h"
 #include "platform/subscription.h"
 
@@ -24,14 +26,12 @@
 #include <cstddef>
 #include <cstdint>
 #include <deque>
-#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <set>
 #include <string>
 #include <unordered_map>
-#include <utility>
 #include <vector>
 
 namespace vontal {
@@ -93,23 +93,27 @@ public:
     const std::set<BluetoothUuid>& ignoreAutoReconnect() const { return ignoreAutoReconnect_; }
     Central* central() const { return central_.get(); }
     bool keepAliveRunning() const { return keepAliveCancellable_.has_value(); }
+    // How many devices the manager keeps anything about.
+    std::size_t recordedDevices() const { return devices_.size(); }
     const CharacteristicRef& passwordCharacteristic() const { return passwordCharacteristic_; }
     const CharacteristicRef& dataCharacteristic() const { return dataCharacteristic_; }
     // Whether the device accepted its password on its current connection: only such devices
     // hear application names.
     bool isUnlocked(const BluetoothUuid& identifier) const {
-        return unlocked_.contains(identifier);
+        return recordOf(identifier).connection.unlocked;
     }
     // Whether an automatic connection of the device waits for the pause after failures.
-    bool isBackingOff(const BluetoothUuid& identifier) const;
+    bool isBackingOff(const BluetoothUuid& identifier) const {
+        return recordOf(identifier).backoff.pause.has_value();
+    }
     // Whether the user cancelled the incorrect-password alert of a known device: it is not
     // connected again without the user until its "Connect" is pressed.
-    bool isHeldBack(const BluetoothUuid& identifier) const {
-        return heldBack_.contains(identifier);
-    }
+    bool isHeldBack(const BluetoothUuid& identifier) const { return recordOf(identifier).heldBack; }
 
     // Whether a password alert for the device is open or waits its turn.
-    bool hasPasswordAlert(const BluetoothUuid& identifier) const;
+    bool hasPasswordAlert(const BluetoothUuid& identifier) const {
+        return recordOf(identifier).alert.has_value();
+    }
 
     // Where a listed device stands on its way to hearing application names.
     enum class DeviceState {
@@ -119,13 +123,15 @@ public:
         Unlocked,           // the device accepted its password on this connection
     };
     DeviceState deviceState(const PeripheralRef& peripheral) const;
-    bool anyUnlocked() const { return !unlocked_.empty(); }
+    bool anyUnlocked() const;
     // The bytes of the application name written last to a device (cut as that device's link
     // required); empty once no device is unlocked.
     const std::string& lastSentName() const { return lastSentName_; }
     // The name that goes to the device once the stack has taken the write before it; absent when
     // none waits.
-    std::optional<std::string> waitingName(const BluetoothUuid& identifier) const;
+    std::optional<std::string> waitingName(const BluetoothUuid& identifier) const {
+        return recordOf(identifier).connection.waitingName;
+    }
     // Whether a change of deviceNames waits to be saved (changes are gathered for a moment).
     bool hasUnsavedDeviceNames() const { return pendingNamesSave_.has_value(); }
 
@@ -166,11 +172,6 @@ public:
     void startKeepAlive();
     void sendKeepAlive();
 
-    // Password prompts; called from tasks on the main queue, never from a Bluetooth callback.
-    void showPasswordPrompt(const PeripheralRef& peripheral, const std::string& passwordKey,
-                            const CharacteristicRef& characteristic);
-    void showIncorrectPasswordPrompt(const PeripheralRef& peripheral,
-                                     const CharacteristicRef& characteristic);
     void writePassword(const PeripheralRef& peripheral, const CharacteristicRef& characteristic,
                        const std::string& password);
 
@@ -179,44 +180,41 @@ public:
     void saveDeviceNames();
 
 private:
+    using PasswordAlert = DeviceRecord::PasswordAlert;
+    using AlertKind = DeviceRecord::AlertKind;
+
+    // The device's record, or an empty one.
+    const DeviceRecord& recordOf(const BluetoothUuid& identifier) const;
+    // The device's record, made when first needed for something the record is to keep.
+    DeviceRecord& record(const BluetoothUuid& identifier) { return devices_[identifier]; }
+    // Changes what a device has in its record; a record with nothing left in it goes.
+    template <typename Edit> void change(const BluetoothUuid& identifier, Edit edit) {
+        const auto device = devices_.find(identifier);
+        if (device == devices_.end())
+            return;
+        edit(device->second);
+        if (device->second.empty())
+            devices_.erase(device);
+    }
+
     // Every assignment of deviceNames goes through here: observers first, then the store.
     void setDeviceNames(std::map<BluetoothUuid, std::string> names);
     void setDeviceName(const BluetoothUuid& identifier, const std::string& name);
 
     // Removes every entry with the peripheral's identifier, telling observers first.
     void removeConnected(const PeripheralRef& peripheral);
+    // Takes the handle off "Discovered", telling observers first; whether it was listed.
+    bool unlistDiscovered(const PeripheralRef& peripheral);
 
-    // What became of a password alert.
-    enum class AlertOutcome {
-        Accepted,  // a password was stored and written (or the device is connected to take it)
-        Cancelled, // the user cancelled, or confirmed an empty field; the connection was dropped
-        Withdrawn, // the device no longer needed it (or the manager is gone); nothing was done
-    };
-    // The body both password alerts share: ask, then store and write, or drop the connection.
-    AlertOutcome runPasswordAlert(const PeripheralRef& peripheral,
-                                  const CharacteristicRef& characteristic,
-                                  const std::string& message, const std::string& acceptButton,
-                                  const std::function<std::string()>& keyToStoreUnder);
+    // Either password alert (password_prompt.cpp), run from a task on the main queue, never
+    // from a Bluetooth callback: ask, then store and write, or drop the connection (and hold
+    // back a device that refused its stored password).
+    void runPasswordAlert(const PasswordAlert& alert);
 
-    // Password alerts (alert_queue.cpp). A device has at most one, queued or open; they are
-    // shown one at a time in the order asked for. While a device has one, nothing writes a
-    // password to it: the user's answer decides what it hears next.
-    enum class AlertKind { EnterPassword, IncorrectPassword };
-    struct PasswordAlert {
-        PeripheralRef peripheral;
-        // The password characteristic of the device's current connection; none while its link
-        // is down or its characteristics are not discovered yet.
-        CharacteristicRef characteristic;
-        AlertKind kind = AlertKind::EnterPassword;
-        std::string passwordKey;
-        std::uint64_t ticket = 0; // tells an open alert from a later one of the same device
-    };
-    void queuePasswordAlert(const PeripheralRef& peripheral,
-                            const CharacteristicRef& characteristic, AlertKind kind);
+    // Password alerts (alert_queue.cpp): one per device, shown one at a time in the order asked.
+    void queuePasswordAlert(const PeripheralRef& peripheral, AlertKind kind);
     void scheduleNextAlert();
     void showNextAlert();
-    PasswordAlert* alertFor(const BluetoothUuid& identifier);
-    const PasswordAlert* alertFor(const BluetoothUuid& identifier) const;
     // The device needs no answer any more (unlocked, forgotten, gone): a queued alert leaves the
     // queue, an open one closes, and its answer changes nothing.
     void withdrawAlert(const BluetoothUuid& identifier);
@@ -247,6 +245,8 @@ private:
     void resetBackoff(const BluetoothUuid& identifier);
     // A device listed under "Discovered" while it waited is connected as a known one.
     void connectWaiting(const PeripheralRef& peripheral);
+    // Asks for a known device's connection; it is pending until its link is up.
+    void connectKnown(Central& central, const PeripheralRef& peripheral);
 
     // "Discovered" stays short (discovered_list.cpp): entries are stamped when heard, and the
     // ones that may go (neither known nor connected) leave when unheard or over the ceiling.
@@ -275,60 +275,35 @@ private:
     std::set<BluetoothUuid> ignoreAutoReconnect_;
     std::vector<PeripheralRef> pendingPeripherals_;
     std::unique_ptr<Central> central_;
+    // The characteristics discovered last, of whichever device that was.
     CharacteristicRef passwordCharacteristic_;
     CharacteristicRef dataCharacteristic_;
-    // The data characteristic each peripheral reported, so that pairing a device never writes
-    // to another device's characteristic when two handshakes interleave.
-    std::unordered_map<BluetoothUuid, CharacteristicRef> dataCharacteristicByPeripheral_;
     std::optional<Subscription> keepAliveCancellable_;
     Subscription activationObserver_;
 
-    std::set<BluetoothUuid> unlocked_;
-    // Devices that refused a password on their current connection.
-    std::set<BluetoothUuid> refused_;
-    std::set<BluetoothUuid> heldBack_;
+    std::unordered_map<BluetoothUuid, DeviceRecord> devices_;
     std::string lastSentName_;
-    // Devices told, this connection, that their names are cut; errors of writes without
-    // response already logged, per device.
-    std::set<BluetoothUuid> cutAnnounced_;
-    std::set<std::pair<BluetoothUuid, std::string>> writeErrorsLogged_;
-    // Per device, the newest name that waits for the stack to take the previous write.
-    std::unordered_map<BluetoothUuid, std::string> waitingNames_;
-    // Per device, the name it announced last on this connection, so that a device repeating it
-    // gives one line.
-    std::unordered_map<BluetoothUuid, std::string> announcedNames_;
-
-    struct Backoff {
-        int failures = 0;
-        std::optional<Subscription> pause;
-        // Listed under "Discovered" during the pause; connected when it is over.
-        std::vector<PeripheralRef> waiting;
-    };
-    std::unordered_map<BluetoothUuid, Backoff> backoff_;
-
     std::optional<Subscription> pendingNamesSave_;
 
-    std::deque<PasswordAlert> queuedAlerts_;
-    std::optional<PasswordAlert> openAlert_;
+    // The devices whose alerts wait their turn, in the order asked.
+    std::deque<BluetoothUuid> alertOrder_;
     std::uint64_t alertTickets_ = 0;
     // A withdrawn alert is still on screen until its nested loop has returned; the next one
     // waits for that.
-    int alertsOnScreen_ = 0;
+    bool alertOnScreen_ = false;
     bool alertTaskPosted_ = false;
 
     struct Heard {
         std::uint64_t sweep = 0; // the sweep count when last heard
         std::uint64_t order = 0; // orders entries heard within one sweep
     };
-    // By handle, for the entries of discoveredPeripherals_ (others are pruned at each sweep).
+    // By handle, for the entries of discoveredPeripherals_: an entry leaving takes its own along.
     std::unordered_map<const Peripheral*, Heard> heard_;
     std::uint64_t sweeps_ = 0;
     std::uint64_t heardCount_ = 0;
     // Runs while "Discovered" holds something.
     std::optional<Subscription> sweepTimer_;
     std::uint64_t scanGeneration_ = 0;
-    // The scan in which each pending device was last asked to connect.
-    std::unordered_map<BluetoothUuid, std::uint64_t> pendingScan_;
 };
 
 } // namespace vontal

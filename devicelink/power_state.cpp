@@ -23,17 +23,17 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         objectWillChange_.fire();
         discoveredPeripherals_.clear();
         pendingPeripherals_.clear();
-        pendingScan_.clear();
         heard_.clear();
         sweepTimer_.reset();
-        unlocked_.clear();
-        refused_.clear();
         lastSentName_.clear();
-        cutAnnounced_.clear();
-        writeErrorsLogged_.clear();
         // Links ended with the radio, not because devices failed; the next scan starts afresh.
-        backoff_.clear();
-        // heldBack_ stays: only the user's "Connect" lets such a device be connected again.
+        // Being held back stays: only the user's "Connect" lets such a device connect again.
+        for (auto& [identifier, device] : devices_) {
+            device.connection = {};
+            device.backoff = {};
+            device.pendingScan.reset();
+        }
+        std::erase_if(devices_, [](const auto& device) { return device.second.empty(); });
         objectWillChange_.fire();
         break;
     default:

@@ -1,8 +1,8 @@
 #include "qt_peripheral.h"
 
 #include "identifiers.h"
+#include "platform/backoff.h"
 
-#include <algorithm>
 #include <string>
 
 namespace vontal {
@@ -167,18 +167,13 @@ void QtPeripheral::attemptFailed() {
     // Still Connecting: the request stands, as a connection request without a time limit does,
     // but a device that keeps failing is not asked for again every second.
     ++failedAttempts_;
-    auto delay = kRetryDelay;
-    for (unsigned i = 1; i < failedAttempts_ && delay < kMaximumRetryDelay; ++i)
-        delay *= 2;
-    delay = std::min(delay, kMaximumRetryDelay);
-    if (failedAttempts_ == 2) {
-        if (auto link = link_.lock())
-            link->diagnostics.line("Connecting " + name().value_or("Unknown") + " (" +
-                                   info_.address().toString().toStdString() +
-                                   ") keeps failing; trying again after a growing pause, up to " +
-                                   std::to_string(kMaximumRetryDelay.count() / 1000) + " s");
+    if (auto link = link_.lock()) {
+        const std::string device =
+            name().value_or("Unknown") + " (" + info_.address().toString().toStdString() + ")";
+        if (const auto line = keepsFailingLine(failedAttempts_, device, kMaximumRetryDelay))
+            link->diagnostics.line(*line);
     }
-    retry_.start(delay);
+    retry_.start(backoffPause(failedAttempts_, kRetryDelay, kMaximumRetryDelay));
 }
 
 void QtPeripheral::cancelConnection() {
