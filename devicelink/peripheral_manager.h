@@ -17,9 +17,9 @@
 // Every entry point runs on the main thread; nothing is locked.
 
 #include "bluetooth.h"
-#include "change_signal.h"
 #include "device_record.h"
-#include "platform/platform.h"
+#include "devicelink/platform.h"
+#include "platform/change_signal.h"
 #include "platform/subscription.h"
 
 #include <chrono>

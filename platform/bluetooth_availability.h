@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelink/change_signal.h"
+#include "platform/change_signal.h"
 
 #include <functional>
 #include <optional>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "devicelink/change_signal.h"
 #include "platform/alert_presenter.h"
+#include "platform/change_signal.h"
 
 namespace vontal {
 

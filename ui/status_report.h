@@ -1,8 +1,8 @@
 #pragma once
 
-#include "devicelink/change_signal.h"
 #include "devicelink/peripheral_manager.h"
 #include "platform/bluetooth_availability.h"
+#include "platform/change_signal.h"
 #include "platform/desktop/desktop_status.h"
 #include "platform/diagnostics.h"
 #include "platform/gnome/shell_extension.h"

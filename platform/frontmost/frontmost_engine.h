@@ -1,6 +1,6 @@
 #pragma once
 
-#include "devicelink/change_signal.h"
+#include "platform/change_signal.h"
 #include "platform/frontmost/application_catalog.h"
 #include "platform/timers.h"
 #include "platform/workspace.h"

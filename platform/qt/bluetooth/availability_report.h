@@ -3,8 +3,8 @@
 // What the central learned about why Bluetooth is unavailable, shared with the stack that
 // answers the window: the central lives in the device link, the window asks the stack.
 
-#include "devicelink/change_signal.h"
 #include "platform/bluetooth_availability.h"
+#include "platform/change_signal.h"
 
 #include <QBluetoothAddress>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "platform/platform.h"
+#include "devicelink/platform.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
 #include "tests/support/sim/recording_diagnostics.h"

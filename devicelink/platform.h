@@ -1,12 +1,12 @@
 #pragma once
 
-#include "alert_presenter.h"
 #include "devicelink/bluetooth.h"
-#include "diagnostics.h"
-#include "main_queue.h"
-#include "timers.h"
-#include "user_defaults.h"
-#include "workspace.h"
+#include "platform/alert_presenter.h"
+#include "platform/diagnostics.h"
+#include "platform/main_queue.h"
+#include "platform/timers.h"
+#include "platform/user_defaults.h"
+#include "platform/workspace.h"
 
 namespace vontal {
 
