@@ -178,6 +178,7 @@ void PeripheralManager::forgetConnection(const BluetoothUuid& identifier) {
         alert->characteristic = nullptr;
     unlocked_.erase(identifier);
     refused_.erase(identifier);
+    awaitingPassword_.erase(identifier);
     // "Now sending" speaks of unlocked devices only.
     if (unlocked_.empty())
         lastSentName_.clear();

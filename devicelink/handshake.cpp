@@ -49,6 +49,9 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
                 waiting->characteristic = characteristic;
             else if (const auto stored = platform_.defaults.stringForKey(passwordKey(*peripheral)))
                 writePassword(peripheral, characteristic, *stored);
+            else if (platform_.defaults.mayStillArrive(passwordKey(*peripheral)))
+                // Asking now could ask for a password the keyring is about to hand over.
+                awaitingPassword_[peripheral->identifier()] = {peripheral, characteristic};
             else
                 queuePasswordAlert(peripheral, characteristic, AlertKind::EnterPassword);
         } else if (uuid == characteristicUUID) {

@@ -13,6 +13,7 @@
 //   alert_queue.cpp          one password alert per device, shown one at a time
 //   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
 //   discovered_list.cpp      expiry and ceiling of "Discovered"
+//   password_arrival.cpp     passwords the user defaults hand over later (from the keyring)
 // Every entry point runs on the main thread; nothing is locked.
 
 #include "bluetooth.h"
@@ -110,6 +111,11 @@ public:
 
     // Whether a password alert for the device is open or waits its turn.
     bool hasPasswordAlert(const BluetoothUuid& identifier) const;
+    // Whether the device's handshake waits for its password to arrive from a slower store
+    // before the password is written or asked for.
+    bool awaitsPassword(const BluetoothUuid& identifier) const {
+        return awaitingPassword_.contains(identifier);
+    }
 
     // Where a listed device stands on its way to hearing application names.
     enum class DeviceState {
@@ -241,6 +247,10 @@ private:
     void reconnectWithStoredPassword(const PeripheralRef& peripheral);
     void scheduleDeviceNamesSave();
 
+    // Passwords that arrived later than asked for (password_arrival.cpp): devices listed
+    // meanwhile are connected as known ones, and handshakes that waited go on.
+    void passwordsArrived();
+
     // Reconnection back-off (reconnect_backoff.cpp).
     void connectionFailed(const PeripheralRef& peripheral);
     void backoffPauseOver(const BluetoothUuid& identifier);
@@ -282,6 +292,12 @@ private:
     std::unordered_map<BluetoothUuid, CharacteristicRef> dataCharacteristicByPeripheral_;
     std::optional<Subscription> keepAliveCancellable_;
     Subscription activationObserver_;
+    Subscription passwordArrivals_;
+    struct AwaitedPassword {
+        PeripheralRef peripheral;
+        CharacteristicRef characteristic; // of the connection that waits
+    };
+    std::unordered_map<BluetoothUuid, AwaitedPassword> awaitingPassword_;
 
     std::set<BluetoothUuid> unlocked_;
     // Devices that refused a password on their current connection.

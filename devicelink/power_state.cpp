@@ -28,6 +28,7 @@ void PeripheralManager::centralManagerDidUpdateState(Central& central) {
         sweepTimer_.reset();
         unlocked_.clear();
         refused_.clear();
+        awaitingPassword_.clear();
         lastSentName_.clear();
         cutAnnounced_.clear();
         writeErrorsLogged_.clear();

@@ -5,6 +5,7 @@
 #include "platform/frontmost/silent_workspace.h"
 #include "platform/qt/bluetooth/qt_bluetooth_stack.h"
 #include "platform/qt/settings/settings_defaults.h"
+#include "platform/secret/secret_service_vault.h"
 #include "platform/sim/demo_devices.h"
 #include "platform/sim/in_memory_user_defaults.h"
 #include "platform/sim/sim_bluetooth_stack.h"
@@ -31,14 +32,38 @@ std::unique_ptr<UserDefaults> makeDefaults(Runtime::Mode mode, Diagnostics& diag
     return std::make_unique<InMemoryUserDefaults>();
 }
 
+// What the window calls the device whose password key this is: its row's label while it is
+// listed, its custom name otherwise; nothing when vontal knows no name for it.
+std::string shownName(const PeripheralManager& manager, const std::string& key) {
+    for (const auto* list : {&manager.connectedPeripherals(), &manager.pendingPeripherals(),
+                             &manager.discoveredPeripherals()})
+        for (const PeripheralRef& peripheral : *list)
+            if (PeripheralManager::passwordKey(*peripheral) == key)
+                return manager.displayName(peripheral);
+    for (const auto& [identifier, name] : manager.deviceNames())
+        if (identifier.toString() == key)
+            return name;
+    return {};
+}
+
 } // namespace
 
 Runtime::Runtime(Mode mode, Diagnostics& diagnostics, AlertPresenter& alerts)
     : bluetooth_(makeBluetooth(mode, mainQueue_, timers_, diagnostics)),
-      defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)),
-      platform_(std::make_unique<Platform>(Platform{*bluetooth_, mainQueue_, timers_, *workspace_,
-                                                    *defaults_, alerts, diagnostics})),
-      manager_(std::make_unique<PeripheralManager>(*platform_)) {
+      defaults_(makeDefaults(mode, diagnostics)), workspace_(makeWorkspace(diagnostics)) {
+    if (mode == Mode::System) {
+        vault_ = std::make_unique<SecretServiceVault>();
+        passwords_ =
+            std::make_unique<VaultBackedDefaults>(*defaults_, *vault_, timers_, diagnostics);
+    }
+    UserDefaults& defaults = passwords_ ? *passwords_ : *defaults_;
+    platform_ = std::make_unique<Platform>(
+        Platform{*bluetooth_, mainQueue_, timers_, *workspace_, defaults, alerts, diagnostics});
+    manager_ = std::make_unique<PeripheralManager>(*platform_);
+    if (passwords_)
+        passwords_->setDeviceNameSource([manager = manager_.get()](const std::string& key) {
+            return shownName(*manager, key);
+        });
     // Both stacks can say why Bluetooth is unavailable.
     availability_ = dynamic_cast<BluetoothAvailability*>(bluetooth_.get());
 }
@@ -47,6 +72,7 @@ StatusSources Runtime::statusSources() const {
     StatusSources sources;
     sources.bluetooth = availability_;
     sources.busName = BusNameClaim::current();
+    sources.passwords = passwords_.get();
     if (const auto* silent = dynamic_cast<const SilentWorkspace*>(workspace_.get()))
         sources.unobservedDesktop = silent->desktop();
     return sources;

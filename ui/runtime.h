@@ -5,6 +5,7 @@
 #include "platform/login_item.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
+#include "platform/vault_backed_defaults.h"
 #include "vontal_app.h"
 
 #include <memory>
@@ -36,6 +37,9 @@ private:
     std::unique_ptr<BluetoothStack> bluetooth_;
     BluetoothAvailability* availability_ = nullptr;
     std::unique_ptr<UserDefaults> defaults_;
+    // Device passwords in the desktop's keyring, over defaults_; none in a simulation.
+    std::unique_ptr<PasswordVault> vault_;
+    std::unique_ptr<VaultBackedDefaults> passwords_;
     std::unique_ptr<Workspace> workspace_;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<PeripheralManager> manager_;

@@ -30,6 +30,7 @@ StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* 
     connect(switchOn_, &QPushButton::clicked, this, [this] { report_.switchAdapterOn(); });
     desktop_ = makeLine("desktopStatus", this);
     login_ = makeLine("loginItemStatus", this);
+    passwords_ = makeLine("passwordStatus", this);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -39,7 +40,7 @@ StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* 
     bluetoothRow->addWidget(bluetooth_, 1);
     bluetoothRow->addWidget(switchOn_);
     layout->addLayout(bluetoothRow);
-    for (QLabel* line : {desktop_, login_})
+    for (QLabel* line : {desktop_, login_, passwords_})
         line->setContentsMargins(6, 4, 6, 4);
     layout->addWidget(desktop_);
     // The extension's part has its own button and follows the Shell by itself.
@@ -48,13 +49,14 @@ StatusLine::StatusLine(StatusReport& report, Diagnostics& diagnostics, QWidget* 
         layout->addWidget(extension_);
     }
     layout->addWidget(login_);
+    layout->addWidget(passwords_);
 
     changes_ = report_.changed().subscribe([this] { update(); });
     update();
 }
 
 void StatusLine::update() {
-    TwoLineLabel* const lines[] = {bluetooth_, desktop_, login_};
+    TwoLineLabel* const lines[] = {bluetooth_, desktop_, login_, passwords_};
     for (TwoLineLabel* line : lines)
         line->setFullText({});
     bool adapterAction = false;
@@ -75,6 +77,9 @@ void StatusLine::update() {
         case StatusReport::Topic::LoginItem:
             login_->setFullText(line.text);
             break;
+        case StatusReport::Topic::Passwords:
+            passwords_->setFullText(line.text);
+            break;
         }
     }
     for (TwoLineLabel* line : lines)
@@ -83,7 +88,7 @@ void StatusLine::update() {
     switchOn_->setEnabled(!report_.switchingAdapterOn());
     const bool extensionShown = extension_ && !extension_->isHidden();
     setVisible(!bluetooth_->isHidden() || !desktop_->isHidden() || !login_->isHidden() ||
-               extensionShown);
+               !passwords_->isHidden() || extensionShown);
 }
 
 QStringList StatusLine::shownTexts() const {
@@ -93,8 +98,9 @@ QStringList StatusLine::shownTexts() const {
             texts << line->fullText();
     if (extension_ && !extension_->isHidden())
         texts << extension_->line()->text();
-    if (!login_->isHidden())
-        texts << login_->fullText();
+    for (const TwoLineLabel* line : {login_, passwords_})
+        if (!line->isHidden())
+            texts << line->fullText();
     return texts;
 }
 

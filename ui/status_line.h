@@ -39,6 +39,7 @@ private:
     TwoLineLabel* desktop_ = nullptr;
     ExtensionNotice* extension_ = nullptr;
     TwoLineLabel* login_ = nullptr;
+    TwoLineLabel* passwords_ = nullptr; // where device passwords are kept
     Subscription changes_;
 };
 

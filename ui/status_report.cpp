@@ -2,8 +2,10 @@
 
 #include "display_text.h"
 #include "extension_notice.h"
+#include "password_storage_line.h"
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/gnome/shell_extension.h"
+#include "platform/vault_backed_defaults.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -19,6 +21,9 @@ StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
     if (sources_.bluetooth)
         availabilityChanges_ =
             sources_.bluetooth->availabilityChanged().subscribe([this] { scheduleChanged(); });
+    if (sources_.passwords)
+        passwordStorageChanges_ =
+            sources_.passwords->storageChanged().subscribe([this] { scheduleChanged(); });
     if (sources_.extension)
         connect(sources_.extension.get(), &ShellExtension::changed, this,
                 [this] { scheduleChanged(); });
@@ -158,6 +163,9 @@ std::vector<StatusReport::Line> StatusReport::lines() const {
         all.push_back(*line);
     if (!loginLine_.isEmpty())
         all.push_back(Line{Topic::LoginItem, loginLine_});
+    if (sources_.passwords)
+        if (const auto why = sources_.passwords->fileFallback())
+            all.push_back(Line{Topic::Passwords, passwordStorageLine(*why)});
     return all;
 }
 

@@ -19,6 +19,7 @@ namespace vontal {
 
 class BusNameClaim;
 class ShellExtension;
+class VaultBackedDefaults;
 
 // Where the reasons come from; each may be absent.
 struct StatusSources {
@@ -30,6 +31,8 @@ struct StatusSources {
     std::shared_ptr<ShellExtension> extension;
     // vontal's claim on its bus name, where a desktop component reports over the bus.
     std::shared_ptr<BusNameClaim> busName;
+    // Where device passwords are kept, when the desktop's keyring may keep them.
+    VaultBackedDefaults* passwords = nullptr;
 };
 
 // Whatever keeps vontal from doing its job, in words the user can act on: one line per concern
@@ -38,7 +41,8 @@ struct StatusSources {
 class StatusReport final : public QObject {
 public:
     // BusName: another program holds vontal's bus name, so the desktop's reports miss vontal.
-    enum class Topic { Bluetooth, Desktop, BusName, LoginItem };
+    // Passwords: device passwords are kept in the settings file, not in the keyring.
+    enum class Topic { Bluetooth, Desktop, BusName, LoginItem, Passwords };
     enum class Action { None, SwitchAdapterOn };
     struct Line {
         Topic topic;
@@ -83,6 +87,7 @@ private:
     ChangeSignal changed_;
     Subscription managerChanges_;
     Subscription availabilityChanges_;
+    Subscription passwordStorageChanges_;
     bool switching_ = false;
     // BlueZ's answer to the last refused switch-on, until the problem changes.
     QString refusal_;
