@@ -209,12 +209,13 @@ void VaultBackedDefaults::moveIn() {
             writtenToFile_.erase(key);
             continue;
         }
-        storeMoved(key, *password);
+        if (!moving_.contains(key))
+            storeMoved(key, *password);
     }
 }
 
 void VaultBackedDefaults::storeMoved(const std::string& key, const std::string& password) {
-    ++moving_;
+    moving_.insert(key);
     enqueue(
         [this, key, password](PasswordVault::Done done) {
             vault_.store(key, labelForKey(key), password, std::move(done));
@@ -226,10 +227,11 @@ void VaultBackedDefaults::storeMoved(const std::string& key, const std::string& 
 
 void VaultBackedDefaults::moveAnswered(const std::string& key, const std::string& password,
                                        const std::optional<VaultProblem>& problem) {
-    --moving_;
+    moving_.erase(key);
     if (problem) {
         fallBack(*problem); // the file keeps it
     } else {
+        answeredAfterSilence();
         // A password typed while this one moved is newer, and already on its way.
         cached_.try_emplace(key, password);
         // Only now may the file's copy go; one changed or forgotten meanwhile is not this one.
@@ -239,7 +241,7 @@ void VaultBackedDefaults::moveAnswered(const std::string& key, const std::string
             ++moved_;
         }
     }
-    if (moving_ == 0 && moved_ > 0) {
+    if (moving_.empty() && moved_ > 0) {
         diagnostics_.line("Moved " + std::to_string(moved_) +
                           (moved_ == 1 ? " password" : " passwords") +
                           " from the settings file to the keyring");
@@ -263,9 +265,22 @@ void VaultBackedDefaults::storeTyped(const std::string& key, const std::string& 
                     writtenToFile_.insert(key);
                 }
                 fallBack(*problem);
-            } else if (current && file_.valueForKey(key)) {
-                // An older copy left in the file by an earlier failure.
-                file_.removeObjectForKey(key);
+            } else {
+                // An older copy left in the file by an earlier failure, or by the keyring's
+                // silence.
+                if (current && file_.valueForKey(key)) {
+                    file_.removeObjectForKey(key);
+                    writtenToFile_.erase(key);
+                }
+                answeredAfterSilence();
+            }
+        },
+        [this, key, password] {
+            // Not lost if vontal ends before the keyring answers.
+            const auto cached = cached_.find(key);
+            if (cached != cached_.end() && cached->second == password) {
+                file_.setValue(key, password);
+                writtenToFile_.insert(key);
             }
         });
 }
@@ -283,8 +298,8 @@ void VaultBackedDefaults::fallBack(const VaultProblem& problem) {
 }
 
 void VaultBackedDefaults::enqueue(std::function<void(PasswordVault::Done)> start,
-                                  PasswordVault::Done finished) {
-    operations_.push_back({std::move(start), std::move(finished)});
+                                  PasswordVault::Done finished, std::function<void()> silent) {
+    operations_.push_back({std::move(start), std::move(finished), std::move(silent)});
     if (!operationRunning_)
         runNext();
 }
@@ -296,15 +311,42 @@ void VaultBackedDefaults::runNext() {
     operations_.pop_front();
     operationRunning_ = true;
     std::weak_ptr<VaultBackedDefaults*> weak = alive_;
+    // The call goes on: a keyring that answers late (the user unlocked it at last) still takes
+    // the password then.
+    operationTimer_ = timers_.singleShot(kAnswerTime, [weak, silent = std::move(next.silent)] {
+        auto self = weak.lock();
+        if (!self)
+            return;
+        (*self)->operationTimer_.reset();
+        if (silent)
+            silent();
+        (*self)->operationSilent();
+    });
     next.start([weak, finished = std::move(next.finished)](std::optional<VaultProblem> problem) {
         auto self = weak.lock();
         if (!self)
             return;
+        (*self)->operationTimer_.reset();
         // Still running while it is told, so that what it queues waits its turn.
         finished(problem);
         (*self)->operationRunning_ = false;
         (*self)->runNext();
     });
+}
+
+void VaultBackedDefaults::operationSilent() {
+    fallBack({VaultProblem::Kind::Unanswered, {}});
+}
+
+void VaultBackedDefaults::answeredAfterSilence() {
+    if (state_ != State::InFile || !fallback_ ||
+        fallback_->kind != VaultProblem::Kind::Unanswered || reading_)
+        return;
+    state_ = State::InKeyring;
+    fallback_.reset();
+    storageChanged_.fire();
+    // What went to the file meanwhile follows.
+    moveIn();
 }
 
 std::string VaultBackedDefaults::labelForKey(const std::string& key) const {

@@ -70,7 +70,11 @@ private:
     void moveIn();
     void fallBack(const VaultProblem& problem);
     // Keyring writes go one at a time, in order: a removal never overtakes the store before it.
-    void enqueue(std::function<void(PasswordVault::Done)> start, PasswordVault::Done finished);
+    void enqueue(std::function<void(PasswordVault::Done)> start, PasswordVault::Done finished,
+                 std::function<void()> silent = {});
+    void operationSilent();
+    // A keyring given up on for its silence answered after all: it takes the passwords again.
+    void answeredAfterSilence();
     void runNext();
     void storeTyped(const std::string& key, const std::string& password);
     void storeMoved(const std::string& key, const std::string& password);
@@ -99,10 +103,14 @@ private:
     struct Operation {
         std::function<void(PasswordVault::Done)> start;
         PasswordVault::Done finished;
+        // Runs when the keyring has not answered in time (an unlock prompt nobody answers).
+        std::function<void()> silent;
     };
     std::deque<Operation> operations_;
     bool operationRunning_ = false;
-    int moving_ = 0;
+    std::optional<Subscription> operationTimer_;
+    // Passwords on their way from the file to the keyring.
+    std::set<std::string> moving_;
     int moved_ = 0;
 
     ChangeSignal arrivals_;

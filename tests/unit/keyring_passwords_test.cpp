@@ -184,6 +184,30 @@ TEST_F(KeyringPasswords, ASilentKeyringIsGivenUpOnAfterItsTimeAndALateAnswerStil
     EXPECT_EQ(defaults->fileFallback(), std::nullopt);
 }
 
+TEST_F(KeyringPasswords, AWriteThatWaitsOnAnUnansweredUnlockPromptIsKeptInTheFileMeanwhile) {
+    makeDefaults();
+    run();
+    vault.holdAnswers(true); // the collection is locked, and its prompt waits for the user
+    defaults->setObject("typed", kDesk);
+    run();
+    EXPECT_EQ(inFile(kDesk), std::nullopt);
+    advance(VaultBackedDefaults::kAnswerTime);
+    ASSERT_TRUE(defaults->fileFallback());
+    EXPECT_EQ(defaults->fileFallback()->kind, VaultProblem::Kind::Unanswered);
+    EXPECT_EQ(inFile(kDesk), "typed") << "vontal may end before the user answers";
+    defaults->setObject("typed meanwhile", kLamp);
+    EXPECT_EQ(inFile(kLamp), "typed meanwhile");
+    // The user unlocks: both end up in the keyring alone.
+    vault.holdAnswers(false);
+    run();
+    EXPECT_EQ(inKeyring(kDesk), "typed");
+    EXPECT_EQ(inKeyring(kLamp), "typed meanwhile");
+    EXPECT_EQ(inFile(kDesk), std::nullopt);
+    EXPECT_EQ(inFile(kLamp), std::nullopt);
+    EXPECT_EQ(defaults->fileFallback(), std::nullopt);
+    expectNoPasswordLogged({"typed"});
+}
+
 TEST_F(KeyringPasswords, AKeyringThatRefusesAWriteLeavesThePasswordInTheFile) {
     makeDefaults();
     run();
