@@ -32,6 +32,9 @@ struct DeviceRecord {
         // the device's own ones, never to another's when two handshakes interleave.
         CharacteristicRef passwordCharacteristic;
         CharacteristicRef dataCharacteristic;
+        // The handshake found no password yet and waits for a slower store (the keyring) to
+        // answer before it writes one or asks.
+        bool awaitingPassword = false;
 
         bool operator==(const Connection&) const = default;
     };

@@ -49,6 +49,9 @@ void PeripheralManager::didDiscoverCharacteristics(const PeripheralRef& peripher
                 continue;
             if (const auto stored = platform_.defaults.stringForKey(passwordKey(*peripheral)))
                 writePassword(peripheral, characteristic, *stored);
+            else if (platform_.defaults.mayStillArrive(passwordKey(*peripheral)))
+                // Asking now could ask for a password the keyring is about to hand over.
+                record(identifier).connection.awaitingPassword = true;
             else
                 queuePasswordAlert(peripheral, AlertKind::EnterPassword);
         } else if (uuid == characteristicUUID) {

@@ -14,6 +14,10 @@ PeripheralManager::PeripheralManager(const Platform& platform, Settings settings
         if (auto self = weak.lock())
             (*self)->frontmostDidChange(n);
     });
+    passwordArrivals_ = platform_.defaults.observeArrivals([weak] {
+        if (auto self = weak.lock())
+            (*self)->passwordsArrived();
+    });
 
     loadDeviceNames();
 }

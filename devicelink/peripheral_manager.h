@@ -13,6 +13,7 @@
 //   alert_queue.cpp          one password alert per device, shown one at a time
 //   reconnect_backoff.cpp    the growing pause before reconnecting a device that keeps failing
 //   discovered_list.cpp      expiry and ceiling of "Discovered"
+//   password_arrival.cpp     passwords the user defaults hand over later (from the keyring)
 // What it keeps per device is one DeviceRecord (device_record.h).
 // Every entry point runs on the main thread; nothing is locked.
 
@@ -113,6 +114,11 @@ public:
     // Whether a password alert for the device is open or waits its turn.
     bool hasPasswordAlert(const BluetoothUuid& identifier) const {
         return recordOf(identifier).alert.has_value();
+    }
+    // Whether the device's handshake waits for its password to arrive from a slower store
+    // before the password is written or asked for.
+    bool awaitsPassword(const BluetoothUuid& identifier) const {
+        return recordOf(identifier).connection.awaitingPassword;
     }
 
     // Where a listed device stands on its way to hearing application names.
@@ -239,6 +245,10 @@ private:
     void reconnectWithStoredPassword(const PeripheralRef& peripheral);
     void scheduleDeviceNamesSave();
 
+    // Passwords that arrived later than asked for (password_arrival.cpp): devices listed
+    // meanwhile are connected as known ones, and handshakes that waited go on.
+    void passwordsArrived();
+
     // Reconnection back-off (reconnect_backoff.cpp).
     void connectionFailed(const PeripheralRef& peripheral);
     void backoffPauseOver(const BluetoothUuid& identifier);
@@ -280,6 +290,7 @@ private:
     CharacteristicRef dataCharacteristic_;
     std::optional<Subscription> keepAliveCancellable_;
     Subscription activationObserver_;
+    Subscription passwordArrivals_;
 
     std::unordered_map<BluetoothUuid, DeviceRecord> devices_;
     std::string lastSentName_;

@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>Bluetooth kann nicht verwendet werden: Der Bluetooth-Dienst (bluetoothd) antwortet nicht. vontal macht von selbst weiter, sobald er antwortet; bluetoothd neu zu starten kann helfen.</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>Passwörter werden in der Einstellungsdatei aufbewahrt: In dieser Sitzung läuft kein Schlüsselbund (Secret Service). vontal verschiebt sie dorthin, sobald einer startet.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>Passwörter werden in der Einstellungsdatei aufbewahrt: Der Schlüsselbund ist gesperrt. Entsperren Sie ihn und starten Sie vontal dann neu, um sie dorthin zu verschieben.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>Passwörter werden in der Einstellungsdatei aufbewahrt: Der Schlüsselbund antwortet nicht. vontal verschiebt sie dorthin, sobald er antwortet.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>Passwörter werden in der Einstellungsdatei aufbewahrt: Der Schlüsselbund hat sie abgelehnt (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>No se puede usar Bluetooth: el servicio Bluetooth (bluetoothd) no responde. vontal continúa por sí solo en cuanto responda; reiniciar bluetoothd puede ayudar.</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>Las contraseñas se guardan en el archivo de configuración: no hay ningún llavero (Secret Service) en esta sesión. vontal las traslada a uno en cuanto se inicie.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>Las contraseñas se guardan en el archivo de configuración: el llavero está bloqueado. Desbloquéelo y vuelva a iniciar vontal para trasladarlas allí.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>Las contraseñas se guardan en el archivo de configuración: el llavero no responde. vontal las traslada allí en cuanto responda.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>Las contraseñas se guardan en el archivo de configuración: el llavero las rechazó (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

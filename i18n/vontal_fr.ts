@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>Le Bluetooth ne peut pas être utilisé : le service Bluetooth (bluetoothd) ne répond pas. vontal reprend de lui-même dès qu'il répond ; redémarrer bluetoothd peut aider.</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>Les mots de passe sont conservés dans le fichier de réglages : aucun trousseau (Secret Service) ne fonctionne dans cette session. vontal les y déplace dès qu’un trousseau démarre.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>Les mots de passe sont conservés dans le fichier de réglages : le trousseau est verrouillé. Déverrouillez-le, puis redémarrez vontal pour les y déplacer.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>Les mots de passe sont conservés dans le fichier de réglages : le trousseau ne répond pas. vontal les y déplace dès qu’il répond.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>Les mots de passe sont conservés dans le fichier de réglages : le trousseau les a refusés (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

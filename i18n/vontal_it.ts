@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>Il Bluetooth non può essere usato: il servizio Bluetooth (bluetoothd) non risponde. vontal riprende da solo appena risponde; riavviare bluetoothd può aiutare.</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>Le password sono conservate nel file delle impostazioni: in questa sessione non è attivo alcun portachiavi (Secret Service). vontal le sposta in un portachiavi appena ne viene avviato uno.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>Le password sono conservate nel file delle impostazioni: il portachiavi è bloccato. Sbloccarlo, quindi riavviare vontal per spostarle lì.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>Le password sono conservate nel file delle impostazioni: il portachiavi non risponde. vontal le sposta lì appena risponde.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>Le password sono conservate nel file delle impostazioni: il portachiavi le ha rifiutate (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

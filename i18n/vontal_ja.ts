@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>Bluetooth を使用できません: Bluetooth サービス (bluetoothd) が応答しません。応答があれば vontal は自動的に続行します。bluetoothd を再起動すると解決する場合があります。</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>パスワードは設定ファイルに保存されています: このセッションではキーリング (Secret Service) が動作していません。キーリングが起動するとすぐに vontal がそこへ移します。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>パスワードは設定ファイルに保存されています: キーリングがロックされています。ロックを解除してから vontal を再起動すると、そこへ移されます。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>パスワードは設定ファイルに保存されています: キーリングが応答しません。応答があり次第、vontal がそこへ移します。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>パスワードは設定ファイルに保存されています: キーリングが保存を拒否しました (%1)。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>O Bluetooth não pode ser usado: o serviço Bluetooth (bluetoothd) não responde. O vontal continua sozinho assim que ele responder; reiniciar o bluetoothd pode ajudar.</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>As senhas ficam no arquivo de configurações: nenhum chaveiro (Secret Service) está em execução nesta sessão. O vontal as move para um assim que ele iniciar.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>As senhas ficam no arquivo de configurações: o chaveiro está bloqueado. Desbloqueie-o e inicie o vontal novamente para movê-las para lá.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>As senhas ficam no arquivo de configurações: o chaveiro não responde. O vontal as move para lá assim que ele responder.</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>As senhas ficam no arquivo de configurações: o chaveiro as recusou (%1).</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -218,6 +218,22 @@
         <source>Bluetooth cannot be used: the Bluetooth service (bluetoothd) does not answer. vontal carries on by itself once it does; restarting bluetoothd may help.</source>
         <translation>无法使用蓝牙：蓝牙服务（bluetoothd）没有响应。一旦它响应，vontal 会自行继续；重启 bluetoothd 可能会有帮助。</translation>
     </message>
+    <message>
+        <source>Passwords are kept in the settings file: no keyring (Secret Service) runs in this session. vontal moves them into one as soon as it starts.</source>
+        <translation>密码保存在设置文件中：此会话中没有运行密钥环（Secret Service）。密钥环一启动，vontal 就会把密码移入其中。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring is locked. Unlock it, then start vontal again to move them there.</source>
+        <translation>密码保存在设置文件中：密钥环已锁定。请解锁后重新启动 vontal，以将密码移入其中。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring does not answer. vontal moves them there once it does.</source>
+        <translation>密码保存在设置文件中：密钥环没有响应。一旦它响应，vontal 就会把密码移入其中。</translation>
+    </message>
+    <message>
+        <source>Passwords are kept in the settings file: the keyring refused them (%1).</source>
+        <translation>密码保存在设置文件中：密钥环拒绝了保存（%1）。</translation>
+    </message>
 </context>
 <context>
     <name>Tray</name>

@@ -1,6 +1,9 @@
 #pragma once
 
+#include "subscription.h"
+
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <optional>
 #include <string>
@@ -26,6 +29,17 @@ public:
     virtual std::optional<DefaultsValue> valueForKey(const std::string& key) const = 0;
     virtual void setValue(const std::string& key, const DefaultsValue& value) = 0;
     virtual void removeObjectForKey(const std::string& key) = 0;
+    // Every key that holds a value.
+    virtual std::vector<std::string> keys() const = 0;
+
+    // A store that answers some keys from a slower place (the desktop's keyring) may not know yet
+    // whether a key it reads as absent holds a value: then a reader that needs the value waits
+    // for the next arrival rather than taking "absent" as the answer.
+    virtual bool mayStillArrive(const std::string& /*key*/) const { return false; }
+    // Told, on the main thread, after values arrived or the store stopped waiting for them.
+    [[nodiscard]] virtual Subscription observeArrivals(std::function<void()> /*arrived*/) {
+        return {};
+    }
 
     // Text stored under the key; nothing when absent or of another kind.
     std::optional<std::string> stringForKey(const std::string& key) const {

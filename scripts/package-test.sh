@@ -60,7 +60,7 @@ echo "package-test: built $(basename "$deb")"
 
 depends=$(dpkg-deb -f "$deb" Depends)
 echo "package-test: Depends: $depends"
-for lib in libc6 libglib2.0-0 libqt6widgets6 libqt6gui6 libwayland-client0 qt6-wayland; do
+for lib in libc6 libglib2.0-0 libsecret-1-0 libqt6widgets6 libqt6gui6 libwayland-client0 qt6-wayland; do
   grep -q "$lib" <<<"$depends" || fail "the package does not depend on $lib"
 done
 

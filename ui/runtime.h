@@ -6,6 +6,7 @@
 #include "platform/login_item.h"
 #include "platform/qt/services/qt_main_queue.h"
 #include "platform/qt/services/qt_timers.h"
+#include "platform/vault_backed_defaults.h"
 #include "vontal_app.h"
 
 #include <memory>
@@ -37,6 +38,9 @@ private:
     QtTimers timers_;
     Bluetooth bluetooth_;
     std::unique_ptr<UserDefaults> defaults_;
+    // Device passwords in the desktop's keyring, over defaults_; none in a simulation.
+    std::unique_ptr<PasswordVault> vault_;
+    std::unique_ptr<VaultBackedDefaults> passwords_;
     DesktopObserver desktop_;
     std::unique_ptr<Platform> platform_;
     std::unique_ptr<PeripheralManager> manager_;

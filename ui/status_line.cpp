@@ -31,7 +31,7 @@ StatusLine::StatusLine(StatusReport& report, QWidget* parent) : QWidget(parent),
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    rows_.resize(static_cast<std::size_t>(StatusReport::Topic::LoginItem) + 1);
+    rows_.resize(static_cast<std::size_t>(StatusReport::Topic::Passwords) + 1);
     for (Row& row : rows_) {
         row.box = new QWidget(this);
         row.text = new TwoLineLabel(row.box);

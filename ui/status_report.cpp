@@ -1,7 +1,9 @@
 #include "status_report.h"
 
 #include "display_text.h"
+#include "password_storage_line.h"
 #include "platform/frontmost/bus_name_claim.h"
+#include "platform/vault_backed_defaults.h"
 
 #include <QCoreApplication>
 #include <QPointer>
@@ -55,6 +57,9 @@ StatusReport::StatusReport(PeripheralManager& manager, StatusSources sources,
         });
     if (const auto& busName = sources_.desktop.busName)
         connect(busName.get(), &BusNameClaim::changed, this, [this] { scheduleChanged(); });
+    if (sources_.passwords)
+        passwordStorageChanges_ =
+            sources_.passwords->storageChanged().subscribe([this] { scheduleChanged(); });
 }
 
 StatusReport::~StatusReport() = default;
@@ -192,6 +197,9 @@ std::vector<StatusReport::Line> StatusReport::lines() const {
             all.push_back(std::move(*line));
     if (!loginLine_.isEmpty())
         all.push_back(Line{Topic::LoginItem, loginLine_});
+    if (sources_.passwords)
+        if (const auto why = sources_.passwords->fileFallback())
+            all.push_back(Line{Topic::Passwords, passwordStorageLine(*why)});
     return all;
 }
 

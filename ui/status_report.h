@@ -16,11 +16,15 @@
 
 namespace vontal {
 
+class VaultBackedDefaults;
+
 // Where the reasons come from; each may be absent.
 struct StatusSources {
     // Why Bluetooth is unavailable; without it the central's state is all there is to go by.
     BluetoothAvailability* bluetooth = nullptr;
     DesktopStatus desktop;
+    // Where device passwords are kept, when the desktop's keyring may keep them.
+    VaultBackedDefaults* passwords = nullptr;
 };
 
 // The words for a state of vontal's GNOME Shell extension; empty while it needs nothing.
@@ -33,7 +37,8 @@ QString extensionStatusText(ShellExtension::State state, const QString& shellVer
 class StatusReport final : public QObject {
 public:
     // BusName: another program holds vontal's bus name, so the desktop's reports miss vontal.
-    enum class Topic { Bluetooth, BusName, Extension, Desktop, LoginItem };
+    enum class Topic { Bluetooth, BusName, Extension, Desktop, LoginItem, Passwords };
+    // Passwords: device passwords are kept in the settings file, not in the keyring.
     // What the button beside a line does; the switch is the user's, so only a click asks.
     enum class Action { None, SwitchAdapterOn, SwitchExtensionOn };
     struct Line {
@@ -83,6 +88,7 @@ private:
     ChangeSignal changed_;
     Subscription managerChanges_;
     Subscription availabilityChanges_;
+    Subscription passwordStorageChanges_;
     bool switching_ = false;
     // Until the Shell refused or reported a state.
     bool switchingExtension_ = false;

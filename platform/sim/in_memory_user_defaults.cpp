@@ -19,4 +19,11 @@ void InMemoryUserDefaults::removeObjectForKey(const std::string& key) {
     changes_.push_back({key, std::nullopt});
 }
 
+std::vector<std::string> InMemoryUserDefaults::keys() const {
+    std::vector<std::string> all;
+    for (const auto& entry : values_)
+        all.push_back(entry.first);
+    return all;
+}
+
 } // namespace vontal

@@ -16,6 +16,7 @@ public:
     std::optional<DefaultsValue> valueForKey(const std::string& key) const override;
     void setValue(const std::string& key, const DefaultsValue& value) override;
     void removeObjectForKey(const std::string& key) override;
+    std::vector<std::string> keys() const override;
 
     // Every stored value, as stored.
     const std::map<std::string, DefaultsValue>& raw() const { return values_; }

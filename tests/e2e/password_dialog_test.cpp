@@ -7,6 +7,8 @@
 #include "vontal_desktop.h"
 
 #include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <optional>
 #include <sys/stat.h>
 
@@ -202,6 +204,37 @@ protected:
         for (int n = 0; n < kMore; ++n)
             settings.insert(QString::fromStdString(identifierOf(n)), QStringLiteral("wrong"));
         return settings;
+    }
+};
+
+// The same desktop with a keyring, as most desktops have: the witness's password moves from the
+// settings file into it at start, and typed passwords go there.
+class PasswordDialogWithKeyring : public PasswordDialog {
+protected:
+    void startDesktop() override {
+        PasswordDialog::startDesktop();
+        startKeyring();
+    }
+    bool keyringHolds(const std::string& identifier, const QByteArray& secret) {
+        const auto item = keyring_->itemFor(identifier);
+        return item && item->secret == secret;
+    }
+    // The files under vontal's home, settings, data, cache and runtime folders that hold `text`.
+    std::vector<std::string> filesHolding(const std::string& text) {
+        std::vector<std::string> found;
+        for (const char* dir : {"home", "config", "data-home", "cache", "runtime"}) {
+            std::error_code error;
+            for (const auto& entry :
+                 std::filesystem::recursive_directory_iterator(root_ / dir, error)) {
+                if (!entry.is_regular_file())
+                    continue;
+                std::ifstream in(entry.path(), std::ios::binary);
+                const std::string content{std::istreambuf_iterator<char>(in), {}};
+                if (content.find(text) != std::string::npos)
+                    found.push_back(entry.path().string());
+            }
+        }
+        return found;
     }
 };
 
@@ -431,6 +464,66 @@ TEST_F(ManyRefusedPasswords, AlertsComeOneAtATimeInTurnAndAnEmptyAnswerIsACancel
         EXPECT_EQ(settings.value(QString::fromStdString(identifierOf(n))).toString(),
                   QStringLiteral("wrong"));
     EXPECT_EQ(recorded("Disconnect", kWitnessAddress), 0u);
+}
+
+} // namespace
+} // namespace vontal::e2e
+
+namespace vontal::e2e {
+namespace {
+
+TEST_F(PasswordDialogWithKeyring, ATypedPasswordIsKeptInTheKeyringAloneAndDisconnectForgetsIt) {
+    const QString lampKey = QString::fromStdString(kLampIdentifier);
+    // The witness's password left the file for the keyring; its device never waited for that.
+    ASSERT_TRUE(test::waitUntil([&] { return keyringHolds(kWitnessIdentifier, "sesame"); }, 20s));
+    EXPECT_TRUE(waitForVontalLine("Moved 1 password from the settings file to the keyring"));
+    EXPECT_FALSE(readSettings().contains(QString::fromStdString(kWitnessIdentifier)));
+
+    const xcb_window_t alert = connectFromTheWindow();
+    ASSERT_NE(alert, 0u) << "no password alert came up";
+    typeInto(alert, "open sesame 42");
+    ASSERT_TRUE(waitForPaired(kLampAddress));
+    ASSERT_TRUE(
+        test::waitUntil([&] { return keyringHolds(kLampIdentifier, "open sesame 42"); }, 20s));
+    // Labelled with the name the window shows, found by the device's identifier.
+    const auto item = keyring_->itemFor(kLampIdentifier);
+    ASSERT_TRUE(item);
+    EXPECT_EQ(item->label, QStringLiteral("vontal: password for Stehlampe"));
+    EXPECT_EQ(item->attributes.value(QStringLiteral("service")), QStringLiteral("vontal"));
+    EXPECT_FALSE(readSettings().contains(lampKey));
+    EXPECT_EQ(filesHolding("open sesame 42"), std::vector<std::string>{});
+    for (const std::string& line : vontalLines())
+        EXPECT_EQ(line.find("open sesame 42"), std::string::npos) << line;
+
+    // The next start, the witness out of reach: the lamp is unlocked from the keyring, unasked.
+    EXPECT_EQ(terminateVontal(), 0);
+    mock_->setReachable(kWitnessAddress, false);
+    const std::size_t accepted = linesStartingWith("Password accepted");
+    const std::size_t writes = recorded("WriteValue", kLampAddress);
+    startVontal();
+    window_ = vontalWindow();
+    ASSERT_NE(window_, 0u);
+    ASSERT_TRUE(
+        test::waitUntil([&] { return linesStartingWith("Password accepted") > accepted; }, 30s));
+    EXPECT_GT(recorded("WriteValue", kLampAddress), writes);
+    EXPECT_TRUE(windowsTitled(kAlertTitle).empty()) << "the password was asked for again";
+
+    // "Disconnect" on its row, the only one: one step back from the toggle. The row may be drawn
+    // a moment after the unlock, so a press that changes nothing is made again.
+    EXPECT_TRUE(test::waitUntil(
+        [&] {
+            if (activate(window_))
+                xdotool({"key", "shift+Tab", "space"});
+            return test::waitUntil(
+                [&] {
+                    const auto items = keyring_->vontalItems();
+                    return items && !keyring_->itemFor(kLampIdentifier);
+                },
+                3s);
+        },
+        30s))
+        << "the keyring still holds the lamp's password";
+    EXPECT_FALSE(readSettings().contains(lampKey));
 }
 
 } // namespace

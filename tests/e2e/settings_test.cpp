@@ -1,6 +1,7 @@
 // A settings file that a newer vontal wrote: besides a device's password it holds entries this
 // vontal does not know, of kinds it never writes. The device unlocks with its password all the
-// same, and the entries are still there, unchanged, after vontal saved the file.
+// same, and the entries are still there, unchanged, after vontal saved the file. No keyring runs,
+// so the password stays in the file.
 
 #include "tests/support/bluez/qt_wait.h"
 #include "vontal_desktop.h"
@@ -8,6 +9,7 @@
 #include <QDir>
 #include <QFile>
 #include <QJsonArray>
+#include <algorithm>
 
 namespace vontal::e2e {
 namespace {
@@ -34,6 +36,10 @@ TEST_F(VontalDesktop, ANewerVontalsEntriesNeitherHideAPasswordNorAreLostWhenVont
         test::only(mock_->operations(), "WriteValue", kDeskAddress, kPasswordUuid);
     ASSERT_EQ(passwordWrites.size(), 1u);
     EXPECT_EQ(passwordWrites[0].value, test::bytesOf("sesame"));
+    // No keyring runs on this desktop: the file keeps the password, and vontal says so once.
+    const std::string fallback =
+        "Passwords are kept in the settings file: no Secret Service (keyring) on the session bus";
+    EXPECT_TRUE(waitForVontalLine(fallback));
     // The device's name changes what vontal keeps, so the file is saved (within a second, and
     // at the latest on the way out).
     EXPECT_TRUE(waitForVontalLine("Custom device name from peripheral: Schreibtisch"));
@@ -47,6 +53,8 @@ TEST_F(VontalDesktop, ANewerVontalsEntriesNeitherHideAPasswordNorAreLostWhenVont
               QStringLiteral("Schreibtisch"));
     EXPECT_EQ(after.value(QString::fromStdString(kDeskIdentifier)).toString(),
               QStringLiteral("sesame"));
+    const auto lines = vontalLines();
+    EXPECT_EQ(std::count(lines.begin(), lines.end(), fallback), 1);
     for (auto it = newer.begin(); it != newer.end(); ++it)
         EXPECT_EQ(after.value(it.key()), it.value()) << it.key().toStdString();
     // The decimal is still a plain JSON number.

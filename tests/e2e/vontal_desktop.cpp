@@ -76,9 +76,19 @@ void VontalDesktop::TearDown() {
         QDBusConnection::disconnectFromBus(kTrayBusName);
     }
     mock_.reset();
+    keyring_.reset();
     stopDesktop();
     std::error_code ignored;
     fs::remove_all(root_, ignored);
+}
+
+void VontalDesktop::startKeyring() {
+    try {
+        keyring_ = std::make_unique<testing::SecretServiceDaemon>(
+            root_ / "home", root_ / "data-home", root_ / "runtime", session_->busAddress());
+    } catch (const std::exception& error) {
+        FAIL() << "keyring: " << error.what();
+    }
 }
 
 QDBusConnection& VontalDesktop::testBus() {

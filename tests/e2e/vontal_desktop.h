@@ -8,6 +8,7 @@
 #include "tests/support/bluez/bluez_mock_client.h"
 #include "tests/support/desktop/x_session.h"
 #include "tests/support/e2e/vontal_environment.h"
+#include "tests/support/desktop/secret_service.h"
 
 #include <QDBusConnection>
 #include <QJsonObject>
@@ -50,6 +51,9 @@ protected:
     void startTrayHost();
     // Ends the stand-in (by its process id) and waits until its name is gone from the bus.
     void stopTrayHost();
+    // The desktop's keyring (a real Secret Service) on the session bus, its files in vontal's
+    // data directory; up before vontal starts, unless a scenario starts it later.
+    void startKeyring();
     // A connection of the test's own to the desktop's session bus.
     QDBusConnection& testBus();
     // Asks the stand-in, which reads vontal's item as a panel does (status_notifier_watcher.py).
@@ -120,6 +124,7 @@ protected:
     std::unique_ptr<test::BluezMock> mock_;
     std::unique_ptr<QProcess> vontal_;
     std::unique_ptr<QDBusConnection> trayBus_;
+    std::unique_ptr<testing::SecretServiceDaemon> keyring_;
     pid_t trayHostPid_ = 0;
     std::vector<std::string> output_;
     std::string partialLine_;

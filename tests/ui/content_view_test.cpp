@@ -1,8 +1,11 @@
 // The device lists: what each row shows, what its button calls, and when the view rebuilds.
 
 #include "platform/gnome/shell_extension.h"
+#include "platform/vault_backed_defaults.h"
+#include "tests/support/sim/memory_password_vault.h"
 #include "ui/content_view.h"
 #include "ui/device_list_view.h"
+#include "ui/password_storage_line.h"
 #include "ui/status_line.h"
 #include "ui/status_report.h"
 #include "ui_fixture.h"
@@ -435,6 +438,42 @@ TEST_F(UiFixture, TheStatusLineSaysWhatKeepsVontalFromWorkingAndWhatToDo) {
     EXPECT_EQ(extensionStatusText(ShellExtension::State::OutOfDate, "52.1"),
               "Application names are not sent: vontal's GNOME extension does not support GNOME "
               "Shell 52 yet.");
+}
+
+TEST_F(UiFixture, TheStatusLineSaysWhyPasswordsAreKeptInTheSettingsFileUntilAKeyringTakesThem) {
+    MemoryPasswordVault vault(sim.clock);
+    vault.setPresent(false);
+    VaultBackedDefaults passwords(sim.defaults, vault, sim.clock, uiDiagnostics);
+    StatusSources sources{&sim.bluetooth, {}, &passwords};
+    StatusReport status(*manager, sources, uiDiagnostics);
+    ContentView view(*manager, loginItems, uiDiagnostics, &status);
+    view.show();
+    addDevice(0xB1, "Desk"); // nothing else to say
+    settle();
+    StatusLine& line = *view.statusLine();
+    EXPECT_EQ(line.shownTexts(),
+              QStringList{"Passwords are kept in the settings file: no keyring (Secret Service) "
+                          "runs in this session. vontal moves them into one as soon as it "
+                          "starts."});
+    EXPECT_EQ(status.texts(), line.shownTexts()) << "the tray says the same";
+
+    vault.setPresent(true);
+    settle();
+    EXPECT_TRUE(line.isHidden());
+    EXPECT_TRUE(status.texts().isEmpty());
+
+    vault.failure = VaultProblem{VaultProblem::Kind::Refused, "No space left on device"};
+    passwords.setObject("typed", "00000000-0000-0000-0000-0000000000B1");
+    settle();
+    EXPECT_EQ(line.shownTexts(),
+              QStringList{"Passwords are kept in the settings file: the keyring refused them (No "
+                          "space left on device)."});
+    EXPECT_EQ(passwordStorageLine({VaultProblem::Kind::Locked, {}}),
+              "Passwords are kept in the settings file: the keyring is locked. Unlock it, then "
+              "start vontal again to move them there.");
+    EXPECT_EQ(passwordStorageLine({VaultProblem::Kind::Unanswered, {}}),
+              "Passwords are kept in the settings file: the keyring does not answer. vontal moves "
+              "them there once it does.");
 }
 
 TEST_F(ContentViewTest, RowsSayWhereTheirDeviceStandsAndNowSendingShowsTheNameAsPlainText) {

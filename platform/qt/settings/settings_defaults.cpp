@@ -161,6 +161,14 @@ std::optional<DefaultsValue> SettingsDefaults::valueForKey(const std::string& ke
     return fromVariant(found->value);
 }
 
+std::vector<std::string> SettingsDefaults::keys() const {
+    std::vector<std::string> all;
+    for (auto entry = entries_.constBegin(); entry != entries_.constEnd(); ++entry)
+        if (fromVariant(entry->value))
+            all.push_back(unescapeSettingsKey(entry.key()).toStdString());
+    return all;
+}
+
 void SettingsDefaults::setValue(const std::string& key, const DefaultsValue& value) {
     const QString escaped = escapeSettingsKey(QString::fromStdString(key));
     const SettingsEntry entry = settingsEntry(toVariant(value));

@@ -51,6 +51,7 @@ public:
     std::optional<DefaultsValue> valueForKey(const std::string& key) const override;
     void setValue(const std::string& key, const DefaultsValue& value) override;
     void removeObjectForKey(const std::string& key) override;
+    std::vector<std::string> keys() const override;
 
     // What identifies one version of the file: it changes when anyone replaces or rewrites it.
     struct Stamp {
