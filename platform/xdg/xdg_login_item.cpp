@@ -1,4 +1,4 @@
-#include "xdg_login_item.h"
+#include "xdg_login_item_service.h"
 
 #include "desktop_exec.h"
 

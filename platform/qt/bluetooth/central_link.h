@@ -4,15 +4,33 @@
 // adapter it connects through and the central's way to bluetoothd. The central owns it; a
 // peripheral that outlives the central finds it gone and reports nothing.
 
-#include "callback_queue.h"
 #include "devicelink/bluetooth.h"
 #include "platform/diagnostics.h"
 
 #include <QBluetoothAddress>
+#include <QObject>
+#include <functional>
+#include <memory>
 
 namespace vontal {
 
 class BluezClient;
+
+// Every report to the device link goes through here: queued on the main thread, in order, never
+// inside a call the device link made, and dropped once the central is gone.
+class CallbackQueue {
+public:
+    void post(std::function<void()> callback) {
+        if (context_)
+            QMetaObject::invokeMethod(context_.get(), std::move(callback), Qt::QueuedConnection);
+    }
+    // Drops what is queued and everything posted later.
+    void close() { context_.reset(); }
+
+private:
+    // Queued calls belong to this object; destroying it discards them.
+    std::unique_ptr<QObject> context_ = std::make_unique<QObject>();
+};
 
 struct CentralLink {
     CentralLink(Central& central, CentralDelegate& delegate, Diagnostics& diagnostics)

@@ -87,18 +87,12 @@ void QtPeripheral::startAttempt() {
         link->adapter.isNull() ? QLowEnergyController::createCentral(info_)
                                : QLowEnergyController::createCentral(info_, link->adapter);
     controller_ = controller;
-    QObject::connect(
-        controller, &QLowEnergyController::stateChanged, controller,
-        forThisConnection([](QtPeripheral& self, QLowEnergyController::ControllerState state) {
-            self.onControllerState(state);
-        }));
+    QObject::connect(controller, &QLowEnergyController::stateChanged, controller,
+                     forThisConnection(&QtPeripheral::onControllerState));
     QObject::connect(controller, &QLowEnergyController::errorOccurred, controller,
-                     forThisConnection([](QtPeripheral& self, QLowEnergyController::Error error) {
-                         self.onControllerError(error);
-                     }));
-    QObject::connect(
-        controller, &QLowEnergyController::discoveryFinished, controller,
-        forThisConnection([](QtPeripheral& self) { self.onServiceDiscoveryFinished(); }));
+                     forThisConnection(&QtPeripheral::onControllerError));
+    QObject::connect(controller, &QLowEnergyController::discoveryFinished, controller,
+                     forThisConnection(&QtPeripheral::onServiceDiscoveryFinished));
     controller->connectToDevice();
 }
 
