@@ -58,19 +58,16 @@ void QtPeripheral::requestConnection() {
     auto link = link_.lock();
     if (!link || !link->poweredOn)
         return;
-    if (state_ == PeripheralState::Connected || state_ == PeripheralState::Connecting) {
-        wanted_ = true;
-        // Asked again while waiting out a pause: try now, and count afresh.
-        if (retry_.isActive()) {
-            retry_.stop();
-            failedAttempts_ = 0;
-            startAttempt();
-        }
-        return;
-    }
     wanted_ = true;
+    if (state_ == PeripheralState::Connected || state_ == PeripheralState::Connecting) {
+        // Asked again while waiting out a pause: try now, and count afresh.
+        if (!retry_.isActive())
+            return;
+        retry_.stop();
+    } else {
+        state_ = PeripheralState::Connecting;
+    }
     failedAttempts_ = 0;
-    state_ = PeripheralState::Connecting;
     startAttempt();
 }
 

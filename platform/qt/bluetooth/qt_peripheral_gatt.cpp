@@ -339,27 +339,23 @@ void QtPeripheral::onServiceError(const std::shared_ptr<QtService>& service,
     }
     auto target = request->characteristic;
     const Error reported{description};
-    switch (request->kind) {
-    case GattRequestKind::Read:
+    const GattRequestKind kind = request->kind;
+    if (kind == GattRequestKind::Read)
         echoes_.readFailed(target.get());
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+    reportToDelegate(
+        [target, reported, kind](PeripheralDelegate& delegate, const PeripheralRef& self) {
+            switch (kind) {
+            case GattRequestKind::Read:
                 delegate.didUpdateValue(self, target, reported);
-            });
-        break;
-    case GattRequestKind::Write:
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+                break;
+            case GattRequestKind::Write:
                 delegate.didWriteValue(self, target, reported);
-            });
-        break;
-    case GattRequestKind::Notification:
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+                break;
+            case GattRequestKind::Notification:
                 delegate.didUpdateNotificationState(self, target, reported);
-            });
-        break;
-    }
+                break;
+            }
+        });
 }
 
 } // namespace vontal
