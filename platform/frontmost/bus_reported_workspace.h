@@ -27,7 +27,7 @@ public:
     using Handler = std::function<bool(const QString& sender, const QString& id)>;
     explicit FrontmostEndpoint(Handler handler) : handler_(std::move(handler)) {}
 
-public slots:
+public Q_SLOTS:
     Q_SCRIPTABLE void ActiveApplicationChanged(const QString& id);
 
 private:

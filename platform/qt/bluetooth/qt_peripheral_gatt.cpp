@@ -138,7 +138,7 @@ void QtPeripheral::attachService(const std::shared_ptr<QtService>& service) {
     auto withService = [this, weakService](auto handler) {
         return forThisConnection([weakService, handler](QtPeripheral& self, auto&&... args) {
             if (auto service = weakService.lock())
-                (self.*handler)(service, std::forward<decltype(args)>(args)...);
+                std::invoke(handler, self, service, std::forward<decltype(args)>(args)...);
         });
     };
     QObject::connect(qt, &QLowEnergyService::stateChanged, qt,
