@@ -39,7 +39,6 @@ private:
     std::string helperPath_;
 };
 
-
 // Login items on Linux: XDG autostart entries, <config home>/autostart/<identifier>.desktop,
 // each starting the installed vontalloginhelper.
 class XdgLoginItemService final : public LoginItemService {
