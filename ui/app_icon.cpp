@@ -47,13 +47,6 @@ void addBadge(QImage& image) {
 
 } // namespace
 
-QIcon applicationIcon() {
-    QIcon icon;
-    for (const int size : kSizes)
-        icon.addPixmap(QPixmap::fromImage(render(size)));
-    return icon;
-}
-
 QIcon trayIcon(TrayIconState state, bool waitingForPassword) {
     QIcon icon;
     for (const int size : kSizes) {
@@ -65,6 +58,10 @@ QIcon trayIcon(TrayIconState state, bool waitingForPassword) {
         icon.addPixmap(QPixmap::fromImage(image));
     }
     return icon;
+}
+
+QIcon applicationIcon() {
+    return trayIcon(TrayIconState::Connected, false);
 }
 
 QImage iconImage(const QIcon& icon, int size) {

@@ -1,5 +1,4 @@
 #include "app_icon.h"
-#include "command_line.h"
 #include "memory_login_items.h"
 #include "platform/cycling_lines.h"
 #include "platform/qt/services/qt_alert_presenter.h"
@@ -14,10 +13,69 @@
 #include "vontal_ids.h"
 
 #include <QApplication>
+#include <QCommandLineParser>
 #include <chrono>
 #include <csignal>
+#include <cstdio>
+#include <optional>
 
 using namespace vontal;
+
+namespace {
+
+// Reads the arguments: whether to simulate. `--help` and `--version` are answered on standard
+// output, and a wrong argument on standard error; each gives an exit status in `exitCode` and no
+// answer.
+std::optional<bool> simulateFromCommandLine(int& argc, char** argv, int& exitCode) {
+    // A plain core application: --help must work where no display is reachable.
+    QCoreApplication core(argc, argv);
+    installTranslations(core);
+    QCommandLineParser parser;
+    parser.setApplicationDescription(QCoreApplication::translate(
+        "main", "Tells your Bluetooth LE devices which application you are working in."));
+    parser.addHelpOption();
+    parser.addVersionOption();
+    const QCommandLineOption simulate(
+        QStringLiteral("simulate"),
+        QCoreApplication::translate("main",
+                                    "Run on simulated demo devices instead of Bluetooth, with "
+                                    "settings kept in memory."));
+    parser.addOption(simulate);
+
+    if (!parser.parse(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "%s\n\n%s", qPrintable(parser.errorText()),
+                     qPrintable(parser.helpText()));
+        exitCode = 1;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("help"))) {
+        std::fputs(qPrintable(parser.helpText()), stdout);
+        std::printf(
+            "\n%s\n",
+            qPrintable(QCoreApplication::translate(
+                "main", "Application names are sent on X11 desktops, on wlroots "
+                        "compositors (sway, labwc, Hyprland, river, Wayfire, niri), on KDE "
+                        "Plasma and on GNOME Shell once vontal's extension is switched on.")));
+        exitCode = 0;
+        return std::nullopt;
+    }
+    if (parser.isSet(QStringLiteral("version"))) {
+        std::printf("%s %s\n", qPrintable(QCoreApplication::applicationName()), kVersion);
+        exitCode = 0;
+        return std::nullopt;
+    }
+    if (!parser.positionalArguments().isEmpty()) {
+        std::fprintf(stderr, "%s\n\n%s",
+                     qPrintable(QCoreApplication::translate("main", "Unexpected argument: %1")
+                                    .arg(parser.positionalArguments().constFirst())),
+                     qPrintable(parser.helpText()));
+        exitCode = 1;
+        return std::nullopt;
+    }
+    return parser.isSet(simulate);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     QCoreApplication::setApplicationName(QStringLiteral("vontal"));
@@ -25,10 +83,10 @@ int main(int argc, char** argv) {
     QCoreApplication::setOrganizationDomain(QStringLiteral("vontal.org"));
 
     int exitCode = 0;
-    const auto options = parseCommandLine(argc, argv, exitCode);
-    if (!options)
+    const auto simulate = simulateFromCommandLine(argc, argv, exitCode);
+    if (!simulate)
         return exitCode;
-    const auto mode = options->simulate ? Runtime::Mode::Simulated : Runtime::Mode::System;
+    const auto mode = *simulate ? Runtime::Mode::Simulated : Runtime::Mode::System;
 
     // Before anything writes: a log line to a reader that quit must not end vontal.
     surviveBrokenPipes();

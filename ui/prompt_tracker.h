@@ -11,7 +11,14 @@ class PromptTracker final : public AlertPresenter {
 public:
     explicit PromptTracker(AlertPresenter& alerts) : alerts_(alerts) {}
 
-    AlertResponse runModal(const AlertRequest& request) override;
+    AlertResponse runModal(const AlertRequest& request) override {
+        ++open_;
+        changed_.fire();
+        AlertResponse response = alerts_.runModal(request);
+        --open_;
+        changed_.fire();
+        return response;
+    }
     void dismiss() override { alerts_.dismiss(); }
 
     int open() const { return open_; }

@@ -37,6 +37,21 @@ QStringList shippedCatalogues(const QStringList& directories) {
     return shipped;
 }
 
+// Where catalogues are looked for: beside the executable (a build tree), the install prefix's
+// share/vontal/translations, then every XDG data dir's vontal/translations.
+QStringList translationDirectories() {
+    const QString appDir = QCoreApplication::applicationDirPath();
+    QStringList directories{
+        QDir(appDir).filePath(QStringLiteral("translations")),
+        QDir::cleanPath(QDir(appDir).filePath(QStringLiteral("../share/vontal/translations"))),
+    };
+    for (const QString& dataDir :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        directories << QDir(dataDir).filePath(QStringLiteral("vontal/translations"));
+    directories.removeDuplicates();
+    return directories;
+}
+
 } // namespace
 
 QString chooseCatalogue(const QStringList& preferredLanguages, const QStringList& shipped) {
@@ -64,19 +79,6 @@ QString chooseCatalogue(const QStringList& preferredLanguages, const QStringList
             return sameLanguageOnly;
     }
     return {};
-}
-
-QStringList translationDirectories() {
-    const QString appDir = QCoreApplication::applicationDirPath();
-    QStringList directories{
-        QDir(appDir).filePath(QStringLiteral("translations")),
-        QDir::cleanPath(QDir(appDir).filePath(QStringLiteral("../share/vontal/translations"))),
-    };
-    for (const QString& dataDir :
-         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
-        directories << QDir(dataDir).filePath(QStringLiteral("vontal/translations"));
-    directories.removeDuplicates();
-    return directories;
 }
 
 QString installTranslations(QCoreApplication& application) {

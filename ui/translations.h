@@ -15,10 +15,6 @@ inline constexpr const char* kSourceLanguage = "en";
 // first. An empty string means the texts show as written.
 QString chooseCatalogue(const QStringList& preferredLanguages, const QStringList& shipped);
 
-// Where catalogues are looked for: beside the executable (a build tree), the install prefix's
-// share/vontal/translations, then every XDG data dir's vontal/translations.
-QStringList translationDirectories();
-
 // Installs the translation of vontal's texts for the user's languages (LANGUAGE, then LC_ALL,
 // LC_MESSAGES, LANG), and Qt's own for the standard parts (the text field's menu), if shipped;
 // without one the texts show as written. Returns the language installed, or an empty string.

@@ -1,4 +1,4 @@
-#include "tray_host.h"
+#include "tray_icon.h"
 
 #include <QDBusConnectionInterface>
 #include <QDBusError>

@@ -1,6 +1,5 @@
-#include "tray_summary.h"
-
 #include "display_text.h"
+#include "tray_icon.h"
 
 #include <QCoreApplication>
 #include <set>

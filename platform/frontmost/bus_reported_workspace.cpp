@@ -1,14 +1,25 @@
 #include "platform/frontmost/bus_reported_workspace.h"
 
 #include "platform/frontmost/bus_name_claim.h"
-#include "platform/frontmost/frontmost_endpoint.h"
 #include "platform/frontmost/gio_application_catalog.h"
 #include "platform/qt/services/qt_timers.h"
 
 #include <QDBusConnectionInterface>
+#include <QDBusError>
+#include <QDBusMessage>
 #include <QDBusServiceWatcher>
 
 namespace vontal {
+
+void FrontmostEndpoint::ActiveApplicationChanged(const QString& id) {
+    // Direct calls (not from the bus) have no sender to check; there are none in vontal.
+    if (!calledFromDBus())
+        return;
+    // A refused call that wants no reply costs no message either.
+    if (!handler_(message().service(), id) && message().isReplyRequired())
+        sendErrorReply(QDBusError::AccessDenied,
+                       QStringLiteral("Only the desktop may report the application in front"));
+}
 
 struct BusReportedWorkspace::Impl {
     Impl(Setup setup, Diagnostics& diagnostics)

@@ -4,6 +4,8 @@
 #include "platform/frontmost/frontmost_engine.h"
 
 #include <QDBusConnection>
+#include <QDBusContext>
+#include <QObject>
 #include <QString>
 #include <functional>
 #include <memory>
@@ -13,6 +15,24 @@
 namespace vontal {
 
 class BusNameClaim;
+
+// The object vontal exports for the desktop's reporter: it hands each call, with its sender's
+// unique name, to `handler`, which returns whether the sender may call. A refused call gets an
+// AccessDenied error reply.
+class FrontmostEndpoint final : public QObject, protected QDBusContext {
+    Q_OBJECT
+    Q_CLASSINFO("D-Bus Interface", "org.vontal.vontal.Frontmost")
+
+public:
+    using Handler = std::function<bool(const QString& sender, const QString& id)>;
+    explicit FrontmostEndpoint(Handler handler) : handler_(std::move(handler)) {}
+
+public Q_SLOTS:
+    Q_SCRIPTABLE void ActiveApplicationChanged(const QString& id);
+
+private:
+    Handler handler_;
+};
 
 // Application activations told to vontal over the session bus by a component of the desktop
 // (a KWin script, a GNOME Shell extension). vontal owns its well-known name and serves

@@ -2,7 +2,6 @@
 
 #include "platform/frontmost/bus_name_claim.h"
 #include "platform/kde/kwin_script.h"
-#include "platform/kde/kwin_script_file.h"
 
 namespace vontal {
 

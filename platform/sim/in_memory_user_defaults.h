@@ -13,10 +13,26 @@ namespace vontal {
 // same object sees what the first one stored.
 class InMemoryUserDefaults final : public UserDefaults {
 public:
-    std::optional<DefaultsValue> valueForKey(const std::string& key) const override;
-    void setValue(const std::string& key, const DefaultsValue& value) override;
-    void removeObjectForKey(const std::string& key) override;
-    std::vector<std::string> keys() const override;
+    std::optional<DefaultsValue> valueForKey(const std::string& key) const override {
+        const auto found = values_.find(key);
+        if (found == values_.end())
+            return std::nullopt;
+        return found->second;
+    }
+    void setValue(const std::string& key, const DefaultsValue& value) override {
+        values_[key] = value;
+        changes_.push_back({key, value});
+    }
+    void removeObjectForKey(const std::string& key) override {
+        values_.erase(key);
+        changes_.push_back({key, std::nullopt});
+    }
+    std::vector<std::string> keys() const override {
+        std::vector<std::string> all;
+        for (const auto& entry : values_)
+            all.push_back(entry.first);
+        return all;
+    }
 
     // Every stored value, as stored.
     const std::map<std::string, DefaultsValue>& raw() const { return values_; }

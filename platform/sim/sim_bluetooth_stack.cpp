@@ -24,10 +24,6 @@ bool SimBluetoothStack::addDevice(SimDeviceSpec deviceSpec) {
     return true;
 }
 
-bool SimBluetoothStack::hasDevice(const BluetoothUuid& device) const {
-    return core_->device(device) != nullptr;
-}
-
 std::optional<SimDeviceSpec> SimBluetoothStack::device(const BluetoothUuid& device) const {
     if (const SimDeviceState* state = core_->device(device))
         return state->deviceSpec;

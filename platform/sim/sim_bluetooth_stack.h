@@ -56,7 +56,6 @@ public:
 
     // A device with an identifier already present is not added again; returns whether added.
     bool addDevice(SimDeviceSpec deviceSpec);
-    bool hasDevice(const BluetoothUuid& device) const;
     // The device as it is scripted now, if the device exists.
     std::optional<SimDeviceSpec> device(const BluetoothUuid& device) const;
     std::vector<BluetoothUuid> devices() const;

@@ -148,8 +148,9 @@ public:
 private:
     // The request record common to all peripheral operations.
     SimRequest request(SimRequest::Kind kind) const;
-    std::shared_ptr<SimCharacteristic> ownCharacteristic(const CharacteristicRef& handle) const;
-    std::shared_ptr<SimService> ownService(const ServiceRef& handle) const;
+    // The simulator's handle behind a service or characteristic, if it belongs to this link.
+    template <typename Handle, typename Ref>
+    std::shared_ptr<Handle> ownHandle(const Ref& handle) const;
     // Runs `answer` after the device's answer delay (or the characteristic's own) if this link
     // is still up by then.
     void answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,

@@ -36,21 +36,13 @@ SimRequest SimPeripheral::request(SimRequest::Kind kind) const {
     return request;
 }
 
-std::shared_ptr<SimService> SimPeripheral::ownService(const ServiceRef& handle) const {
-    auto service = std::dynamic_pointer_cast<SimService>(handle);
-    if (!service || service->owner() != this || service->link() != link_ || !service->discovered ||
+template <typename Handle, typename Ref>
+std::shared_ptr<Handle> SimPeripheral::ownHandle(const Ref& handle) const {
+    auto sim = std::dynamic_pointer_cast<Handle>(handle);
+    if (!sim || sim->owner() != this || sim->link() != link_ || !sim->discovered ||
         state_ != PeripheralState::Connected)
         return nullptr;
-    return service;
-}
-
-std::shared_ptr<SimCharacteristic>
-SimPeripheral::ownCharacteristic(const CharacteristicRef& handle) const {
-    auto characteristic = std::dynamic_pointer_cast<SimCharacteristic>(handle);
-    if (!characteristic || characteristic->owner() != this || characteristic->link() != link_ ||
-        !characteristic->discovered || state_ != PeripheralState::Connected)
-        return nullptr;
-    return characteristic;
+    return sim;
 }
 
 void SimPeripheral::answer(std::function<void(SimPeripheral&, PeripheralDelegate&)> answer,
@@ -113,7 +105,7 @@ void SimPeripheral::discoverCharacteristics(const std::vector<BluetoothUuid>& ch
     const auto central = central_.lock();
     if (!central)
         return;
-    const auto own = ownService(service);
+    const auto own = ownHandle<SimService>(service);
     SimRequest discover = request(SimRequest::Kind::DiscoverCharacteristics);
     discover.uuids = characteristicUuids;
     if (service)
@@ -159,7 +151,7 @@ void SimPeripheral::readValue(const CharacteristicRef& characteristic) {
     const auto central = central_.lock();
     if (!central)
         return;
-    const auto own = ownCharacteristic(characteristic);
+    const auto own = ownHandle<SimCharacteristic>(characteristic);
     SimRequest read = request(SimRequest::Kind::ReadValue);
     describe(read, characteristic);
     read.validHandle = own != nullptr;
@@ -183,7 +175,7 @@ void SimPeripheral::setNotifyValue(bool enabled, const CharacteristicRef& charac
     const auto central = central_.lock();
     if (!central)
         return;
-    const auto own = ownCharacteristic(characteristic);
+    const auto own = ownHandle<SimCharacteristic>(characteristic);
     SimRequest notify = request(SimRequest::Kind::SetNotifyValue);
     describe(notify, characteristic);
     notify.enabled = enabled;
@@ -207,7 +199,7 @@ void SimPeripheral::writeValue(const Bytes& value, const CharacteristicRef& char
     const auto central = central_.lock();
     if (!central)
         return;
-    const auto own = ownCharacteristic(characteristic);
+    const auto own = ownHandle<SimCharacteristic>(characteristic);
     const auto limit = maximumWriteValueLength(type);
     const bool tooLong = limit && value.size() > *limit;
     SimDeviceState* device = central->stack->device(identifier_);

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <optional>
 #include <string>
+#include <string_view>
 
 namespace vontal {
 
@@ -20,6 +21,10 @@ struct WindowFacts {
     std::optional<std::string> clientMachine; // WM_CLIENT_MACHINE: the host the pid belongs to
     std::optional<WindowId> clientLeader;     // WM_CLIENT_LEADER
 };
+
+// ICCCM text properties of type STRING (WM_CLASS, WM_CLIENT_MACHINE) are ISO 8859-1; desktop
+// entries and every name we hand on are UTF-8.
+std::string latin1ToUtf8(std::string_view latin1);
 
 // Reads the facts of a window; nullopt when the window no longer exists.
 class WindowInspector {

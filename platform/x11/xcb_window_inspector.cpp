@@ -1,7 +1,5 @@
 #include "platform/x11/xcb_window_inspector.h"
 
-#include "platform/x11/latin1.h"
-
 #include <array>
 #include <cstdlib>
 #include <cstring>
@@ -154,6 +152,22 @@ std::optional<WindowId> XcbWindowInspector::activeWindow(WindowId root) {
     if (!r.reply)
         return std::nullopt;
     return cardinalOf(r).value_or(0);
+}
+
+std::string latin1ToUtf8(std::string_view latin1) {
+    std::string utf8;
+    utf8.reserve(latin1.size());
+    for (const char c : latin1) {
+        const auto code = static_cast<unsigned char>(c);
+        if (code < 0x80) {
+            utf8.push_back(c);
+        } else {
+            // Every Latin-1 code point lies below U+0100, so it takes exactly two UTF-8 bytes.
+            utf8.push_back(static_cast<char>(0xC0 | (code >> 6)));
+            utf8.push_back(static_cast<char>(0x80 | (code & 0x3F)));
+        }
+    }
+    return utf8;
 }
 
 } // namespace vontal

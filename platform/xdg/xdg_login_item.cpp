@@ -1,6 +1,5 @@
-#include "xdg_login_item.h"
-
 #include "desktop_exec.h"
+#include "xdg_login_item_service.h"
 
 #include <cerrno>
 #include <filesystem>

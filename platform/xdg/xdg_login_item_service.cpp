@@ -1,7 +1,5 @@
 #include "xdg_login_item_service.h"
 
-#include "xdg_login_item.h"
-
 #include <QCoreApplication>
 #include <QDir>
 #include <QStandardPaths>

@@ -1,4 +1,4 @@
-#include "platform/kde/kwin_script_file.h"
+#include "platform/kde/kwin_script.h"
 
 #include <QDir>
 #include <QTemporaryDir>

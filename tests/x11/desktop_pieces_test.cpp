@@ -1,7 +1,7 @@
 #include "platform/desktop/desktop_workspace.h"
 #include "platform/frontmost/application_catalog.h"
 #include "platform/frontmost/silent_workspace.h"
-#include "platform/x11/latin1.h"
+#include "platform/x11/window_facts.h"
 #include "tests/support/desktop/observer_support.h"
 
 #include <cstdlib>

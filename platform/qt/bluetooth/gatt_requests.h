@@ -7,6 +7,7 @@
 
 #include "devicelink/bluetooth.h"
 
+#include <algorithm>
 #include <deque>
 #include <optional>
 
@@ -28,15 +29,31 @@ class GattRequests {
 public:
     void add(GattRequest request) { pending_.push_back(std::move(request)); }
     // The oldest request of this kind on this characteristic: the one a success signal answers.
-    std::optional<GattRequest> takeAnswered(GattRequestKind kind, const Characteristic* target);
+    std::optional<GattRequest> takeAnswered(GattRequestKind kind, const Characteristic* target) {
+        return takeFirst([&](const GattRequest& request) {
+            return request.kind == kind && request.characteristic.get() == target;
+        });
+    }
     // The oldest request of this kind, whatever its characteristic: the one an error answers.
-    std::optional<GattRequest> takeFailed(GattRequestKind kind);
+    std::optional<GattRequest> takeFailed(GattRequestKind kind) {
+        return takeFirst([&](const GattRequest& request) { return request.kind == kind; });
+    }
     // The oldest request of any kind (an error Qt does not attribute to a kind).
-    std::optional<GattRequest> takeOldest();
-    void clear() { pending_.clear(); }
+    std::optional<GattRequest> takeOldest() {
+        return takeFirst([](const GattRequest&) { return true; });
+    }
     bool empty() const { return pending_.empty(); }
 
 private:
+    template <typename Predicate> std::optional<GattRequest> takeFirst(Predicate matches) {
+        auto it = std::find_if(pending_.begin(), pending_.end(), matches);
+        if (it == pending_.end())
+            return std::nullopt;
+        GattRequest request = std::move(*it);
+        pending_.erase(it);
+        return request;
+    }
+
     std::deque<GattRequest> pending_;
 };
 

@@ -3,7 +3,7 @@
 // The real Bluetooth LE stack: Qt Bluetooth, which on Linux talks to BlueZ over D-Bus. Needs a
 // running QCoreApplication; every report arrives through its event loop on the main thread.
 
-#include "availability_report.h"
+#include "central_link.h"
 #include "devicelink/bluetooth.h"
 #include "platform/bluetooth_availability.h"
 #include "platform/diagnostics.h"

@@ -4,7 +4,6 @@
 // adapter is Unsupported, an adapter switched off is PoweredOff. Leaving PoweredOn ends every link
 // and connection request at once, as the radio does; the device link hears the new state.
 
-#include "availability_report.h"
 #include "bluez/bluez_client.h"
 #include "central_link.h"
 #include "devicelink/bluetooth.h"

@@ -5,6 +5,7 @@
 
 #include "devicelink/bluetooth.h"
 #include "gatt_requests.h"
+#include "identifiers.h"
 
 #include <QLowEnergyCharacteristic>
 #include <QLowEnergyService>
@@ -18,7 +19,8 @@ namespace vontal {
 
 class QtCharacteristic final : public Characteristic {
 public:
-    explicit QtCharacteristic(const QLowEnergyCharacteristic& characteristic);
+    explicit QtCharacteristic(const QLowEnergyCharacteristic& characteristic)
+        : characteristic_(characteristic), uuid_(fromQtUuid(characteristic.uuid())) {}
 
     BluetoothUuid uuid() const override { return uuid_; }
     std::optional<Bytes> value() const override { return value_; }
@@ -42,7 +44,8 @@ private:
 
 class QtService final : public Service {
 public:
-    QtService(const QBluetoothUuid& uuid, unsigned connection);
+    QtService(const QBluetoothUuid& uuid, unsigned connection)
+        : qtUuid_(uuid), uuid_(fromQtUuid(uuid)), connection_(connection) {}
 
     BluetoothUuid uuid() const override { return uuid_; }
     std::optional<std::vector<CharacteristicRef>> characteristics() const override {
@@ -70,7 +73,12 @@ public:
     void setCharacteristics(std::vector<CharacteristicRef> characteristics) {
         characteristics_ = std::move(characteristics);
     }
-    std::shared_ptr<QtCharacteristic> find(const QLowEnergyCharacteristic& characteristic) const;
+    std::shared_ptr<QtCharacteristic> find(const QLowEnergyCharacteristic& characteristic) const {
+        for (const auto& candidate : known)
+            if (candidate->qt() == characteristic)
+                return candidate;
+        return nullptr;
+    }
 
 private:
     QBluetoothUuid qtUuid_;

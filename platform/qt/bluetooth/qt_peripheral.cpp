@@ -58,19 +58,16 @@ void QtPeripheral::requestConnection() {
     auto link = link_.lock();
     if (!link || !link->poweredOn)
         return;
-    if (state_ == PeripheralState::Connected || state_ == PeripheralState::Connecting) {
-        wanted_ = true;
-        // Asked again while waiting out a pause: try now, and count afresh.
-        if (retry_.isActive()) {
-            retry_.stop();
-            failedAttempts_ = 0;
-            startAttempt();
-        }
-        return;
-    }
     wanted_ = true;
+    if (state_ == PeripheralState::Connected || state_ == PeripheralState::Connecting) {
+        // Asked again while waiting out a pause: try now, and count afresh.
+        if (!retry_.isActive())
+            return;
+        retry_.stop();
+    } else {
+        state_ = PeripheralState::Connecting;
+    }
     failedAttempts_ = 0;
-    state_ = PeripheralState::Connecting;
     startAttempt();
 }
 
@@ -87,18 +84,12 @@ void QtPeripheral::startAttempt() {
         link->adapter.isNull() ? QLowEnergyController::createCentral(info_)
                                : QLowEnergyController::createCentral(info_, link->adapter);
     controller_ = controller;
-    QObject::connect(
-        controller, &QLowEnergyController::stateChanged, controller,
-        forThisConnection([](QtPeripheral& self, QLowEnergyController::ControllerState state) {
-            self.onControllerState(state);
-        }));
+    QObject::connect(controller, &QLowEnergyController::stateChanged, controller,
+                     forThisConnection(&QtPeripheral::onControllerState));
     QObject::connect(controller, &QLowEnergyController::errorOccurred, controller,
-                     forThisConnection([](QtPeripheral& self, QLowEnergyController::Error error) {
-                         self.onControllerError(error);
-                     }));
-    QObject::connect(
-        controller, &QLowEnergyController::discoveryFinished, controller,
-        forThisConnection([](QtPeripheral& self) { self.onServiceDiscoveryFinished(); }));
+                     forThisConnection(&QtPeripheral::onControllerError));
+    QObject::connect(controller, &QLowEnergyController::discoveryFinished, controller,
+                     forThisConnection(&QtPeripheral::onServiceDiscoveryFinished));
     controller->connectToDevice();
 }
 

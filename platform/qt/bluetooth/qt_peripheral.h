@@ -86,7 +86,8 @@ private:
                               const QLowEnergyCharacteristic& characteristic,
                               const QByteArray& value);
     void onCharacteristicWritten(const std::shared_ptr<QtService>& service,
-                                 const QLowEnergyCharacteristic& characteristic);
+                                 const QLowEnergyCharacteristic& characteristic,
+                                 const QByteArray& value);
     void onCharacteristicChanged(const std::shared_ptr<QtService>& service,
                                  const QLowEnergyCharacteristic& characteristic,
                                  const QByteArray& value);
@@ -106,8 +107,9 @@ private:
     void reportToDelegate(std::function<void(PeripheralDelegate&, const PeripheralRef&)> report);
     void
     reportToCentral(std::function<void(CentralDelegate&, Central&, const PeripheralRef&)> report);
-    // Wraps a handler of a Qt signal so that it runs only while this peripheral lives and the
-    // connection it was made for is still the current one.
+    // Wraps a handler of a Qt signal (a member function, or a callable taking the peripheral
+    // first) so that it runs only while this peripheral lives and the connection it was made for
+    // is still the current one.
     template <typename Handler> auto forThisConnection(Handler handler);
 
     QBluetoothDeviceInfo info_;
@@ -140,7 +142,7 @@ template <typename Handler> auto QtPeripheral::forThisConnection(Handler handler
     return [weak = weak_from_this(), connection = connection_, handler](auto&&... args) {
         auto self = weak.lock();
         if (self && self->connection_ == connection)
-            handler(*self, std::forward<decltype(args)>(args)...);
+            std::invoke(handler, *self, std::forward<decltype(args)>(args)...);
     };
 }
 

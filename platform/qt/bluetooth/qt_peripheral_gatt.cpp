@@ -138,43 +138,21 @@ void QtPeripheral::attachService(const std::shared_ptr<QtService>& service) {
     auto withService = [this, weakService](auto handler) {
         return forThisConnection([weakService, handler](QtPeripheral& self, auto&&... args) {
             if (auto service = weakService.lock())
-                handler(self, service, std::forward<decltype(args)>(args)...);
+                std::invoke(handler, self, service, std::forward<decltype(args)>(args)...);
         });
     };
     QObject::connect(qt, &QLowEnergyService::stateChanged, qt,
-                     withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                                    QLowEnergyService::ServiceState state) {
-                         self.onServiceState(service, state);
-                     }));
-    QObject::connect(
-        qt, &QLowEnergyService::characteristicRead, qt,
-        withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                       const QLowEnergyCharacteristic& characteristic, const QByteArray& value) {
-            self.onCharacteristicRead(service, characteristic, value);
-        }));
-    QObject::connect(
-        qt, &QLowEnergyService::characteristicWritten, qt,
-        withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                       const QLowEnergyCharacteristic& characteristic, const QByteArray&) {
-            self.onCharacteristicWritten(service, characteristic);
-        }));
-    QObject::connect(
-        qt, &QLowEnergyService::characteristicChanged, qt,
-        withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                       const QLowEnergyCharacteristic& characteristic, const QByteArray& value) {
-            self.onCharacteristicChanged(service, characteristic, value);
-        }));
-    QObject::connect(
-        qt, &QLowEnergyService::descriptorWritten, qt,
-        withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                       const QLowEnergyDescriptor& descriptor, const QByteArray& value) {
-            self.onDescriptorWritten(service, descriptor, value);
-        }));
+                     withService(&QtPeripheral::onServiceState));
+    QObject::connect(qt, &QLowEnergyService::characteristicRead, qt,
+                     withService(&QtPeripheral::onCharacteristicRead));
+    QObject::connect(qt, &QLowEnergyService::characteristicWritten, qt,
+                     withService(&QtPeripheral::onCharacteristicWritten));
+    QObject::connect(qt, &QLowEnergyService::characteristicChanged, qt,
+                     withService(&QtPeripheral::onCharacteristicChanged));
+    QObject::connect(qt, &QLowEnergyService::descriptorWritten, qt,
+                     withService(&QtPeripheral::onDescriptorWritten));
     QObject::connect(qt, &QLowEnergyService::errorOccurred, qt,
-                     withService([](QtPeripheral& self, const std::shared_ptr<QtService>& service,
-                                    QLowEnergyService::ServiceError error) {
-                         self.onServiceError(service, error);
-                     }));
+                     withService(&QtPeripheral::onServiceError));
 }
 
 void QtPeripheral::onServiceState(const std::shared_ptr<QtService>& service,
@@ -296,7 +274,8 @@ void QtPeripheral::onCharacteristicChanged(const std::shared_ptr<QtService>& ser
 }
 
 void QtPeripheral::onCharacteristicWritten(const std::shared_ptr<QtService>& service,
-                                           const QLowEnergyCharacteristic& characteristic) {
+                                           const QLowEnergyCharacteristic& characteristic,
+                                           const QByteArray& /*value*/) {
     auto target = service->find(characteristic);
     // Qt also confirms some writes without response; only requests with response are answered.
     if (!target || !service->requests.takeAnswered(GattRequestKind::Write, target.get()))
@@ -360,27 +339,23 @@ void QtPeripheral::onServiceError(const std::shared_ptr<QtService>& service,
     }
     auto target = request->characteristic;
     const Error reported{description};
-    switch (request->kind) {
-    case GattRequestKind::Read:
+    const GattRequestKind kind = request->kind;
+    if (kind == GattRequestKind::Read)
         echoes_.readFailed(target.get());
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+    reportToDelegate(
+        [target, reported, kind](PeripheralDelegate& delegate, const PeripheralRef& self) {
+            switch (kind) {
+            case GattRequestKind::Read:
                 delegate.didUpdateValue(self, target, reported);
-            });
-        break;
-    case GattRequestKind::Write:
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+                break;
+            case GattRequestKind::Write:
                 delegate.didWriteValue(self, target, reported);
-            });
-        break;
-    case GattRequestKind::Notification:
-        reportToDelegate(
-            [target, reported](PeripheralDelegate& delegate, const PeripheralRef& self) {
+                break;
+            case GattRequestKind::Notification:
                 delegate.didUpdateNotificationState(self, target, reported);
-            });
-        break;
-    }
+                break;
+            }
+        });
 }
 
 } // namespace vontal

@@ -2,7 +2,9 @@
 
 #include "platform/alert_presenter.h"
 
-#include <memory>
+#include <QDialog>
+#include <QList>
+#include <QPointer>
 
 namespace vontal {
 
@@ -11,11 +13,6 @@ namespace vontal {
 // tray, so that a device can be disconnected and vontal quit while an alert waits.
 class QtAlertPresenter final : public AlertPresenter {
 public:
-    QtAlertPresenter();
-    ~QtAlertPresenter() override;
-    QtAlertPresenter(const QtAlertPresenter&) = delete;
-    QtAlertPresenter& operator=(const QtAlertPresenter&) = delete;
-
     AlertResponse runModal(const AlertRequest& request) override;
     void dismiss() override;
 
@@ -25,8 +22,8 @@ public:
     int openNow() const;
 
 private:
-    struct Open;
-    std::unique_ptr<Open> open_;
+    // Alerts nest: a queued task may open one while another waits.
+    QList<QPointer<QDialog>> open_;
     bool closing_ = false;
 };
 

@@ -12,16 +12,13 @@ namespace vontal {
 // destroyed are dropped.
 class QtMainQueue final : public MainQueue {
 public:
-    QtMainQueue();
-    ~QtMainQueue() override;
-    QtMainQueue(const QtMainQueue&) = delete;
-    QtMainQueue& operator=(const QtMainQueue&) = delete;
-
-    void async(std::function<void()> task) override;
+    void async(std::function<void()> task) override {
+        QMetaObject::invokeMethod(receiver_.get(), std::move(task), Qt::QueuedConnection);
+    }
 
 private:
     // Queued invocations die with their receiver, which is what drops pending tasks.
-    std::unique_ptr<QObject> receiver_;
+    std::unique_ptr<QObject> receiver_ = std::make_unique<QObject>();
 };
 
 } // namespace vontal

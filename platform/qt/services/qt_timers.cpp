@@ -28,10 +28,6 @@ QTimer* makeTimer(QObject* owner, std::chrono::milliseconds interval) {
 
 } // namespace
 
-QtTimers::QtTimers() : owner_(std::make_unique<QObject>()) {}
-
-QtTimers::~QtTimers() = default;
-
 Subscription QtTimers::repeating(std::chrono::milliseconds interval, std::function<void()> tick) {
     QTimer* timer = makeTimer(owner_.get(), interval);
     QObject::connect(timer, &QTimer::timeout, timer, std::move(tick));

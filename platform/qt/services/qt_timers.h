@@ -11,11 +11,6 @@ namespace vontal {
 // dialog's nested loop is open. Timers still running when this object is destroyed stop.
 class QtTimers final : public Timers {
 public:
-    QtTimers();
-    ~QtTimers() override;
-    QtTimers(const QtTimers&) = delete;
-    QtTimers& operator=(const QtTimers&) = delete;
-
     [[nodiscard]] Subscription repeating(std::chrono::milliseconds interval,
                                          std::function<void()> tick) override;
     [[nodiscard]] Subscription singleShot(std::chrono::milliseconds delay,
@@ -23,7 +18,7 @@ public:
 
 private:
     // Parent of every QTimer handed out, so none outlives this object.
-    std::unique_ptr<QObject> owner_;
+    std::unique_ptr<QObject> owner_ = std::make_unique<QObject>();
 };
 
 } // namespace vontal
