@@ -1,7 +1,7 @@
 #pragma once
 
-#include "platform/change_signal.h"
 #include "password_vault.h"
+#include "platform/change_signal.h"
 #include "timers.h"
 #include "user_defaults.h"
 

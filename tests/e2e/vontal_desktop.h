@@ -6,9 +6,9 @@
 // stopped by process id when the fixture goes, whatever the outcome.
 
 #include "tests/support/bluez/bluez_mock_client.h"
+#include "tests/support/desktop/secret_service.h"
 #include "tests/support/desktop/x_session.h"
 #include "tests/support/e2e/vontal_environment.h"
-#include "tests/support/desktop/secret_service.h"
 
 #include <QDBusConnection>
 #include <QJsonObject>
